@@ -1,0 +1,122 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "session/Frontend.h"
+
+namespace velmok::config {
+
+// Windows colour value 0x00BBGGRR (red in the low byte).
+using Colour = std::int32_t;
+
+struct FontSetting {
+    std::string Name = "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // "ＭＳ Ｐゴシック" in Shift-JIS
+    int Size = 11;
+    Colour Color = 16777215;
+    int Charset = 128;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+};
+
+// Section names of the eleven fonts, indexed by session::FontKind.
+inline constexpr std::array<const char*, session::FontKindCount> FontSectionNames = {
+    "Font_Nicklist", "Font_Input", "Font_URL",   "Font_Private", "Font_Notice", "Font_CTCP",
+    "Font_Command",  "Font_Server", "Font_Error", "Font_DCC",     "Font_Keyword"};
+
+// A fresh font of the given kind with its per-font defaults.
+FontSetting DefaultFont(session::FontKind kind);
+
+struct EventTrigger {
+    std::string Name;
+    std::string Trigger;
+    std::string Prefix;
+    std::string Param1, Param2, Param3, Param4;
+    bool ExcludeOwn = false;
+    std::string Command;
+    bool operator==(const EventTrigger&) const = default;
+};
+
+// The settings record. Every text is Shift-JIS.
+struct Settings {
+    Colour Bgcolor = 0;
+    std::array<FontSetting, session::FontKindCount> Fonts = MakeDefaultFonts();
+
+    // [Tab]
+    int Server_Position = 0;
+    bool Server_MultiLine = true;
+    int Channel_Position = 0;
+    bool Channel_MultiLine = true;
+    bool Private_Check = true;
+    bool Notice_Check = true;
+    bool CTCP_Check = true;
+    bool Command_Check = true;
+    bool Server_Check = true;
+    bool Error_Check = true;
+
+    // [Message]
+    std::string AwayMessage;   // AWAY
+    std::string KickMessage;   // KICK
+    std::string PartMessage;   // PART
+    std::string QuitMessage;   // QUIT
+
+    // [CTCP_Reply]
+    bool ReplyClientInfo = true;
+    bool ReplyFinger = false;
+    bool ReplyPing = true;
+    bool ReplyTime = true;
+    bool ReplyUserInfo = false;
+    bool ReplyVersion = true;
+    std::string UserInfoMessage;
+
+    // [DCC_Reply]
+    bool DccChat = true;
+    bool DccSend = true;
+
+    // [Defence]
+    int Interval = 500;
+    int MaxReply = 10;
+    bool DefencePriv = true;
+    bool DefenceInvite = true;
+    bool DefenceWhois = false;
+
+    // [Keyword]
+    bool KeywordPrivate = true;
+    bool KeywordNotice = false;
+    bool KeywordDCC = true;
+    int Beep = 0;
+
+    // [Event]
+    bool EventLog = false;
+
+    // [Log]
+    bool LogOutput = false;
+    std::string LogPath;  // the settings folder unless set
+
+    std::vector<std::string> Keywords;
+    // Connection profiles: eight CR LF-terminated fields per profile.
+    std::string ProfileText;
+    std::vector<EventTrigger> Events;
+
+    const FontSetting& Font(session::FontKind kind) const { return Fonts[static_cast<int>(kind)]; }
+    FontSetting& Font(session::FontKind kind) { return Fonts[static_cast<int>(kind)]; }
+
+    static std::array<FontSetting, session::FontKindCount> MakeDefaultFonts();
+};
+
+// [Window]: applied to the main window directly.
+struct WindowState {
+    int Top = -1;  // -1: keep the window's current value
+    int Left = -1;
+    int Height = 371;
+    int Width = 460;
+    int NickListWidth = 165;
+    bool Defence = false;
+    bool AllWindow = true;
+    int AllWindowHeight = 56;
+};
+
+}  // namespace velmok::config

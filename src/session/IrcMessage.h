@@ -1,0 +1,35 @@
+#pragma once
+#include <array>
+#include <optional>
+#include <string>
+
+namespace velmok::session {
+
+// One parsed server line. Field 0 is the sender's nick, field 1 the command,
+// fields 2..16 the parameters (missing ones empty).
+struct IrcMessage {
+    std::array<std::string, 17> Field;
+    std::string FullPrefix;
+
+    const std::string& Nick() const { return Field[0]; }
+    const std::string& Command() const { return Field[1]; }
+    const std::string& operator[](int i) const { return Field[i]; }
+    std::string& operator[](int i) { return Field[i]; }
+};
+
+// Longest unfinished line kept in a receive buffer. IRC allows 512 bytes; a
+// peer that never sends a line end must not make the buffer grow for ever.
+constexpr std::size_t MaxPendingLine = 64 * 1024;
+
+// Takes the first complete line off the front of buffer (see the .cpp for the
+// exact rules); none when no complete line is waiting.
+std::optional<std::string> NextLine(std::string& buffer);
+
+// Drops an unfinished tail longer than MaxPendingLine from buffer. Returns true
+// when something was dropped.
+bool TrimPendingLine(std::string& buffer);
+
+// Splits one line; none for a line without a blank.
+std::optional<IrcMessage> ParseLine(const std::string& line, const std::string& serverName);
+
+}  // namespace velmok::session
