@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
 
 namespace {
@@ -60,6 +61,22 @@ int main(int argc, char** argv) {
                                                       : QCoreApplication::applicationDirPath();
     configDir = QDir(configDir).absolutePath();
 
+    QList<int> connects;
+    for (const QString& value : parser.values(connectOption)) {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (!ok || number < 1) {
+            std::fprintf(stderr, "velmok: --connect takes a profile number from 1\n");
+            return 2;
+        }
+        connects.append(number);
+    }
+    if (connects.size() > 3) {
+        std::fprintf(stderr, "velmok: --connect may be given at most three times\n");
+        return 2;
+    }
+
+    velmok::ui::InstallFontSubstitutions();
     velmok::ui::TSDIAppForm form(configDir);
 
     // SIGINT and SIGTERM close the main window as if the user had closed it.
@@ -79,5 +96,10 @@ int main(int argc, char** argv) {
     }
 
     form.show();
+    form.FormShow();
+    for (int number : connects) {
+        if (!form.ConnectProfile(number))
+            std::fprintf(stderr, "velmok: profile %d could not be connected\n", number);
+    }
     return QApplication::exec();
 }

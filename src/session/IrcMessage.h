@@ -24,6 +24,9 @@ constexpr std::size_t MaxPendingLine = 64 * 1024;
 // Takes the first complete line off the front of buffer (see the .cpp for the
 // exact rules); none when no complete line is waiting.
 std::optional<std::string> NextLine(std::string& buffer);
+// Same rules, reading buffer from pos and moving pos past what was taken, so a
+// caller can take many lines and erase the consumed front once.
+std::optional<std::string> NextLine(const std::string& buffer, std::size_t& pos);
 
 // Drops an unfinished tail longer than MaxPendingLine from buffer. Returns true
 // when something was dropped.

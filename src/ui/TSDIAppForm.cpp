@@ -1,16 +1,409 @@
 #include "ui/TSDIAppForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "config/Frmconnect.h"
+#include "config/Frmselconnect.h"
+#include "config/Iniaccess.h"
+#include "config/Profiles.h"
+#include "config/SettingsStore.h"
+#include "platform/QtClock.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtDesktop.h"
+#include "platform/QtSockets.h"
+#include "platform/QtText.h"
+#include "ui/Common.h"
+#include "ui/Frmeventlog.h"
+#include "ui/InputLine.h"
+#include "ui/QtStyles.h"
 
 namespace velmok::ui {
 
-TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent) : QMainWindow(parent), configDir_(configDir) {
-    setWindowTitle(QStringLiteral("Velmok 2.2"));
-    resize(460, 371);
+using platform::FromSjis;
+using platform::ToSjis;
+using session::FontKind;
+
+namespace {
+
+QIcon DrawIcon(const QColor& colour, const QString& letter) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(colour);
+    p.setPen(colour.darker(160));
+    p.drawEllipse(2, 2, 12, 12);
+    if (!letter.isEmpty()) {
+        QFont f = p.font();
+        f.setPixelSize(10);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, letter);
+    }
+    return QIcon(pm);
 }
 
-TSDIAppForm::~TSDIAppForm() = default;
+QAction* MakeAction(QObject* owner, const QString& name, const QString& caption, const QString& hint,
+                    const QKeySequence& key = {}) {
+    auto* a = new QAction(caption, owner);
+    a->setObjectName(name);
+    int bar = hint.indexOf(QLatin1Char('|'));
+    a->setToolTip(bar < 0 ? hint : hint.left(bar));
+    a->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    if (!key.isEmpty()) a->setShortcut(key);
+    return a;
+}
 
-void TSDIAppForm::closeEvent(QCloseEvent* event) { event->accept(); }
+}  // namespace
+
+TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent)
+    : QMainWindow(parent),
+      configDir_(configDir),
+      sockets_(std::make_unique<platform::QtSocketFactory>()),
+      clock_(std::make_unique<platform::QtClock>()),
+      ownDialogs_(std::make_unique<platform::QtDialogs>()),
+      history_(std::make_unique<InputHistory>()) {
+    dialogs_ = ownDialogs_.get();
+    setObjectName(QStringLiteral("TSDIAppForm"));
+    setWindowTitle(QStringLiteral("Velmok 2.2"));
+    resize(460, 371);
+    ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
+    engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
+
+    icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
+    icons_[1] = DrawIcon(QColor(40, 170, 60), QString());
+    icons_[2] = DrawIcon(QColor(150, 150, 150), QString());
+    icons_[8] = DrawIcon(QColor(60, 90, 200), QStringLiteral("J"));
+
+    CreateActions();
+    CreateMenus();
+    CreateLayout();
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setInterval(2000);
+    connect(Timer, &QTimer::timeout, this, &TSDIAppForm::OnTimer);
+}
+
+TSDIAppForm::~TSDIAppForm() {
+    // Sockets call back into the engine; stop them before the views go.
+    for (int s = 0; s < session::SlotCount; ++s) {
+        if (engine_->Slot(s).Socket) engine_->Slot(s).Socket->Close();
+    }
+}
+
+void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs ? dialogs : ownDialogs_.get(); }
+
+QAction* TSDIAppForm::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
+
+void TSDIAppForm::CreateActions() {
+    FileConnectAction = MakeAction(this, "FileConnect", QStringLiteral("接続(&C)..."), QStringLiteral("接続|サーバへ接続"));
+    FileDisConnectAction =
+        MakeAction(this, "FileDisConnect", QStringLiteral("切断(&D)"), QStringLiteral("切断|サーバから切断"));
+    FileDisConnectAction->setEnabled(false);
+    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("終了(&X)"), QStringLiteral("終了|アプリケーション終了"));
+    CommandAwayAction = MakeAction(this, "CommandAway", QStringLiteral("AWAY(&A)..."),
+                                   QStringLiteral("AWAY|AWAY設定/解除する"), QKeySequence("Ctrl+Alt+W"));
+    CommandAwayAction->setEnabled(false);
+    CommandAwayAction->setCheckable(true);
+    ActionDefence = MakeAction(this, "ActionDefence", QString(),
+                               QStringLiteral("防衛モード|悪質なメッセージに対する防御措置をとる"), QKeySequence("Ctrl+D"));
+    ActionDefence->setCheckable(true);
+    ShowAllWindowAction = MakeAction(this, "ShowAllWindow", QString(),
+                                     QStringLiteral("総合ウィンドウ|総合ウィンドウの表示/非表示を切り替える"),
+                                     QKeySequence("Ctrl+W"));
+    ShowAllWindowAction->setCheckable(true);
+    ShowEventLogAction = MakeAction(this, "ShowEventLog", QString(),
+                                    QStringLiteral("イベントログ|イベントログの表示/非表示を切り替える"),
+                                    QKeySequence("Ctrl+E"));
+    ShowEventLogAction->setCheckable(true);
+
+    connect(FileConnectAction, &QAction::triggered, this, &TSDIAppForm::FileConnect);
+    connect(FileDisConnectAction, &QAction::triggered, this, &TSDIAppForm::FileDisConnect);
+    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(ActionDefence, &QAction::triggered, this, [this] {
+        engine_->Toggle();
+        ActionDefence->setChecked(engine_->IsOn());
+    });
+    connect(ShowAllWindowAction, &QAction::triggered, this, &TSDIAppForm::ShowAllWindow);
+    connect(ShowEventLogAction, &QAction::triggered, this, &TSDIAppForm::ShowEventLog);
+
+    auto addShortcut = [this](const char* name, const char* key, auto fn) {
+        auto* a = MakeAction(this, name, QString(), QString(), QKeySequence(key));
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, fn);
+    };
+    addShortcut("TabChangeLeft", "Ctrl+Left", [this] { TabChange(-1); });
+    addShortcut("TabChangeRight", "Ctrl+Right", [this] { TabChange(1); });
+    addShortcut("ServerTabChangeLeft", "Shift+Left", [this] { ServerTabChange(-1); });
+    addShortcut("ServerTabChangeRight", "Shift+Right", [this] { ServerTabChange(1); });
+    addShortcut("ModePrivate", "F1", [this] { SetMode(0); });
+    addShortcut("ModeNotice", "F2", [this] { SetMode(1); });
+    addShortcut("ModeAction", "F3", [this] { SetMode(2); });
+    addAction(ActionDefence);
+    addAction(ShowAllWindowAction);
+    addAction(ShowEventLogAction);
+}
+
+void TSDIAppForm::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(FileConnectAction);
+    file->addAction(FileDisConnectAction);
+    file->addSeparator();
+    file->addAction(FileExit1);
+
+    QMenu* command = menuBar()->addMenu(QStringLiteral("コマンド(&C)"));
+    command->setObjectName(QStringLiteral("mnu_Command"));
+    command->addAction(CommandAwayAction);
+
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    QAction* conn = settings->addAction(QStringLiteral("接続の設定(&C)..."));
+    conn->setObjectName(QStringLiteral("mnu_ConnectionSettings"));
+    connect(conn, &QAction::triggered, this, &TSDIAppForm::ConnectionSettings);
+
+    ToolBar = addToolBar(QStringLiteral("ToolBar"));
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->addAction(FileConnectAction);
+    ToolBar->addAction(FileDisConnectAction);
+    ToolBar->addSeparator();
+    ToolBar->addAction(CommandAwayAction);
+    ToolBar->addAction(ActionDefence);
+    ToolBar->addAction(ShowAllWindowAction);
+    ToolBar->addAction(ShowEventLogAction);
+    ActionDefence->setText(QStringLiteral("防衛"));
+    ShowAllWindowAction->setText(QStringLiteral("総合"));
+    ShowEventLogAction->setText(QStringLiteral("ログ"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+}
+
+void TSDIAppForm::CreateLayout() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Splitter_All = new QSplitter(Qt::Vertical, central);
+    Splitter_All->setObjectName(QStringLiteral("Splitter_All"));
+    PageControlS = new QTabWidget(Splitter_All);
+    PageControlS->setObjectName(QStringLiteral("PageControlS"));
+    PageControlS->setDocumentMode(true);
+    Rich_All_Message = NewView(FontKind::Server);
+    Rich_All_Message->setObjectName(QStringLiteral("Rich_All_Message"));
+    Splitter_All->addWidget(PageControlS);
+    Splitter_All->addWidget(Rich_All_Message);
+    Splitter_All->setStretchFactor(0, 1);
+    Rich_All_Message->hide();
+    layout->addWidget(Splitter_All, 1);
+    connect(PageControlS, &QTabWidget::currentChanged, this, [this] { OnServerTabChanged(); });
+
+    inputPanel_ = new QWidget(central);
+    auto* row = new QHBoxLayout(inputPanel_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(1);
+    memo_InputMessage = new QPlainTextEdit(inputPanel_);
+    memo_InputMessage->setObjectName(QStringLiteral("memo_InputMessage"));
+    memo_InputMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo_InputMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo_InputMessage->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo_InputMessage->setTabChangesFocus(true);
+    memo_InputMessage->setEnabled(false);
+    memo_InputMessage->installEventFilter(this);
+    connect(memo_InputMessage, &QPlainTextEdit::textChanged, this, &TSDIAppForm::InputChanged);
+    row->addWidget(memo_InputMessage, 1);
+    auto makeMode = [this, row](const char* name, const QString& caption, const QString& hint, int mode) {
+        auto* b = new QToolButton(inputPanel_);
+        b->setObjectName(name);
+        b->setText(caption);
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+        int bar = hint.indexOf(QLatin1Char('|'));
+        b->setToolTip(hint.left(bar));
+        b->setStatusTip(hint.mid(bar + 1));
+        connect(b, &QToolButton::clicked, this, [this, mode] { SetMode(mode); });
+        row->addWidget(b);
+        return b;
+    };
+    btn_PrivateMode = makeMode("btn_PrivateMode", QStringLiteral("Private"),
+                               QStringLiteral("Privateモード|Privateメッセージを送信"), 0);
+    btn_NoticeMode = makeMode("btn_NoticeMode", QStringLiteral("Notice"),
+                              QStringLiteral("Noticeモード|Noticeメッセージを送信"), 1);
+    btn_ActionMode = makeMode("btn_ActionMode", QStringLiteral("Action"),
+                              QStringLiteral("Actionモード|CTCP Actionメッセージを送信"), 2);
+    btn_PrivateMode->setChecked(true);
+    layout->addWidget(inputPanel_);
+    setCentralWidget(central);
+}
+
+QtMessageView* TSDIAppForm::NewView(FontKind) {
+    auto* view = new QtMessageView(this);
+    view->SetStyleTable(&styles_);
+    view->SetBackground(QColor(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF,
+                               (settings_.Bgcolor >> 16) & 0xFF));
+    view->isUrlStyle = [](int style) { return StyleIsUrl(style); };
+    view->onUrlClicked = [](const QString& url) { platform::OpenUrl(url); };
+    connect(view, &QtMessageView::contextMenuWanted, this,
+            [this, view](const QPoint& pos) { ShowMessageMenu(view, pos); });
+    return view;
+}
+
+void TSDIAppForm::FormShow() {
+    if (shown_) return;
+    shown_ = true;
+    const std::string folder = ToSjis(configDir_);
+    engine_->OsName = WindowsVersionName();
+    config::LoadProfiles(folder, settings_);
+    config::LoadEvents(folder, settings_);
+    config::LoadSettings(*ini_, settings_, folder);
+    windowState_.Top = y();
+    windowState_.Left = x();
+    windowState_.Height = height();
+    windowState_.Width = width();
+    config::LoadWindowState(*ini_, windowState_);
+    setGeometry(windowState_.Left, windowState_.Top, windowState_.Width, windowState_.Height);
+    nickListWidth_ = windowState_.NickListWidth;
+    engine_->ProtectionMode = windowState_.Defence;
+    ActionDefence->setChecked(windowState_.Defence);
+    ShowAllWindowAction->setChecked(windowState_.AllWindow);
+    Rich_All_Message->setVisible(windowState_.AllWindow);
+    Splitter_All->setSizes({std::max(50, height() - windowState_.AllWindowHeight), windowState_.AllWindowHeight});
+    ApplySettings();
+}
+
+void TSDIAppForm::ApplySettings() {
+    BuildStyles();
+    static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South, QTabWidget::West,
+                                                        QTabWidget::East};
+    if (settings_.Server_Position >= 0 && settings_.Server_Position <= 3)
+        PageControlS->setTabPosition(positions[settings_.Server_Position]);
+    PageControlS->tabBar()->setExpanding(false);
+    PageControlS->setUsesScrollButtons(!settings_.Server_MultiLine);
+    for (auto& sv : slotViews_) {
+        if (!sv.tabs) continue;
+        if (settings_.Channel_Position >= 0 && settings_.Channel_Position <= 3)
+            sv.tabs->setTabPosition(positions[settings_.Channel_Position]);
+        sv.tabs->setUsesScrollButtons(!settings_.Channel_MultiLine);
+    }
+    const QColor bg(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF, (settings_.Bgcolor >> 16) & 0xFF);
+    const QTextCharFormat input = FormatOf(settings_.Font(FontKind::Input));
+    QPalette pal = memo_InputMessage->palette();
+    pal.setColor(QPalette::Base, bg);
+    pal.setColor(QPalette::Text, input.foreground().color());
+    memo_InputMessage->setPalette(pal);
+    memo_InputMessage->setFont(input.font());
+    const int fontHeight = QFontMetrics(input.font()).height();
+    inputPanel_->setFixedHeight(fontHeight + 13);
+    for (QToolButton* b : {btn_PrivateMode, btn_NoticeMode, btn_ActionMode}) b->setFixedHeight(fontHeight + 10);
+    Rich_All_Message->SetBackground(bg);
+    for (auto& sv : slotViews_) {
+        if (sv.serverView) sv.serverView->SetBackground(bg);
+        for (auto& w : sv.windows) {
+            if (w.view) w.view->SetBackground(bg);
+            if (w.nicks) ApplyNickListStyle(w.nicks);
+        }
+    }
+    if (settings_.EventLog && !eventLog_) {
+        eventLog_ = new Tfrm_EventLog(this);
+        eventLog_->onClosed = [this] { ShowEventLogAction->setChecked(false); };
+        ShowEventLogAction->setEnabled(true);
+    } else if (!settings_.EventLog && eventLog_) {
+        delete eventLog_;
+        eventLog_ = nullptr;
+        ShowEventLogAction->setChecked(false);
+    }
+    ShowEventLogAction->setEnabled(eventLog_ != nullptr);
+}
+
+void TSDIAppForm::SaveAll() {
+    const std::string folder = ToSjis(configDir_);
+    windowState_.Top = y();
+    windowState_.Left = x();
+    windowState_.Height = height();
+    windowState_.Width = width();
+    windowState_.NickListWidth = nickListWidth_;
+    windowState_.Defence = ActionDefence->isChecked();
+    windowState_.AllWindow = ShowAllWindowAction->isChecked();
+    if (Rich_All_Message->isVisible()) windowState_.AllWindowHeight = Rich_All_Message->height();
+    config::SaveSettings(*ini_, settings_, folder);
+    config::SaveWindowState(*ini_, windowState_);
+    config::SaveEvents(folder, settings_);
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    if (!engine_->RequestClose()) {
+        event->ignore();
+        return;
+    }
+    if (!savedOnClose_) {
+        savedOnClose_ = true;
+        SaveAll();
+    }
+    closed_ = true;
+    if (eventLog_) eventLog_->close();
+    event->accept();
+}
+
+void TSDIAppForm::RequestClose() {
+    // Called from inside a socket event; close once that event has returned.
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void TSDIAppForm::OnTimer() { Timer->setInterval(engine_->DrainSendQueues()); }
+
+void TSDIAppForm::SetSendTimer(bool enabled) {
+    if (enabled && !Timer->isActive()) Timer->start();
+    if (!enabled) {
+        Timer->stop();
+        Timer->setInterval(2000);
+    }
+}
+
+void TSDIAppForm::FileConnect() {
+    const int slot = engine_->FirstFreeSlot();
+    if (slot < 0) return;
+    config::Tfrm_SelConnect picker(this, settings_.ProfileText, dialogs_);
+    if (picker.exec() != QDialog::Accepted) return;
+    config::FillSession(picker.ChosenProfile(), engine_->Session(slot));
+    engine_->ConnectSession(slot);
+}
+
+bool TSDIAppForm::ConnectProfile(int number) {
+    const int slot = engine_->FirstFreeSlot();
+    const std::vector<config::ConnectionProfile> profiles = config::ParseProfileText(settings_.ProfileText);
+    if (slot < 0 || number < 1 || number > static_cast<int>(profiles.size())) return false;
+    config::FillSession(profiles[number - 1], engine_->Session(slot));
+    return engine_->ConnectSession(slot);
+}
+
+void TSDIAppForm::FileDisConnect() {
+    const int slot = CurrentSlot();
+    if (slot >= 0 && engine_->Slot(slot).Registered) engine_->SendQuit(slot);
+}
+
+void TSDIAppForm::ConnectionSettings() {
+    config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_);
+    if (editor.exec() != QDialog::Accepted) return;
+    settings_.ProfileText = editor.ProfileText();
+    config::SaveProfiles(ToSjis(configDir_), settings_);
+}
+
 
 }  // namespace velmok::ui

@@ -1,23 +1,213 @@
 #pragma once
+#include <QAction>
 #include <QMainWindow>
 #include <QString>
+#include <QTextCharFormat>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/Settings.h"
+#include "session/Engine.h"
+#include "session/Frontend.h"
+#include "ui/LineFormat.h"
+#include "ui/QtMessageView.h"
+#include "ui/Tabs.h"
+
+class QTabWidget;
+class QSplitter;
+class QListWidget;
+class QPlainTextEdit;
+class QToolButton;
+class QTimer;
+class QToolBar;
+class QMenu;
+class QLabel;
+
+namespace velmok::config {
+class IniFile;
+}
+namespace velmok::platform {
+class QtSocketFactory;
+class QtClock;
+class Dialogs;
+}  // namespace velmok::platform
 
 namespace velmok::ui {
 
-// The main window. It owns the engine and every long-lived piece of state.
-class TSDIAppForm : public QMainWindow {
+class Tfrm_EventLog;
+class InputHistory;
+
+// The main window. It owns the engine and every long-lived piece of state and
+// shows what the engine asks for through the Frontend interface.
+class TSDIAppForm : public QMainWindow, public session::Frontend {
     Q_OBJECT
 public:
     explicit TSDIAppForm(const QString& configDir, QWidget* parent = nullptr);
     ~TSDIAppForm() override;
 
     const QString& ConfigDir() const { return configDir_; }
+    session::Engine& Engine() { return *engine_; }
+    config::Settings& Config() { return settings_; }
+    // Replaces the message boxes (tests answer them).
+    void SetDialogs(platform::Dialogs* dialogs);
+
+    // Start-up after construction: loads the files and applies them.
+    void FormShow();
+    // Connects profile number (1-based) into the first free slot. False when
+    // there is no such profile or no free slot.
+    bool ConnectProfile(int number);
+
+    // The current window: slot of the active server tab (-1 when none) and the
+    // window of that slot's active tab.
+    int CurrentSlot() const;
+    int CurrentWindow() const;
+    QtMessageView* ViewOf(int slot, int window) const;
+    QtMessageView* AllWindow() const { return Rich_All_Message; }
+    QListWidget* NickListOf(int slot, int window) const;
+    QTabWidget* ServerTabs() const { return PageControlS; }
+    QTabWidget* SlotTabs(int slot) const { return slotViews_[slot].tabs; }
+    QPlainTextEdit* InputLine() const { return memo_InputMessage; }
+    QAction* ActionNamed(const QString& name) const;
+    bool IsClosed() const { return closed_; }
+
+    // ---- session::Frontend --------------------------------------------------
+    void RenderLine(int slot, int window, session::FontKind font, const std::string& text,
+                    bool markKeywords) override;
+    void MarkTab(int slot, int window) override;
+    void BuildWindow(int slot, int window, const std::string& name) override;
+    void RemoveWindow(int slot, int window) override;
+    void RenameWindow(int slot, int window, const std::string& name) override;
+    void MembersChanged(int slot, int window) override;
+    void UpdateTitle(int slot) override;
+    int ActiveWindow(int slot) override;
+    void WriteEventLog(const std::string& text) override;
+    void ServerConnected(int slot, const std::string& serverName) override;
+    void ServerRenamed(int slot, const std::string& serverName) override;
+    void ServerDisconnected(int slot) override;
+    void EnableAction(session::Action action, bool enabled) override;
+    void EnableInput(bool enabled) override;
+    void SetAwayState(bool away) override;
+    void SetProtectionButton(bool pressed) override;
+    void SetSendTimer(bool enabled) override;
+    void RequestClose() override;
+    void Beep(session::BeepKind kind) override;
+    void ShowError(int number) override;
+    bool AskYesNo(const std::string& text) override;
+    void OpenInputBox(const session::InputBoxRequest& request) override;
+    void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override;
+    void RefreshWhoisWindow(int slot, const std::string& nick) override;
+    void OpenChannelList(int slot) override;
+    void ReceiveFile(int slot, const std::string& sender, const std::string& fileName, const std::string& address,
+                     int port, std::int32_t size) override;
+    void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) override;
+
+    // Actions (public so tests and menus reach the same code).
+    void FileConnect();
+    void FileDisConnect();
+    void ConnectionSettings();
+    void ShowAllWindow();
+    void ShowEventLog();
+    void TabChange(int delta);
+    void ServerTabChange(int delta);
+    void ProcessTyped(const std::string& sjisText);
+    void ClearCurrentView();
+    void SelectAllCurrent();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    struct WindowView {
+        QWidget* page = nullptr;
+        QSplitter* splitter = nullptr;
+        QtMessageView* view = nullptr;
+        QListWidget* nicks = nullptr;
+    };
+    struct SlotView {
+        QWidget* serverPage = nullptr;
+        QTabWidget* tabs = nullptr;
+        QtMessageView* serverView = nullptr;
+        std::array<WindowView, session::WindowCount> windows{};
+    };
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateLayout();
+    void ApplySettings();
+    void BuildStyles();
+    void SaveAll();
+    QtMessageView* NewView(session::FontKind base);
+    int SlotOfServerPage(QWidget* page) const;
+    int WindowOfPage(int slot, QWidget* page) const;
+    void OnServerTabChanged();
+    void OnSlotTabChanged(int slot);
+    void UpdateConnectedActions();
+    void ShowMessageMenu(QtMessageView* view, const QPoint& globalPos);
+    void InputChanged();
+    void SetMode(int mode);
+    void OnTimer();
+    QIcon TabIcon(session::TabImage image) const;
+    QString WindowCaption(const std::string& wireName) const;
+    void ApplyNickListStyle(QListWidget* list);
+    void NickListDoubleClick(int slot, int window);
+    void AppendStyled(QtMessageView* view, const StyledLine& line);
+    void CloseFromMenu(MenuOrigin origin, int slot, int window);
+    void CloseServerTab(int slot);
+    void ShowInputBox(const session::InputBoxRequest& request);
+
     QString configDir_;
+    config::Settings settings_;
+    config::WindowState windowState_;
+    std::unique_ptr<config::IniFile> ini_;
+    std::unique_ptr<platform::QtSocketFactory> sockets_;
+    std::unique_ptr<platform::QtClock> clock_;
+    std::unique_ptr<platform::Dialogs> ownDialogs_;
+    platform::Dialogs* dialogs_ = nullptr;
+    std::unique_ptr<session::Engine> engine_;
+    std::vector<QTextCharFormat> styles_;
+    std::array<SlotView, session::SlotCount> slotViews_;
+
+    QTabWidget* PageControlS = nullptr;
+    QSplitter* Splitter_All = nullptr;
+    QtMessageView* Rich_All_Message = nullptr;
+    QPlainTextEdit* memo_InputMessage = nullptr;
+    QToolButton* btn_PrivateMode = nullptr;
+    QToolButton* btn_NoticeMode = nullptr;
+    QToolButton* btn_ActionMode = nullptr;
+    QWidget* inputPanel_ = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QTimer* Timer = nullptr;
+    Tfrm_EventLog* eventLog_ = nullptr;
+    std::unique_ptr<InputHistory> history_;
+    std::array<QIcon, 9> icons_;
+
+    QAction* FileConnectAction = nullptr;
+    QAction* FileDisConnectAction = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* CommandAwayAction = nullptr;
+    QAction* ActionDefence = nullptr;
+    QAction* ShowAllWindowAction = nullptr;
+    QAction* ShowEventLogAction = nullptr;
+
+    int mode_ = 0;  // 0 Private, 1 Notice, 2 Action
+    int nickListWidth_ = 165;
+    bool closed_ = false;
+    bool shown_ = false;
+    bool savedOnClose_ = false;
+    QtMessageView* lastMenuView_ = nullptr;
+    bool alerted_ = false;
+    bool inInputChange_ = false;
+    // Reused on every rendered line.
+    FormattedLine formatted_;
+    std::vector<QtMessageView::Run> viewRuns_;
+    std::string windowNameSjis_;
+    std::string stamp_;
+    int stampMinute_ = -1;
+    int stampHour_ = -1;
 };
 
 }  // namespace velmok::ui

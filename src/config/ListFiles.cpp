@@ -1,0 +1,110 @@
+// "Connections" and "Events": fixed-size records of one field per line.
+#include "config/FileIo.h"
+#include "config/Profiles.h"
+#include "config/SettingsStore.h"
+
+namespace velmok::config {
+
+namespace {
+
+constexpr std::size_t ProfileLines = 8;
+
+// A field as it may be written as one line: a line break inside would split it,
+// and a line longer than a reader's line would be read back as two, shifting
+// every later field of the file.
+std::string FieldLine(const std::string& field) {
+    std::string line = field.substr(0, field.find('\n'));
+    line.resize(SjisPrefixLength(line, MaxListLine));
+    return line;
+}
+
+}  // namespace
+
+std::vector<ListLine> SplitListLines(const std::string& bytes) {
+    std::vector<ListLine> lines;
+    std::size_t i = 0;
+    const std::size_t size = bytes.size();
+    auto lineEndAt = [&](std::size_t p) -> std::size_t {
+        if (p < size && bytes[p] == '\n') return 1;
+        if (p + 1 < size && bytes[p] == '\r' && bytes[p + 1] == '\n') return 2;
+        return 0;
+    };
+    while (i < size) {
+        ListLine line;
+        std::size_t start = i;
+        while (i < size && i - start < MaxListLine && lineEndAt(i) == 0) ++i;
+        line.Text = bytes.substr(start, i - start);
+        if (std::size_t end = lineEndAt(i)) {
+            line.Ended = true;
+            i += end;
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void LoadProfiles(const std::string& folder, Settings& settings) {
+    settings.ProfileText.clear();
+    std::string bytes;
+    if (!ReadFile(JoinPath(folder, ConnectionsFileName), bytes)) return;
+    const std::vector<ListLine> lines = SplitListLines(bytes);
+    for (std::size_t first = 0; first + ProfileLines <= lines.size(); first += ProfileLines) {
+        std::vector<std::string> fields;
+        for (std::size_t k = 0; k < ProfileLines; ++k) fields.push_back(lines[first + k].Text);
+        const std::string autoJoin = fields.back();
+        fields.pop_back();
+        if (ProfileCheck(fields) != 0 || AutoJoinCheck(autoJoin) == 0) continue;
+        for (const std::string& f : fields) settings.ProfileText += f + "\r\n";
+        settings.ProfileText += autoJoin + "\r\n";
+    }
+}
+
+bool SaveProfiles(const std::string& folder, const Settings& settings) {
+    const std::string& text = settings.ProfileText;
+    std::string bytes;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = text.find("\r\n", i);
+        if (end == std::string::npos) end = text.size();
+        bytes += FieldLine(text.substr(i, end - i)) + "\r\n";
+        i = end + 2;
+    }
+    return WriteFileAtomically(JoinPath(folder, ConnectionsFileName), bytes);
+}
+
+void LoadEvents(const std::string& folder, Settings& settings) {
+    std::string bytes;
+    if (!ReadFile(JoinPath(folder, EventsFileName), bytes)) return;
+    const std::vector<ListLine> lines = SplitListLines(bytes);
+    for (std::size_t first = 0; first < lines.size(); first += 9) {
+        EventTrigger& e = settings.Events.emplace_back();
+        std::string* const textFields[] = {&e.Name,   &e.Trigger, &e.Prefix, &e.Param1, &e.Param2,
+                                           &e.Param3, &e.Param4,  nullptr,   &e.Command};
+        for (std::size_t k = 0; k < 9 && first + k < lines.size(); ++k) {
+            const std::size_t index = first + k;
+            // The last line of the file counts only when a line end closes it.
+            const bool cutOff = index + 1 == lines.size() && !lines[index].Ended;
+            const std::string value = cutOff ? std::string() : lines[index].Text;
+            if (textFields[k] != nullptr) {
+                *textFields[k] = value;
+            } else {
+                e.ExcludeOwn = value == "1";
+            }
+        }
+    }
+}
+
+bool SaveEvents(const std::string& folder, const Settings& settings) {
+    std::string bytes;
+    for (const EventTrigger& e : settings.Events) {
+        for (const std::string* f : {&e.Name, &e.Trigger, &e.Prefix, &e.Param1, &e.Param2, &e.Param3,
+                                     &e.Param4}) {
+            bytes += FieldLine(*f) + "\r\n";
+        }
+        bytes += e.ExcludeOwn ? "1\r\n" : "0\r\n";
+        bytes += FieldLine(e.Command) + "\r\n";
+    }
+    return WriteFileAtomically(JoinPath(folder, EventsFileName), bytes);
+}
+
+}  // namespace velmok::config

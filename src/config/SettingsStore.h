@@ -1,0 +1,69 @@
+// Reading and writing the settings: "velmok.ini" (scalars, fonts, window state),
+// "Keywords", "Connections" (the profile text) and "Events" (event triggers),
+// all kept in the settings folder. Text in every file is Shift-JIS with CR LF
+// line ends.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/Iniaccess.h"
+#include "config/Settings.h"
+
+namespace velmok::config {
+
+inline constexpr const char* IniFileName = "velmok.ini";
+inline constexpr const char* KeywordsFileName = "Keywords";
+inline constexpr const char* ConnectionsFileName = "Connections";
+inline constexpr const char* EventsFileName = "Events";
+
+// Longest line of "Connections" and "Events" read as one line; longer lines are
+// read in pieces of this size.
+inline constexpr std::size_t MaxListLine = 253;
+
+// Fills the settings and the keyword list (from "Keywords" in settingsFolder;
+// a missing file leaves the list empty). Missing keys take their defaults;
+// Interval outside 0..1000 becomes 500 and MaxReply outside 1..20 becomes 10.
+// The log folder defaults to settingsFolder without a trailing separator.
+void LoadSettings(const IniFile& ini, Settings& settings, const std::string& settingsFolder);
+
+// Writes every key of LoadSettings in the same order and flushes the INI file;
+// "Keywords" is replaced only when the list holds at least one keyword. A failed
+// write of one file does not keep the other from being written. False when a
+// write failed; failedPath (when given) then names the first file that failed.
+bool SaveSettings(IniFile& ini, const Settings& settings, const std::string& settingsFolder,
+                  std::string* failedPath = nullptr);
+
+// The eight keys of a font section. Styles read as true are added to the font's
+// styles; none is ever removed.
+void ReadFont(const IniFile& ini, const std::string& section, FontSetting& font, Colour defaultColour,
+              bool defaultBold, bool defaultUnderline);
+void WriteFont(IniFile& ini, const std::string& section, const FontSetting& font);
+
+// [Window]: Top, Left, Height and Width default to the values already in state.
+void LoadWindowState(const IniFile& ini, WindowState& state);
+// Writes [Window] and flushes the INI file; false when the write failed.
+bool SaveWindowState(IniFile& ini, const WindowState& state);
+
+// Replaces the profile text with the valid profiles of "Connections" (eight lines
+// each). An incomplete last profile and profiles failing ProfileCheck or
+// AutoJoinCheck are dropped. A missing file gives no profiles.
+void LoadProfiles(const std::string& folder, Settings& settings);
+// Writes the profile text to "Connections"; false when it could not be written
+// (the old file is then kept).
+bool SaveProfiles(const std::string& folder, const Settings& settings);
+
+// Appends the triggers of "Events" (nine lines each) to the trigger list. A record
+// cut short by the end of the file is kept with the fields read so far.
+void LoadEvents(const std::string& folder, Settings& settings);
+bool SaveEvents(const std::string& folder, const Settings& settings);
+
+// One line of a list file as it is read: at most MaxListLine bytes of text, and
+// whether a line end (CR LF or LF) followed it.
+struct ListLine {
+    std::string Text;
+    bool Ended = false;
+};
+std::vector<ListLine> SplitListLines(const std::string& bytes);
+
+}  // namespace velmok::config

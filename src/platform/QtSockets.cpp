@@ -1,0 +1,391 @@
+#include "platform/QtSockets.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
+
+namespace velmok::platform {
+
+namespace SE = session::SocketError;
+
+int MapSocketError(QAbstractSocket::SocketError error, bool connected) {
+    switch (error) {
+        case QAbstractSocket::RemoteHostClosedError:
+            // Qt reports a reset connection the same way; either is the end of
+            // the conversation, not a failure, once the connection was up.
+            return connected ? 0 : SE::ConnectionAborted;
+        case QAbstractSocket::ConnectionRefusedError:
+            return SE::ConnectionRefused;
+        case QAbstractSocket::HostNotFoundError:
+            return SE::HostNotFound;
+        case QAbstractSocket::SocketTimeoutError:
+            return SE::TimedOut;
+        case QAbstractSocket::AddressInUseError:
+            return SE::AddressInUse;
+        case QAbstractSocket::SocketAccessError:
+            return 10013;  // permission denied
+        case QAbstractSocket::SocketResourceError:
+            return 10055;  // no buffer space
+        case QAbstractSocket::SocketAddressNotAvailableError:
+            return 10049;
+        case QAbstractSocket::UnsupportedSocketOperationError:
+            return 10047;  // address family not supported
+        case QAbstractSocket::NetworkError:
+            // Unreachable while connecting; a broken link afterwards.
+            return connected ? SE::ConnectionAborted : SE::HostUnreachable;
+        default:
+            return connected ? SE::ConnectionReset : SE::ConnectionAborted;
+    }
+}
+
+namespace {
+
+std::string Dotted(const QHostAddress& address) {
+    if (address.isNull()) return {};
+    bool ok = false;
+    const quint32 v4 = address.toIPv4Address(&ok);
+    if (ok) return QHostAddress(v4).toString().toStdString();
+    return address.toString().toStdString();
+}
+
+// Runs a copy of the callback, so the owner may replace it or delete the
+// socket from inside without destroying the function that is running.
+template <typename F, typename... Args>
+void Raise(const F& callback, Args&&... args) {
+    F copy = callback;
+    if (copy) copy(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- client
+
+QtClientSocket::QtClientSocket() = default;
+
+QtClientSocket::QtClientSocket(QTcpSocket* accepted) {
+    accepted->setParent(nullptr);
+    Attach(accepted);
+    connected_ = true;
+}
+
+QtClientSocket::~QtClientSocket() {
+    onClosed = nullptr;
+    Release();
+}
+
+void QtClientSocket::Attach(QTcpSocket* socket) {
+    socket_ = socket;
+    alive_ = std::make_shared<bool>(true);
+    auto alive = alive_;
+    // Queued even though the signals come from the event loop: connectToHost
+    // may report a refusal at once, and a queued readyRead keeps working while
+    // the owner sits in a modal dialog inside an earlier read.
+    QObject::connect(
+        socket, &QTcpSocket::connected, socket,
+        [this, alive] {
+            if (*alive) HandleConnected();
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        socket, &QTcpSocket::readyRead, socket,
+        [this, alive] {
+            if (*alive) HandleReadyRead();
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        socket, &QTcpSocket::disconnected, socket,
+        [this, alive] {
+            if (*alive) HandleDisconnected();
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        socket, &QTcpSocket::errorOccurred, socket,
+        [this, alive](QAbstractSocket::SocketError error) {
+            if (*alive) HandleError(error);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtClientSocket::Release() {
+    if (!socket_) return;
+    *alive_ = false;
+    QTcpSocket* s = socket_;
+    socket_ = nullptr;
+    s->disconnect();
+    QCoreApplication::removePostedEvents(s, QEvent::MetaCall);
+    if (s->state() == QAbstractSocket::ConnectedState && s->bytesToWrite() > 0) {
+        // Let the last lines (a QUIT, a final DCC acknowledgement) leave before
+        // the connection goes, but never keep a stuck socket for long.
+        QObject::connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
+        QObject::connect(s, &QAbstractSocket::errorOccurred, s, &QObject::deleteLater);
+        QTimer::singleShot(10000, s, [s] {
+            s->abort();
+            s->deleteLater();
+        });
+        s->disconnectFromHost();
+    } else {
+        s->abort();
+        s->deleteLater();
+    }
+}
+
+void QtClientSocket::SetHost(const std::string& host) { host_ = host; }
+void QtClientSocket::SetAddress(const std::string& address) { address_ = address; }
+void QtClientSocket::SetPort(int port) { port_ = port; }
+
+void QtClientSocket::Open() {
+    Release();
+    connected_ = false;
+    finished_ = false;
+    remoteHost_.reset();
+    auto* s = new QTcpSocket();
+    Attach(s);
+    auto alive = alive_;
+    QMetaObject::invokeMethod(
+        s,
+        [this, alive, s] {
+            if (!*alive) return;
+            if (port_ < 1 || port_ > 65535) {
+                Fail(10049);
+                return;
+            }
+            const auto port = static_cast<quint16>(port_);
+            if (!address_.empty()) {
+                QHostAddress address;
+                if (!address.setAddress(QString::fromStdString(address_)) ||
+                    address.protocol() != QAbstractSocket::IPv4Protocol) {
+                    Fail(SE::HostNotFound);
+                    return;
+                }
+                s->connectToHost(address, port);
+            } else if (!host_.empty()) {
+                s->connectToHost(QString::fromStdString(host_), port, QIODevice::ReadWrite,
+                                 QAbstractSocket::IPv4Protocol);
+            } else {
+                Fail(SE::HostNotFound);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void QtClientSocket::HandleConnected() {
+    if (finished_) return;
+    connected_ = true;
+    Raise(onConnect);
+}
+
+void QtClientSocket::HandleReadyRead() {
+    // A queued notice may find the bytes already taken by an earlier read.
+    if (finished_ || !socket_ || socket_->bytesAvailable() <= 0) return;
+    Raise(onRead);
+}
+
+void QtClientSocket::HandleDisconnected() {
+    if (finished_) return;
+    finished_ = true;
+    connected_ = false;
+    // The Qt socket stays so the owner can still take bytes that came
+    // before the close.
+    auto alive = alive_;
+    Raise(onDisconnect);
+    if (*alive) Raise(onClosed);
+}
+
+void QtClientSocket::HandleError(QAbstractSocket::SocketError error) {
+    const int code = MapSocketError(error, connected_);
+    if (code == 0) return;  // the disconnect event follows
+    Fail(code);
+}
+
+void QtClientSocket::Fail(int code) {
+    if (finished_) return;
+    finished_ = true;
+    auto alive = alive_;
+    int reported = code;
+    Raise(onError, reported);
+    // The owner may have closed, reopened or deleted the socket meanwhile.
+    if (!*alive) return;
+    Release();
+    connected_ = false;
+    Raise(onClosed);
+}
+
+std::string QtClientSocket::ReceiveText() {
+    if (!socket_) return {};
+    const QByteArray bytes = socket_->readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+int QtClientSocket::ReceiveBuf(char* buffer, int n) {
+    if (!socket_ || socket_->bytesAvailable() <= 0) return -1;
+    if (n <= 0) return 0;
+    const qint64 got = socket_->read(buffer, n);
+    return got < 0 ? -1 : static_cast<int>(got);
+}
+
+void QtClientSocket::SendText(const std::string& text) {
+    SendBuf(text.data(), static_cast<int>(text.size()));
+}
+
+void QtClientSocket::SendBuf(const char* bytes, int n) {
+    if (!socket_ || finished_ || n <= 0 || socket_->state() == QAbstractSocket::UnconnectedState) return;
+    socket_->write(bytes, n);
+}
+
+std::string QtClientSocket::RemoteHost() {
+    if (!socket_) return {};
+    if (remoteHost_) return *remoteHost_;
+    const std::string address = Dotted(socket_->peerAddress());
+    if (address.empty()) return {};
+    const QHostInfo info = QHostInfo::fromName(QString::fromStdString(address));
+    std::string name = info.hostName().toStdString();
+    // Without a reverse entry Qt hands back the address itself.
+    if (info.error() != QHostInfo::NoError || name == address) name.clear();
+    remoteHost_ = name;
+    return name;
+}
+
+std::string QtClientSocket::RemoteAddress() { return socket_ ? Dotted(socket_->peerAddress()) : std::string(); }
+
+std::string QtClientSocket::LocalAddress() { return socket_ ? Dotted(socket_->localAddress()) : std::string(); }
+
+std::string QtClientSocket::LocalHost() { return QHostInfo::localHostName().toStdString(); }
+
+void QtClientSocket::Close() {
+    const bool wasOpen = socket_ != nullptr;
+    Release();
+    connected_ = false;
+    finished_ = true;
+    if (wasOpen) Raise(onClosed);
+}
+
+// ---------------------------------------------------------------- server
+
+QtServerSocket::QtServerSocket() : server_(new QTcpServer()), alive_(std::make_shared<bool>(true)) {
+    auto alive = alive_;
+    QObject::connect(server_, &QTcpServer::newConnection, server_, [this, alive] {
+        if (*alive) HandleNewConnections();
+    });
+    QObject::connect(server_, &QTcpServer::acceptError, server_,
+                     [this, alive](QAbstractSocket::SocketError error) {
+                         if (!*alive) return;
+                         int code = MapSocketError(error, false);
+                         Raise(onError, code);
+                     });
+}
+
+QtServerSocket::~QtServerSocket() {
+    *alive_ = false;
+    connections_.clear();
+    retired_.clear();
+    server_->disconnect();
+    server_->close();
+    // The owner may be deleting us from inside the server's own signal.
+    server_->deleteLater();
+}
+
+void QtServerSocket::SetPort(int port) { port_ = port; }
+
+int QtServerSocket::Open() {
+    if (server_->isListening()) server_->close();
+    if (port_ < 0 || port_ > 65535) return 10049;
+    if (!server_->listen(QHostAddress::AnyIPv4, static_cast<quint16>(port_))) {
+        const int code = MapSocketError(server_->serverError(), false);
+        return code != 0 ? code : SE::ConnectionAborted;
+    }
+    auto alive = alive_;
+    QMetaObject::invokeMethod(
+        server_,
+        [this, alive] {
+            if (*alive && server_->isListening()) Raise(onListen);
+        },
+        Qt::QueuedConnection);
+    return 0;
+}
+
+int QtServerSocket::ListeningPort() const { return server_->isListening() ? server_->serverPort() : 0; }
+
+int QtServerSocket::ActiveConnections() { return static_cast<int>(connections_.size()); }
+
+session::ClientSocket* QtServerSocket::Connection(int index) {
+    if (index < 0 || index >= static_cast<int>(connections_.size())) return nullptr;
+    return connections_[static_cast<std::size_t>(index)].get();
+}
+
+void QtServerSocket::Close() {
+    server_->close();
+    auto closing = std::move(connections_);
+    connections_.clear();
+    for (auto& connection : closing) {
+        connection->onClosed = nullptr;
+        connection->Close();
+        retired_.push_back(std::move(connection));
+    }
+    ScheduleCleanup();
+}
+
+void QtServerSocket::HandleNewConnections() {
+    auto alive = alive_;
+    while (server_->hasPendingConnections()) {
+        QTcpSocket* socket = server_->nextPendingConnection();
+        if (!socket) break;
+        auto owned = std::make_unique<QtClientSocket>(socket);
+        QtClientSocket* connection = owned.get();
+        connection->onRead = [this, connection] { Raise(onClientRead, *connection); };
+        connection->onDisconnect = [this, connection] { Raise(onClientDisconnect, *connection); };
+        connection->onError = [this, connection](int& code) { Raise(onClientError, *connection, code); };
+        connection->onClosed = [this, connection] { Retire(connection); };
+        connections_.push_back(std::move(owned));
+        Raise(onClientConnect, *connection);
+        if (!*alive) return;
+    }
+}
+
+void QtServerSocket::Retire(QtClientSocket* connection) {
+    auto it = std::find_if(connections_.begin(), connections_.end(),
+                           [connection](const auto& owned) { return owned.get() == connection; });
+    if (it == connections_.end()) return;
+    retired_.push_back(std::move(*it));
+    connections_.erase(it);
+    ScheduleCleanup();
+}
+
+void QtServerSocket::ScheduleCleanup() {
+    if (cleanupScheduled_ || retired_.empty()) return;
+    cleanupScheduled_ = true;
+    auto alive = alive_;
+    QTimer::singleShot(0, server_, [this, alive] {
+        if (!*alive) return;
+        cleanupScheduled_ = false;
+        retired_.clear();
+    });
+}
+
+// ---------------------------------------------------------------- factory
+
+std::unique_ptr<session::ClientSocket> QtSocketFactory::CreateClient() {
+    return std::make_unique<QtClientSocket>();
+}
+
+std::unique_ptr<session::ServerSocket> QtSocketFactory::CreateServer() {
+    return std::make_unique<QtServerSocket>();
+}
+
+bool QtSocketFactory::LookupHost(const std::string& name) {
+    if (name.empty()) return false;
+    const QString text = QString::fromStdString(name);
+    QHostAddress literal;
+    if (literal.setAddress(text)) return literal.protocol() == QAbstractSocket::IPv4Protocol;
+    const QHostInfo info = QHostInfo::fromName(text);
+    if (info.error() != QHostInfo::NoError) return false;
+    const auto addresses = info.addresses();
+    return std::any_of(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
+        return a.protocol() == QAbstractSocket::IPv4Protocol;
+    });
+}
+
+}  // namespace velmok::platform

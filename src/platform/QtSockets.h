@@ -1,0 +1,118 @@
+#pragma once
+#include <QAbstractSocket>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/Socket.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace velmok::platform {
+
+// The Windows socket error number the logic expects for a Qt socket error.
+// `connected` tells whether the connection had been established: a peer's
+// close then is the ordinary disconnect event, reported as 0 (no error),
+// while the same close during the connect is a failed connection.
+int MapSocketError(QAbstractSocket::SocketError error, bool connected);
+
+// A client connection over QTcpSocket. Every event is delivered from the
+// event loop through a queued call, so none arrives inside a call made by the
+// owner, and a modal dialog inside a read handler still lets further reads in.
+// After an error event the connection is closed and no disconnect follows.
+class QtClientSocket : public session::ClientSocket {
+public:
+    QtClientSocket();
+    // Wraps a connection accepted by a listening socket; takes ownership.
+    explicit QtClientSocket(QTcpSocket* accepted);
+    ~QtClientSocket() override;
+    QtClientSocket(const QtClientSocket&) = delete;
+    QtClientSocket& operator=(const QtClientSocket&) = delete;
+
+    void SetHost(const std::string& host) override;
+    void SetAddress(const std::string& address) override;
+    void SetPort(int port) override;
+    void Open() override;
+
+    std::string ReceiveText() override;
+    int ReceiveBuf(char* buffer, int n) override;
+    void SendText(const std::string& text) override;
+    void SendBuf(const char* bytes, int n) override;
+
+    std::string RemoteHost() override;
+    std::string RemoteAddress() override;
+    std::string LocalAddress() override;
+    std::string LocalHost() override;
+    void Close() override;
+
+    bool IsConnected() const { return connected_; }
+    // Called after Close() (by the owner or on an error) so a listening
+    // socket can drop the connection from its list.
+    std::function<void()> onClosed;
+
+private:
+    void Attach(QTcpSocket* socket);
+    void Release();
+    void HandleConnected();
+    void HandleReadyRead();
+    void HandleDisconnected();
+    void HandleError(QAbstractSocket::SocketError error);
+    void Fail(int code);
+
+    QTcpSocket* socket_ = nullptr;
+    // Cleared when the current Qt socket is let go, so queued calls and
+    // callbacks that outlive it (or this object) do nothing.
+    std::shared_ptr<bool> alive_;
+    std::string host_;
+    std::string address_;
+    int port_ = 0;
+    bool connected_ = false;
+    bool finished_ = false;
+    std::optional<std::string> remoteHost_;
+};
+
+// A listening socket over QTcpServer. Accepted connections are owned here;
+// by default their events are forwarded to onClientRead, onClientDisconnect
+// and onClientError. A connection that closes or fails leaves the list.
+class QtServerSocket : public session::ServerSocket {
+public:
+    QtServerSocket();
+    ~QtServerSocket() override;
+    QtServerSocket(const QtServerSocket&) = delete;
+    QtServerSocket& operator=(const QtServerSocket&) = delete;
+
+    void SetPort(int port) override;
+    int Open() override;
+    int ActiveConnections() override;
+    session::ClientSocket* Connection(int index) override;
+    void Close() override;
+
+    // The port actually bound (useful when 0 asked for any free port).
+    int ListeningPort() const;
+
+private:
+    void HandleNewConnections();
+    void Retire(QtClientSocket* connection);
+    void ScheduleCleanup();
+
+    QTcpServer* server_;
+    std::shared_ptr<bool> alive_;
+    int port_ = 0;
+    std::vector<std::unique_ptr<QtClientSocket>> connections_;
+    // Closed connections wait here until no callback of theirs can be running.
+    std::vector<std::unique_ptr<QtClientSocket>> retired_;
+    bool cleanupScheduled_ = false;
+};
+
+class QtSocketFactory : public session::SocketFactory {
+public:
+    std::unique_ptr<session::ClientSocket> CreateClient() override;
+    std::unique_ptr<session::ServerSocket> CreateServer() override;
+    // Blocking look-up; a dotted address resolves without asking anyone.
+    bool LookupHost(const std::string& name) override;
+};
+
+}  // namespace velmok::platform

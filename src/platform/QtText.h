@@ -1,0 +1,14 @@
+#pragma once
+#include <QString>
+#include <string>
+
+namespace velmok::platform {
+
+// Shift-JIS (code page 932, with the NEC and IBM extensions) to Unicode for
+// display. Bytes that are not valid Shift-JIS become U+FFFD.
+QString FromSjis(const std::string& sjis);
+
+// Unicode to code page 932. Characters it cannot hold are dropped.
+std::string ToSjis(const QString& text);
+
+}  // namespace velmok::platform

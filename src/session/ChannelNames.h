@@ -1,0 +1,50 @@
+#pragma once
+// Name rules shared by the channel records, the member lists and whoever reads them.
+#include <string>
+
+namespace velmok::session::channels {
+
+// Channel and nick names compare with only the ASCII letters folded; bytes of
+// double-byte characters must never be touched.
+inline std::string FoldAscii(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+inline bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The status mark of a member caption: "@" (operator), "+" (voice) or empty.
+inline std::string CaptionPrefix(const std::string& caption) {
+    if (!caption.empty() && (caption[0] == '@' || caption[0] == '+')) return caption.substr(0, 1);
+    return {};
+}
+
+// The nick a caption stands for.
+inline std::string CaptionNick(const std::string& caption) {
+    return caption.substr(CaptionPrefix(caption).size());
+}
+
+// Whether a caption belongs to nick (case-sensitive). NAMES lists voiced
+// members as "+nick"; they must leave and rename like everyone else, so one
+// leading "@" or "+" is ignored. Nicks never begin with either character.
+inline bool CaptionMatches(const std::string& caption, const std::string& nick) {
+    return caption == nick ||
+           (!CaptionPrefix(caption).empty() && caption.compare(1, std::string::npos, nick) == 0);
+}
+
+inline bool IsChannelName(const std::string& name) {
+    return !name.empty() && (name[0] == '#' || name[0] == '&' || name[0] == '+' || name[0] == '!');
+}
+
+}  // namespace velmok::session::channels

@@ -1,0 +1,204 @@
+// Conversation records of a slot and the member lists of its channels.
+#include <algorithm>
+
+#include "session/ChannelNames.h"
+#include "session/Codec.h"
+#include "session/Engine.h"
+
+namespace velmok::session {
+
+using channels::CaptionMatches;
+using channels::CaptionPrefix;
+using channels::IsChannelName;
+using channels::SameName;
+
+namespace {
+
+// The member list view sorts by caption; keep the record in the same order.
+void InsertSorted(std::vector<std::string>& members, const std::string& caption) {
+    members.insert(std::upper_bound(members.begin(), members.end(), caption), caption);
+}
+
+void ResetRecord(ChannelRecord& record) { record = ChannelRecord{}; }
+
+}  // namespace
+
+int Engine::FindChannel(int slot, const std::string& name) const {
+    if (name.empty()) return -1;
+    const auto& channels = slots_[slot].Channels;
+    for (int i = WindowCount - 1; i >= 0; --i)
+        if (!channels[i].IsFree() && SameName(channels[i].Name, name)) return i;
+    return -1;
+}
+
+int Engine::OpenChannelTab(int slot, const std::string& name) {
+    // A record with an empty name would count as free and the window would
+    // be lost; nothing sensible can be opened for it.
+    if (name.empty()) return -1;
+    auto& channels = slots_[slot].Channels;
+    int free = -1;
+    for (int i = 0; i < WindowCount; ++i) {
+        if (channels[i].IsFree()) {
+            if (free < 0) free = i;
+        } else if (SameName(channels[i].Name, name)) {
+            return -1;
+        }
+    }
+    if (free < 0) {
+        frontend_.ShowError(31);
+        return -1;
+    }
+    const bool isChannel = IsChannelName(name);
+    if (!isChannel) {
+        CountEvent(slot, name);
+        if (ProtectionMode && settings_.DefencePriv && !UserOpening) return -1;
+        UserOpening = false;
+    }
+    // The record is filled before the window is built so that a title shown
+    // while building already reads the new name.
+    ChannelRecord& record = channels[free];
+    ResetRecord(record);
+    record.IsChannel = isChannel;
+    record.Name = name;
+    frontend_.BuildWindow(slot, free, name);
+    return free;
+}
+
+void Engine::CloseChannelTab(int slot, const std::string& name) {
+    const int index = FindChannel(slot, name);
+    if (index < 0) return;
+    frontend_.RemoveWindow(slot, index);
+    ResetRecord(slots_[slot].Channels[index]);
+}
+
+void Engine::AddNames(int slot, const std::string& names, const std::string& channel) {
+    const int index = FindChannel(slot, channel);
+    if (index < 0) return;
+    ChannelRecord& record = slots_[slot].Channels[index];
+    if (!record.NamesPending) record.Members.clear();
+    // Further 353s of the same listing add to it until 366 arrives.
+    record.NamesPending = true;
+
+    const std::string ownOp = "@" + slots_[slot].Session.Nick;
+    std::string rest = names;
+    if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+    while (!rest.empty()) {
+        const std::size_t blank = rest.find(' ');
+        // Two blanks in a row end the listing; an empty caption is never added.
+        if (blank == 0) break;
+        const std::string caption = rest.substr(0, blank);
+        if (std::find(record.Members.begin(), record.Members.end(), caption) == record.Members.end())
+            InsertSorted(record.Members, caption);
+        if (caption == ownOp) record.OwnOp = true;
+        if (blank == std::string::npos) break;
+        rest.erase(0, blank + 1);
+    }
+    frontend_.MembersChanged(slot, index);
+}
+
+void Engine::EndOfNames(int slot, const std::string& channel) {
+    for (auto& record : slots_[slot].Channels)
+        if (!record.IsFree() && SameName(record.Name, channel)) record.NamesPending = false;
+}
+
+void Engine::AddMember(int slot, const std::string& channel, const std::string& nick) {
+    const int index = FindChannel(slot, channel);
+    if (index < 0 || nick.empty()) return;
+    auto& members = slots_[slot].Channels[index].Members;
+    if (std::find(members.begin(), members.end(), nick) != members.end()) return;
+    InsertSorted(members, nick);
+    frontend_.MembersChanged(slot, index);
+}
+
+void Engine::RemoveMember(int slot, const std::string& channel, const std::string& nick) {
+    const int index = FindChannel(slot, channel);
+    if (index < 0) return;
+    ChannelRecord& record = slots_[slot].Channels[index];
+    if (nick == slots_[slot].Session.Nick) record.OwnOp = false;
+    auto it = std::find_if(record.Members.begin(), record.Members.end(),
+                           [&](const std::string& caption) { return CaptionMatches(caption, nick); });
+    if (it == record.Members.end()) return;
+    record.Members.erase(it);
+    frontend_.MembersChanged(slot, index);
+}
+
+void Engine::GiveOp(int slot, const std::string& channel, const std::string& nick) {
+    const int index = FindChannel(slot, channel);
+    if (index < 0) return;
+    ChannelRecord& record = slots_[slot].Channels[index];
+    if (nick == slots_[slot].Session.Nick) record.OwnOp = true;
+    auto it = std::find(record.Members.begin(), record.Members.end(), nick);
+    if (it == record.Members.end()) return;
+    record.Members.erase(it);
+    InsertSorted(record.Members, "@" + nick);
+    frontend_.MembersChanged(slot, index);
+}
+
+void Engine::TakeOp(int slot, const std::string& channel, const std::string& nick) {
+    const int index = FindChannel(slot, channel);
+    if (index < 0) return;
+    ChannelRecord& record = slots_[slot].Channels[index];
+    if (nick == slots_[slot].Session.Nick) record.OwnOp = false;
+    auto it = std::find(record.Members.begin(), record.Members.end(), "@" + nick);
+    if (it == record.Members.end()) return;
+    record.Members.erase(it);
+    InsertSorted(record.Members, nick);
+    frontend_.MembersChanged(slot, index);
+}
+
+void Engine::MemberQuit(int slot, const std::string& nick, const std::string& message) {
+    if (nick.empty()) return;
+    std::string text = JisToSjis(nick) + " QUIT";
+    if (!message.empty()) text += " (" + JisToSjis(message) + ")";
+    auto& channels = slots_[slot].Channels;
+    for (int i = 0; i < WindowCount; ++i) {
+        ChannelRecord& record = channels[i];
+        if (record.IsFree()) continue;
+        if (!SameName(record.Name, nick)) {
+            auto it = std::find_if(record.Members.begin(), record.Members.end(),
+                                   [&](const std::string& caption) { return CaptionMatches(caption, nick); });
+            if (it == record.Members.end()) continue;
+            record.Members.erase(it);
+            frontend_.MembersChanged(slot, i);
+        }
+        if (settings_.Command_Check) frontend_.MarkTab(slot, i);
+        frontend_.RenderLine(slot, i, FontKind::Command, text, false);
+    }
+}
+
+void Engine::MemberNick(int slot, const std::string& oldNick, const std::string& newNick) {
+    if (oldNick.empty() || newNick.empty()) return;
+    std::string& ownNick = slots_[slot].Session.Nick;
+    if (oldNick == ownNick) ownNick = newNick;
+    const std::string text = JisToSjis(oldNick) + " NICK " + JisToSjis(newNick);
+    auto& channels = slots_[slot].Channels;
+    for (int i = 0; i < WindowCount; ++i) {
+        ChannelRecord& record = channels[i];
+        if (record.IsFree()) continue;
+        if (SameName(record.Name, oldNick)) {
+            frontend_.RenameWindow(slot, i, newNick);
+            record.Name = newNick;
+            if (settings_.Command_Check) frontend_.MarkTab(slot, i);
+        } else {
+            auto it =
+                std::find_if(record.Members.begin(), record.Members.end(),
+                             [&](const std::string& caption) { return CaptionMatches(caption, oldNick); });
+            if (it == record.Members.end()) continue;
+            const std::string caption = CaptionPrefix(*it) + newNick;
+            record.Members.erase(it);
+            InsertSorted(record.Members, caption);
+            frontend_.MembersChanged(slot, i);
+            if (settings_.Command_Check && newNick != ownNick) frontend_.MarkTab(slot, i);
+        }
+        frontend_.RenderLine(slot, i, FontKind::Command, text, false);
+    }
+}
+
+void Engine::SetTopic(int slot, const std::string& channel, const std::string& topic) {
+    const int index = FindChannel(slot, channel);
+    if (index < 0) return;
+    slots_[slot].Channels[index].Topic = topic;
+    if (frontend_.ActiveWindow(slot) == index) frontend_.UpdateTitle(slot);
+}
+
+}  // namespace velmok::session

@@ -1,0 +1,315 @@
+// Connection, registration and paced sending of the three server slots.
+#include "session/Engine.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "session/Codec.h"
+#include "session/Transport.h"
+
+namespace velmok::session {
+
+namespace {
+
+const char* const CrLf = "\r\n";
+
+// Longest delay a queue entry may ask for; keeps the interval arithmetic sane
+// when a queue string has been damaged.
+constexpr int MaxQueueDelay = 3600;
+
+std::string* QueueOf(SlotState& s, Queue queue) {
+    switch (queue) {
+        case Queue::A:
+            return &s.SendQueueA;
+        case Queue::B:
+            return &s.SendQueueB;
+        case Queue::C:
+            return &s.SendQueueC;
+    }
+    return &s.SendQueueA;
+}
+
+// Takes the first entry off a queue string: the line with its CR LF, and the
+// delay that follows it. A damaged entry (no LF, no number) still leaves the
+// queue shorter, so the timer can never spin on it.
+void TakeEntry(std::string& queue, std::string& line, int& delay) {
+    std::size_t lf = queue.find('\n');
+    if (lf == std::string::npos) {
+        line = queue + CrLf;
+        queue.clear();
+        delay = 1;
+        return;
+    }
+    line = queue.substr(0, lf + 1);
+    queue.erase(0, lf + 1);
+    std::size_t colon = queue.find(':');
+    std::string number = queue.substr(0, colon);
+    queue.erase(0, colon == std::string::npos ? queue.size() : colon + 1);
+    bool valid = !number.empty() && number.size() <= 9 &&
+                 std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    delay = valid ? std::min(std::stoi(number), MaxQueueDelay) : 1;
+}
+
+}  // namespace
+
+bool IsNumericAddress(const std::string& text) {
+    int parts = 0;
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t dot = text.find('.', pos);
+        std::string part = text.substr(pos, dot == std::string::npos ? std::string::npos : dot - pos);
+        if (part.empty() || part.size() > 3) return false;
+        for (char c : part)
+            if (c < '0' || c > '9') return false;
+        if (std::stoi(part) > 255) return false;
+        ++parts;
+        if (dot == std::string::npos) break;
+        pos = dot + 1;
+    }
+    return parts == 4;
+}
+
+Engine::Engine(Frontend& frontend, Clock& clock, SocketFactory& sockets, config::Settings& settings)
+    : frontend_(frontend), clock_(clock), sockets_(sockets), settings_(settings) {}
+
+Engine::~Engine() = default;
+
+// ---- slot lookup and socket events ------------------------------------------
+
+int Engine::SlotOf(const ClientSocket* socket) const {
+    for (int i = 0; i < SlotCount; ++i)
+        if (slots_[i].Session.InUse && slots_[i].Socket.get() == socket) return i;
+    return -1;
+}
+
+// Events of a socket that no longer belongs to a slot in use (a late event of
+// a connection already reset) are dropped: they must not touch another slot.
+void Engine::BindSocket(int slot) {
+    ClientSocket* socket = slots_[slot].Socket.get();
+    socket->onConnect = [this, socket] {
+        int s = SlotOf(socket);
+        if (s >= 0) ClientSocketConnect(s);
+    };
+    socket->onRead = [this, socket] {
+        int s = SlotOf(socket);
+        if (s >= 0) ClientSocketRead(s);
+    };
+    socket->onDisconnect = [this, socket] {
+        int s = SlotOf(socket);
+        if (s >= 0) ClientSocketDisconnect(s);
+    };
+    socket->onError = [this, socket](int& code) {
+        int s = SlotOf(socket);
+        if (s >= 0) ClientSocketError(s, code);
+    };
+}
+
+// A socket may be retired from inside its own event handler, and a nested
+// event loop (the DCC question) may run timers while a dispatch is under way;
+// so retired sockets are only destroyed when no dispatch is on the stack.
+static bool NoDispatchRunning(const std::array<SlotState, SlotCount>& slots) {
+    return std::none_of(slots.begin(), slots.end(), [](const SlotState& s) { return s.Dispatching; });
+}
+
+bool Engine::ConnectSession(int slot) {
+    if (NoDispatchRunning(slots_)) retired_.clear();
+    SlotState& s = slots_[slot];
+    if (s.Socket) {
+        s.Socket->Close();
+        retired_.push_back(std::move(s.Socket));
+    }
+    s.Socket = sockets_.CreateClient();
+    BindSocket(slot);
+
+    const std::string& name = s.Session.ServerName;
+    if (IsNumericAddress(name)) {
+        s.Socket->SetHost("");
+        s.Socket->SetAddress(name);
+    } else {
+        s.Socket->SetHost(name);
+        s.Socket->SetAddress("");
+        if (!sockets_.LookupHost(name)) {
+            frontend_.ShowError(4);
+            frontend_.EnableAction(Action::FileConnect, true);
+            s.Socket.reset();  // never opened, no event can be pending
+            return false;
+        }
+    }
+    s.Socket->SetPort(s.Session.Port);
+    s.Socket->Open();
+    s.Session.InUse = true;
+    return true;
+}
+
+void Engine::ClientSocketConnect(int slot) {
+    SlotState& s = slots_[slot];
+    s.SendQueueA.clear();
+    s.SendQueueB.clear();
+    s.SendQueueC.clear();
+    s.ReceiveBuffer.clear();
+    s.SavedNick.clear();
+
+    std::string remote = s.Socket->RemoteHost();
+    if (!remote.empty()) s.Session.ServerName = remote;
+
+    if (!s.Session.Password.empty()) SendNow(slot, "PASS " + SjisToJis(s.Session.Password) + CrLf);
+    SendNow(slot, "NICK " + s.Session.Nick + CrLf);
+    SendNow(slot, "USER " + s.Session.UserName + " 0 * :" + SjisToJis(s.Session.RealName) + CrLf);
+
+    frontend_.ServerConnected(slot, s.Session.ServerName);
+
+    LocalAddress = s.Socket->LocalAddress();
+    LocalHost = s.Socket->LocalHost();
+
+    std::tm now = clock_.LocalTime();
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%02d%02d", now.tm_min % 100, now.tm_sec % 100);
+    PingStamp = stamp;
+
+    frontend_.EnableInput(true);
+}
+
+void Engine::ClientSocketRead(int slot) {
+    SlotState& s = slots_[slot];
+    if (!s.Socket) return;
+    LastReceiveTick = clock_.Tick();
+    s.ReceiveBuffer += s.Socket->ReceiveText();
+    // A peer that never ends its line must not make the buffer grow for ever.
+    TrimPendingLine(s.ReceiveBuffer);
+    DispatchReceived(slot);
+}
+
+void Engine::ClientSocketDisconnect(int slot) {
+    ResetSession(slot);
+    slots_[slot].Registered = false;
+    if (Closing)
+        frontend_.RequestClose();
+    else
+        frontend_.ShowError(2);
+}
+
+void Engine::ClientSocketError(int slot, int& code) {
+    SlotState& s = slots_[slot];
+    bool wasRegistered = s.Registered;
+    s.Registered = false;
+    code = 0;
+    ResetSession(slot);
+    // While the window waits for the servers to drop us, a failing connection
+    // counts as dropped; otherwise the close would wait for ever.
+    if (Closing && wasRegistered)
+        frontend_.RequestClose();
+    else
+        frontend_.ShowError(wasRegistered ? 2 : 1);
+}
+
+// ---- sending ----------------------------------------------------------------
+
+void Engine::SendNow(int slot, const std::string& text) {
+    if (slots_[slot].Socket) slots_[slot].Socket->SendText(text);
+}
+
+void Engine::EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds) {
+    *QueueOf(slots_[slot], queue) += line + CrLf + std::to_string(delaySeconds) + ":";
+}
+
+int Engine::DrainSendQueues() {
+    if (NoDispatchRunning(slots_)) retired_.clear();
+    int nextInterval = 1000;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        SlotState& s = slots_[slot];
+        std::string* queue = !s.SendQueueA.empty()   ? &s.SendQueueA
+                             : !s.SendQueueB.empty() ? &s.SendQueueB
+                             : !s.SendQueueC.empty() ? &s.SendQueueC
+                                                     : nullptr;
+        if (!queue) continue;
+        std::string line;
+        int delay = 0;
+        TakeEntry(*queue, line, delay);
+        if (delay == 0) {
+            // A CTCP PING request: the payload carries the moment it leaves.
+            line.erase(line.size() >= 2 ? line.size() - 2 : 0);
+            line +=
+                PingStamp + std::to_string(static_cast<std::int32_t>(clock_.Tick())) + PingStamp + "\x01\r\n";
+            delay = 2;
+        }
+        nextInterval = std::max(nextInterval, delay * 1000);
+        SendNow(slot, line);
+    }
+    return nextInterval;
+}
+
+// ---- reset, quit, close ---------------------------------------------------------
+
+void Engine::ResetSession(int slot) {
+    SlotState& s = slots_[slot];
+    ServerSession& session = s.Session;
+    session.ServerName.clear();
+    session.Password.clear();
+    session.Nick.clear();
+    session.UserName.clear();
+    session.RealName.clear();
+    session.Port = 0;
+    session.Away = false;
+    NickRetryCounter = 0;
+
+    frontend_.EnableAction(Action::FileConnect, true);
+    for (Action a :
+         {Action::NickWhois, Action::NickPriv, Action::NickMode, Action::NickKick, Action::NickCtcp})
+        frontend_.EnableAction(a, false);
+    frontend_.EnableAction(Action::FileDisConnect, false);
+    frontend_.EnableAction(Action::CommandAway, false);
+
+    s.SendQueueA.clear();
+    s.SendQueueB.clear();
+    s.SendQueueC.clear();
+    // What is left unread belongs to the dead connection; a dispatch still
+    // running further up the stack must not go on with it.
+    s.ReceiveBuffer.clear();
+    s.Registered = false;
+    session.InUse = false;
+    if (s.Socket) {
+        s.Socket->Close();
+        retired_.push_back(std::move(s.Socket));
+    }
+
+    for (int w = 0; w < WindowCount; ++w) {
+        if (s.Channels[w].IsFree()) continue;
+        frontend_.RemoveWindow(slot, w);
+        s.Channels[w] = ChannelRecord{};
+    }
+
+    frontend_.ServerDisconnected(slot);
+    frontend_.SetSendTimer(AnyInUse());
+}
+
+void Engine::SendQuit(int slot) {
+    std::string line = "QUIT";
+    if (!settings_.QuitMessage.empty()) line += " :" + SjisToJis(settings_.QuitMessage);
+    SendNow(slot, line + CrLf);
+}
+
+bool Engine::RequestClose() {
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        if (!slots_[slot].Registered) continue;
+        Closing = true;
+        SendQuit(slot);
+    }
+    return !AnyRegistered();
+}
+
+int Engine::FirstFreeSlot() const {
+    for (int i = 0; i < SlotCount; ++i)
+        if (!slots_[i].Session.InUse) return i;
+    return -1;
+}
+
+bool Engine::AnyInUse() const {
+    return std::any_of(slots_.begin(), slots_.end(), [](const SlotState& s) { return s.Session.InUse; });
+}
+
+bool Engine::AnyRegistered() const {
+    return std::any_of(slots_.begin(), slots_.end(), [](const SlotState& s) { return s.Registered; });
+}
+
+}  // namespace velmok::session

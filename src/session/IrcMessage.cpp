@@ -1,0 +1,90 @@
+#include "session/IrcMessage.h"
+
+#include <string_view>
+
+namespace velmok::session {
+
+// A line is the text before LF, without a CR just before the LF and without
+// one trailing blank; lines that end up empty are skipped.
+std::optional<std::string> NextLine(const std::string& buffer, std::size_t& pos) {
+    while (pos < buffer.size()) {
+        const std::size_t lf = buffer.find('\n', pos);
+        if (lf == std::string::npos) return std::nullopt;
+        std::size_t end = lf;
+        if (end > pos && buffer[end - 1] == '\r') --end;
+        if (end > pos && buffer[end - 1] == ' ') --end;
+        const std::size_t start = pos;
+        pos = lf + 1;
+        if (end > start) return buffer.substr(start, end - start);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> NextLine(std::string& buffer) {
+    std::size_t pos = 0;
+    std::optional<std::string> line = NextLine(buffer, pos);
+    // Empty lines passed over are consumed even when no complete line follows.
+    buffer.erase(0, pos);
+    return line;
+}
+
+// Only the unfinished text after the last LF can be overlong; complete lines
+// before it are still waiting to be taken. The rest of a dropped line arrives
+// later and is parsed as a line of its own, which the dispatcher ignores or
+// shows as an unknown message; that beats holding megabytes for one peer.
+bool TrimPendingLine(std::string& buffer) {
+    const std::size_t lastLf = buffer.rfind('\n');
+    const std::size_t tailStart = lastLf == std::string::npos ? 0 : lastLf + 1;
+    if (buffer.size() - tailStart <= MaxPendingLine) return false;
+    buffer.erase(tailStart);
+    return true;
+}
+
+std::optional<IrcMessage> ParseLine(const std::string& line, const std::string& serverName) {
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string::npos) return std::nullopt;
+
+    IrcMessage msg;
+    const std::string_view first(line.data(), blank);
+    int field;
+    if (!first.empty() && first.front() == ':') {
+        msg.Field[0].assign(first.substr(1));
+        field = 1;
+    } else {
+        msg.Field[0] = serverName;
+        msg.Field[1].assign(first);
+        field = 2;
+    }
+
+    std::string_view rest(line);
+    rest.remove_prefix(blank + 1);
+    constexpr int kLast = static_cast<int>(std::tuple_size_v<decltype(IrcMessage::Field)>) - 1;
+    while (!rest.empty() && field <= kLast) {
+        if (rest.front() == ':') {
+            msg.Field[field].assign(rest.substr(1));
+            break;
+        }
+        // No line carries more than fifteen parameters in practice; should one
+        // do so, the last field keeps everything from the fifteenth parameter
+        // on, blanks included, rather than losing it.
+        if (field == kLast) {
+            msg.Field[field].assign(rest);
+            break;
+        }
+        const std::size_t next = rest.find(' ');
+        if (next == std::string_view::npos) {
+            msg.Field[field].assign(rest);
+            break;
+        }
+        msg.Field[field].assign(rest.substr(0, next));
+        rest.remove_prefix(next + 1);
+        ++field;
+    }
+
+    msg.FullPrefix = msg.Field[0];
+    const std::size_t bang = msg.Field[0].find('!');
+    if (bang != std::string::npos) msg.Field[0].erase(bang);
+    return msg;
+}
+
+}  // namespace velmok::session

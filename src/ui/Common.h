@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace velmok::ui {
+
+// 0 when nick may be used, else the number of the error text to show.
+int NickCheck(const std::string& nick);
+
+// 0 when name may be used as a channel name, else the number of the error text.
+int ChannelCheck(const std::string& name);
+
+// Platform family as the operating system reports it.
+enum class PlatformFamily { Windows9x, WindowsNT, Other };
+
+// The operating system's name for the CTCP VERSION reply; empty when unknown.
+std::string WindowsVersionName();
+std::string WindowsVersionName(PlatformFamily family, unsigned major, unsigned minor);
+
+// Decimal digits of n without leading zeros; 0 gives the empty text.
+std::string UnsignedToDecimal(std::uint32_t n);
+
+// True when the Shift-JIS text holds any double-byte character.
+bool HasDoubleByte(const std::string& text);
+
+}  // namespace velmok::ui

@@ -1,0 +1,263 @@
+// Rendering lines into the views, the input line and the message-window menu.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QToolButton>
+
+#include "platform/QtClock.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtText.h"
+#include "session/Codec.h"
+#include "ui/Frmeventlog.h"
+#include "ui/InputLine.h"
+#include "ui/LineFormat.h"
+#include "ui/LogWriter.h"
+#include "ui/QtStyles.h"
+#include "ui/TSDIAppForm.h"
+#include "ui/Tabs.h"
+
+namespace velmok::ui {
+
+using platform::FromSjis;
+using platform::ToSjis;
+
+namespace {
+
+bool IsAscii(const std::string& text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+void TSDIAppForm::BuildStyles() {
+    styles_ = BuildStyleTable(settings_);
+    const QFont base = styles_.empty() ? font() : styles_[0].font();
+    auto apply = [&](QtMessageView* v) {
+        if (!v) return;
+        v->setFont(base);
+        v->SetStyleTable(&styles_);
+    };
+    apply(Rich_All_Message);
+    for (auto& sv : slotViews_) {
+        apply(sv.serverView);
+        for (auto& w : sv.windows) apply(w.view);
+    }
+}
+
+void TSDIAppForm::AppendStyled(QtMessageView* view, const StyledLine& line) {
+    viewRuns_.clear();
+    if (IsAscii(line.text)) {
+        // Byte offsets are character offsets.
+        for (const Run& r : line.runs)
+            viewRuns_.push_back({static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
+        view->AppendLine(QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())), viewRuns_);
+        return;
+    }
+    // Runs never split a double-byte character, so each decodes on its own.
+    QString text;
+    text.reserve(static_cast<qsizetype>(line.text.size()));
+    for (const Run& r : line.runs) {
+        const int start = static_cast<int>(text.size());
+        text += FromSjis(line.text.substr(r.begin, r.end - r.begin));
+        viewRuns_.push_back({start, static_cast<int>(text.size()) - start, StyleIndex(r.style)});
+    }
+    view->AppendLine(text, viewRuns_);
+}
+
+void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const std::string& text,
+                             bool markKeywords) {
+    QtMessageView* view = ViewOf(slot, window);
+    if (!view) return;
+    const int shownSlot = CurrentSlot();
+    const int shownWindow = shownSlot >= 0 ? ActiveWindow(shownSlot) : session::ServerWindow;
+    static const std::string kNone;
+    const std::string& targetName = window >= 0 ? engine_->Channel(slot, window).Name : kNone;
+    const std::string& shownName =
+        shownSlot >= 0 && shownWindow >= 0 ? engine_->Channel(shownSlot, shownWindow).Name : kNone;
+    const bool copy = CopyToAllWindow(window, shownWindow, targetName, shownName);
+
+    const std::tm now = clock_->LocalTime();
+    if (now.tm_min != stampMinute_ || now.tm_hour != stampHour_) {
+        stamp_ = TimeStamp(now);
+        stampMinute_ = now.tm_min;
+        stampHour_ = now.tm_hour;
+    }
+    const std::string& serverName = engine_->Session(slot).ServerName;
+    if (settings_.LogOutput) {
+        const std::string folder = settings_.LogPath.empty() ? ToSjis(configDir_) : settings_.LogPath;
+        AppendLogLine(folder, serverName, targetName, now, stamp_, text);
+    }
+
+    windowNameSjis_.clear();
+    if (window >= 0) windowNameSjis_ = session::JisToSjis(targetName);
+    LineInput input{text, font, stamp_, &settings_.Keywords, markKeywords, copy, serverName, windowNameSjis_};
+    FormatLine(input, formatted_);
+    AppendStyled(view, formatted_.view);
+    if (copy) AppendStyled(Rich_All_Message, formatted_.copy);
+
+    if (formatted_.keywordHits > 0) {
+        if (auto beep = KeywordBeep(settings_.Beep)) {
+            for (int i = 0; i < formatted_.keywordHits; ++i) Beep(*beep);
+        }
+    }
+    if (!alerted_ && (!isActiveWindow() || isMinimized())) {
+        alerted_ = true;
+        QApplication::alert(this, 1000);
+    }
+}
+
+void TSDIAppForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) alerted_ = false;
+    QMainWindow::changeEvent(event);
+}
+
+void TSDIAppForm::Beep(session::BeepKind) { QApplication::beep(); }
+
+void TSDIAppForm::ShowError(int number) { dialogs_->ShowError(this, number); }
+
+bool TSDIAppForm::AskYesNo(const std::string& text) { return dialogs_->AskYesNo(this, text); }
+
+// ---- input line ------------------------------------------------------------
+
+void TSDIAppForm::SetMode(int mode) {
+    mode_ = mode;
+    QToolButton* buttons[] = {btn_PrivateMode, btn_NoticeMode, btn_ActionMode};
+    buttons[mode]->setChecked(true);
+}
+
+void TSDIAppForm::ProcessTyped(const std::string& sjisText) {
+    const int slot = CurrentSlot();
+    if (slot < 0 || !engine_->Session(slot).InUse) return;
+    ProcessInput(*engine_, slot, CurrentWindow(), static_cast<InputMode>(mode_), sjisText, *history_);
+}
+
+void TSDIAppForm::InputChanged() {
+    if (inInputChange_) return;
+    const InputChange change = SplitInput(ToSjis(memo_InputMessage->toPlainText()));
+    if (change.replace) {
+        inInputChange_ = true;
+        memo_InputMessage->setPlainText(FromSjis(change.remainder));
+        memo_InputMessage->moveCursor(QTextCursor::End);
+        inInputChange_ = false;
+    }
+    for (const std::string& line : change.lines) ProcessTyped(line);
+}
+
+bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == memo_InputMessage && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & Qt::ShiftModifier)) {
+            const std::string text = ToSjis(memo_InputMessage->toPlainText());
+            if (!text.empty()) {
+                inInputChange_ = true;
+                memo_InputMessage->clear();
+                inInputChange_ = false;
+                ProcessTyped(text);
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Up && key->modifiers() == Qt::NoModifier) {
+            if (auto line = history_->Up()) {
+                inInputChange_ = true;
+                memo_InputMessage->setPlainText(FromSjis(*line));
+                memo_InputMessage->moveCursor(QTextCursor::End);
+                inInputChange_ = false;
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+            if (auto line = history_->Down()) {
+                inInputChange_ = true;
+                memo_InputMessage->setPlainText(FromSjis(*line));
+                memo_InputMessage->moveCursor(QTextCursor::End);
+                inInputChange_ = false;
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- message-window context menu -----------------------------------------------
+
+void TSDIAppForm::ShowMessageMenu(QtMessageView* view, const QPoint& globalPos) {
+    lastMenuView_ = view;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("Popup_MessageWindow"));
+    QAction* close = menu.addAction(QStringLiteral("閉じる(&X)"));
+    close->setObjectName(QStringLiteral("Popup_MessageWindow_Close"));
+    menu.addSeparator();
+    QAction* copy = menu.addAction(QStringLiteral("コピー(&C)"));
+    QAction* all = menu.addAction(QStringLiteral("すべて選択(&A)"));
+    QAction* clear = menu.addAction(QStringLiteral("クリア(&E)"));
+
+    const int slot = CurrentSlot();
+    const int window = CurrentWindow();
+    MenuOrigin origin = MenuOrigin::ServerTab;
+    if (view == Rich_All_Message) origin = MenuOrigin::AllWindow;
+    else if (window >= 0) origin = engine_->Channel(slot, window).IsChannel ? MenuOrigin::ChannelTab : MenuOrigin::PrivateTab;
+    const std::string name = window >= 0 && slot >= 0 ? engine_->Channel(slot, window).Name : std::string();
+    const CloseItemState state = CloseItemFor(origin, slot >= 0 && engine_->Session(slot).InUse, name);
+    close->setStatusTip(FromSjis(state.hint));
+    if (state.enabled) close->setEnabled(*state.enabled);
+
+    QAction* chosen = menu.exec(globalPos);
+    if (chosen == copy) view->CopySelection();
+    else if (chosen == all) view->SelectAll();
+    else if (chosen == clear) view->Clear();
+    else if (chosen == close) CloseFromMenu(origin, slot, window);
+}
+
+void TSDIAppForm::CloseFromMenu(MenuOrigin origin, int slot, int window) {
+    switch (origin) {
+        case MenuOrigin::AllWindow:
+            ShowAllWindow();
+            break;
+        case MenuOrigin::EventLog:
+            if (eventLog_) eventLog_->close();
+            break;
+        case MenuOrigin::ServerTab:
+            CloseServerTab(slot);
+            break;
+        case MenuOrigin::ChannelTab: {
+            const std::string name = engine_->Channel(slot, window).Name;
+            std::string line = "PART " + name;
+            if (!settings_.PartMessage.empty()) line += " :" + session::SjisToJis(settings_.PartMessage);
+            engine_->EnqueueLine(session::Queue::A, slot, line, 2);
+            engine_->CloseChannelTab(slot, name);
+            break;
+        }
+        case MenuOrigin::PrivateTab:
+            engine_->CloseChannelTab(slot, engine_->Channel(slot, window).Name);
+            break;
+    }
+}
+
+void TSDIAppForm::CloseServerTab(int slot) {
+    if (slot < 0 || engine_->Session(slot).InUse) return;
+    SlotView& sv = slotViews_[slot];
+    if (!sv.serverPage) return;
+    PageControlS->removeTab(PageControlS->indexOf(sv.serverPage));
+    sv.serverPage->deleteLater();
+    sv = SlotView{};
+    UpdateConnectedActions();
+    if (CurrentSlot() >= 0) UpdateTitle(CurrentSlot());
+}
+
+void TSDIAppForm::ClearCurrentView() {
+    if (Rich_All_Message->hasFocus()) return Rich_All_Message->Clear();
+    if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->Clear();
+}
+
+void TSDIAppForm::SelectAllCurrent() {
+    if (Rich_All_Message->hasFocus()) return Rich_All_Message->SelectAll();
+    if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->SelectAll();
+}
+
+}  // namespace velmok::ui

@@ -1,0 +1,142 @@
+#include "ui/Tabs.h"
+
+#include "session/Codec.h"
+
+namespace velmok::ui {
+
+namespace {
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string TitleText(const session::ChannelRecord& record) {
+    std::string title = session::JisToSjis(record.Name);
+    std::string letters;
+    std::string parameters;
+    for (std::size_t i = 0; i < record.ModeFlags.size(); ++i)
+        if (record.ModeFlags[i]) letters += session::ModeLetters[i];
+    if (!record.Limit.empty()) {
+        letters += 'l';
+        parameters += " " + record.Limit;
+    }
+    if (!record.Key.empty()) {
+        letters += 'k';
+        parameters += " " + record.Key;
+    }
+    if (!letters.empty()) title += " +" + letters + parameters;
+    if (!record.Topic.empty()) title += " " + session::JisToSjis(record.Topic);
+    return title;
+}
+
+std::string ServerTitleText(const std::string& serverName, const std::string& applicationTitle) {
+    return serverName.empty() ? applicationTitle : serverName;
+}
+
+std::string TabCaption(const std::string& wireName) {
+    std::string caption = session::JisToSjis(wireName);
+    if (!caption.empty() && caption[0] == '&') caption.insert(0, 1, '&');
+    return caption;
+}
+
+int TabMap::Append(int window) {
+    windows_.push_back(window);
+    return static_cast<int>(windows_.size()) - 1;
+}
+
+void TabMap::RemoveAt(int position) {
+    if (position <= 0 || position >= Count()) return;
+    windows_.erase(windows_.begin() + position);
+}
+
+int TabMap::PositionOf(int window) const {
+    for (int p = 1; p < Count(); ++p)
+        if (windows_[p] == window) return p;
+    return window == -1 ? 0 : -1;
+}
+
+int TabMap::WindowAt(int position) const {
+    if (position < 0 || position >= Count()) return -1;
+    return windows_[position];
+}
+
+int ActiveTabAfterRemove(int activePosition, int removedPosition, int tabCountBefore) {
+    if (activePosition != removedPosition)
+        return activePosition > removedPosition ? activePosition - 1 : activePosition;
+    if (activePosition < tabCountBefore - 1) return activePosition;
+    return -1;
+}
+
+int MarkTabPosition(const TabMap& map, int activePosition, int window,
+                    const std::array<session::ChannelRecord, session::WindowCount>& records) {
+    if (window == -1) return activePosition == 0 ? -1 : 0;
+    if (window < 0 || window >= session::WindowCount) return -1;
+    const std::string& name = records[window].Name;
+    for (int p = 1; p < map.Count(); ++p) {
+        const int w = map.WindowAt(p);
+        if (w < 0 || w >= session::WindowCount) continue;
+        if (EqualsIgnoringCase(records[w].Name, name)) return p == activePosition ? -1 : p;
+    }
+    return -1;
+}
+
+int NeighbourTab(int current, int count, int step) {
+    const int next = current + step;
+    if (current < 0 || next < 0 || next >= count) return -1;
+    return next;
+}
+
+int AddServerTab(ServerTabMap& map, int slot) {
+    for (int p = 0; p < session::SlotCount; ++p) {
+        if (map[p] == slot) return p;
+        if (map[p] == -1) {
+            map[p] = slot;
+            return p;
+        }
+    }
+    return -1;
+}
+
+void RemoveServerTab(ServerTabMap& map, int position) {
+    if (position < 0 || position >= session::SlotCount) return;
+    for (int p = position; p + 1 < session::SlotCount; ++p) map[p] = map[p + 1];
+    map[session::SlotCount - 1] = -1;
+}
+
+CloseItemState CloseItemFor(MenuOrigin origin, bool slotConnected, const std::string& channelName) {
+    switch (origin) {
+        case MenuOrigin::AllWindow:
+            // 総合ウィンドウを非表示にする
+            return {
+                "\x91\x8d\x8d\x87\x83\x45\x83\x42\x83\x93\x83h\x83\x45\x82\xf0\x94\xf1\x95\x5c\x8e\xa6\x82"
+                "\xc9"
+                "\x82\xb7\x82\xe9",
+                true};
+        case MenuOrigin::EventLog:
+            // イベントログを閉じる
+            return {"\x83\x43\x83x\x83\x93\x83g\x83\x8d\x83O\x82\xf0\x95\xc2\x82\xb6\x82\xe9", std::nullopt};
+        case MenuOrigin::ServerTab:
+            // Serverタブを閉じる
+            return {"Server\x83^\x83u\x82\xf0\x95\xc2\x82\xb6\x82\xe9", !slotConnected};
+        case MenuOrigin::ChannelTab:
+            // チャンネル <name> から抜ける
+            return {"\x83`\x83\x83\x83\x93\x83l\x83\x8b " + session::JisToSjis(channelName) +
+                        " \x82\xa9\x82\xe7\x94\xb2\x82\xaf\x82\xe9",
+                    true};
+        case MenuOrigin::PrivateTab:
+            // PRIVタブを閉じる
+            return {"PRIV\x83^\x83u\x82\xf0\x95\xc2\x82\xb6\x82\xe9", true};
+    }
+    return {};
+}
+
+}  // namespace velmok::ui

@@ -1,0 +1,49 @@
+#pragma once
+#include <string>
+#include <sys/types.h>
+
+namespace velmok::test {
+
+// A private ngircd for one test: listens on a free loopback port, with its
+// configuration, pid file and log in a temporary folder that goes away with
+// the object, together with the process.
+class NgircdServer {
+public:
+    static constexpr const char* kBinary = "/usr/sbin/ngircd";
+    static constexpr const char* kServerName = "irc.test";
+
+    NgircdServer() = default;
+    ~NgircdServer();
+    NgircdServer(const NgircdServer&) = delete;
+    NgircdServer& operator=(const NgircdServer&) = delete;
+
+    // Whether the server program is installed at all.
+    static bool Available();
+
+    // Writes the configuration, starts the server and waits (up to
+    // timeoutMs) until its port takes connections. On failure returns false
+    // and leaves a reason in Error().
+    bool Start(int timeoutMs = 10000);
+    void Stop();
+    bool Running() const { return pid_ > 0; }
+
+    int Port() const { return port_; }
+    const std::string& Directory() const { return dir_; }
+    const std::string& Error() const { return error_; }
+    // What the server wrote to its standard output and error so far.
+    std::string Log() const;
+
+    // A loopback port nobody listens on at the moment of asking.
+    static int FreePort();
+
+private:
+    bool WriteConfig(const std::string& path);
+    bool Fail(const std::string& reason);
+
+    pid_t pid_ = -1;
+    int port_ = 0;
+    std::string dir_;
+    std::string error_;
+};
+
+}  // namespace velmok::test
