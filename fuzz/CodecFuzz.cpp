@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes through the receive path (line splitting, parsing,
 // wire decoding) and the send path (encoding), as a hostile server would.
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I src \
+// Build from the repository root:
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I src
 //       fuzz/CodecFuzz.cpp src/session/Codec.cpp src/session/IrcMessage.cpp
 #include <cstddef>
 #include <cstdint>

@@ -7,8 +7,8 @@
 namespace velmok::config {
 
 std::string BrowseForFolder(QWidget* owner) {
-    const QString path = QFileDialog::getExistingDirectory(owner, QStringLiteral("フォルダを選択してください"),
-                                                           QString(), QFileDialog::ShowDirsOnly);
+    const QString path = QFileDialog::getExistingDirectory(
+        owner, QStringLiteral("フォルダを選択してください"), QString(), QFileDialog::ShowDirsOnly);
     if (path.isEmpty()) return {};
     const QString native = QDir::toNativeSeparators(path);
     const std::string sjis = platform::ToSjis(native);

@@ -1,6 +1,7 @@
 #include "config/Iniaccess.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <utility>
 
 #include "config/FileIo.h"
@@ -103,7 +104,14 @@ bool ParseInteger(const std::string& text, int& out) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::string bytes;
-    if (!ReadFile(path_, bytes)) return;
+    if (!ReadFile(path_, bytes)) {
+        // A file that exists but cannot be read must not be replaced by one that
+        // holds only the keys written during this run.
+        std::error_code ec;
+        unreadable_ =
+            std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found;
+        return;
+    }
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t lf = bytes.find('\n', start);
@@ -217,6 +225,7 @@ std::string IniFile::Contents() const {
 
 bool IniFile::Flush() {
     if (!dirty_) return true;
+    if (unreadable_) return false;
     if (!WriteFileAtomically(path_, Contents())) return false;
     dirty_ = false;
     return true;

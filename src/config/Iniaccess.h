@@ -45,7 +45,8 @@ public:
     bool WriteBool(const std::string& section, const std::string& key, bool value);
 
     // Writes the file when something changed since it was read or last flushed.
-    // False when the write failed; the file on disk is then unchanged and the
+    // False when the write failed, or when the file existed but could not be read
+    // (writing it would lose its contents); the file on disk is then unchanged and the
     // changes stay pending for the next Flush().
     bool Flush();
     bool Dirty() const { return dirty_; }
@@ -64,6 +65,7 @@ private:
     std::string path_;
     std::vector<std::string> lines_;  // without line ends
     bool dirty_ = false;
+    bool unreadable_ = false;
 };
 
 }  // namespace velmok::config

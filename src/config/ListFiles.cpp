@@ -97,8 +97,8 @@ void LoadEvents(const std::string& folder, Settings& settings) {
 bool SaveEvents(const std::string& folder, const Settings& settings) {
     std::string bytes;
     for (const EventTrigger& e : settings.Events) {
-        for (const std::string* f : {&e.Name, &e.Trigger, &e.Prefix, &e.Param1, &e.Param2, &e.Param3,
-                                     &e.Param4}) {
+        for (const std::string* f :
+             {&e.Name, &e.Trigger, &e.Prefix, &e.Param1, &e.Param2, &e.Param3, &e.Param4}) {
             bytes += FieldLine(*f) + "\r\n";
         }
         bytes += e.ExcludeOwn ? "1\r\n" : "0\r\n";

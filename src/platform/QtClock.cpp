@@ -7,8 +7,8 @@ namespace velmok::platform {
 
 std::uint32_t QtClock::Tick() {
     // steady_clock counts from boot on Linux, like the tick count it stands for.
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms.count()));
 }
 

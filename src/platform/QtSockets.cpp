@@ -249,9 +249,13 @@ std::string QtClientSocket::RemoteHost() {
     return name;
 }
 
-std::string QtClientSocket::RemoteAddress() { return socket_ ? Dotted(socket_->peerAddress()) : std::string(); }
+std::string QtClientSocket::RemoteAddress() {
+    return socket_ ? Dotted(socket_->peerAddress()) : std::string();
+}
 
-std::string QtClientSocket::LocalAddress() { return socket_ ? Dotted(socket_->localAddress()) : std::string(); }
+std::string QtClientSocket::LocalAddress() {
+    return socket_ ? Dotted(socket_->localAddress()) : std::string();
+}
 
 std::string QtClientSocket::LocalHost() { return QHostInfo::localHostName().toStdString(); }
 
@@ -383,9 +387,8 @@ bool QtSocketFactory::LookupHost(const std::string& name) {
     const QHostInfo info = QHostInfo::fromName(text);
     if (info.error() != QHostInfo::NoError) return false;
     const auto addresses = info.addresses();
-    return std::any_of(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
-        return a.protocol() == QAbstractSocket::IPv4Protocol;
-    });
+    return std::any_of(addresses.begin(), addresses.end(),
+                       [](const QHostAddress& a) { return a.protocol() == QAbstractSocket::IPv4Protocol; });
 }
 
 }  // namespace velmok::platform

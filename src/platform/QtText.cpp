@@ -38,7 +38,8 @@ std::string ToSjis(const QString& text) {
     qsizetype i = 0;
     while (i < text.size()) {
         qsizetype length = 1;
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) length = 2;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            length = 2;
         QStringEncoder encoder(CodecName());
         const QByteArray piece = encoder.encode(QStringView(text).mid(i, length));
         if (!encoder.hasError()) out += ToStd(piece);

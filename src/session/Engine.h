@@ -187,6 +187,7 @@ public:
     Frontend& Ui() { return frontend_; }
     Clock& Time() { return clock_; }
     config::Settings& Config() { return settings_; }
+    const config::Settings& Config() const { return settings_; }
 
     // Program-wide state.
     std::uint32_t LastReceiveTick = 0;

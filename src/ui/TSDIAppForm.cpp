@@ -61,24 +61,16 @@ QIcon DrawIcon(const QColor& colour, const QString& letter) {
     return QIcon(pm);
 }
 
-QAction* MakeAction(QObject* owner, const QString& name, const QString& caption, const QString& hint,
-                    const QKeySequence& key = {}) {
-    auto* a = new QAction(caption, owner);
-    a->setObjectName(name);
-    int bar = hint.indexOf(QLatin1Char('|'));
-    a->setToolTip(bar < 0 ? hint : hint.left(bar));
-    a->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-    if (!key.isEmpty()) a->setShortcut(key);
-    return a;
-}
-
 }  // namespace
 
-TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent)
+TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::SocketFactory* sockets,
+                         session::Clock* clock)
     : QMainWindow(parent),
       configDir_(configDir),
-      sockets_(std::make_unique<platform::QtSocketFactory>()),
-      clock_(std::make_unique<platform::QtClock>()),
+      ownSockets_(sockets ? nullptr : std::make_unique<platform::QtSocketFactory>()),
+      ownClock_(clock ? nullptr : std::make_unique<platform::QtClock>()),
+      sockets_(sockets ? sockets : ownSockets_.get()),
+      clock_(clock ? clock : ownClock_.get()),
       ownDialogs_(std::make_unique<platform::QtDialogs>()),
       history_(std::make_unique<InputHistory>()) {
     dialogs_ = ownDialogs_.get();
@@ -113,87 +105,6 @@ TSDIAppForm::~TSDIAppForm() {
 void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs ? dialogs : ownDialogs_.get(); }
 
 QAction* TSDIAppForm::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
-
-void TSDIAppForm::CreateActions() {
-    FileConnectAction = MakeAction(this, "FileConnect", QStringLiteral("接続(&C)..."), QStringLiteral("接続|サーバへ接続"));
-    FileDisConnectAction =
-        MakeAction(this, "FileDisConnect", QStringLiteral("切断(&D)"), QStringLiteral("切断|サーバから切断"));
-    FileDisConnectAction->setEnabled(false);
-    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("終了(&X)"), QStringLiteral("終了|アプリケーション終了"));
-    CommandAwayAction = MakeAction(this, "CommandAway", QStringLiteral("AWAY(&A)..."),
-                                   QStringLiteral("AWAY|AWAY設定/解除する"), QKeySequence("Ctrl+Alt+W"));
-    CommandAwayAction->setEnabled(false);
-    CommandAwayAction->setCheckable(true);
-    ActionDefence = MakeAction(this, "ActionDefence", QString(),
-                               QStringLiteral("防衛モード|悪質なメッセージに対する防御措置をとる"), QKeySequence("Ctrl+D"));
-    ActionDefence->setCheckable(true);
-    ShowAllWindowAction = MakeAction(this, "ShowAllWindow", QString(),
-                                     QStringLiteral("総合ウィンドウ|総合ウィンドウの表示/非表示を切り替える"),
-                                     QKeySequence("Ctrl+W"));
-    ShowAllWindowAction->setCheckable(true);
-    ShowEventLogAction = MakeAction(this, "ShowEventLog", QString(),
-                                    QStringLiteral("イベントログ|イベントログの表示/非表示を切り替える"),
-                                    QKeySequence("Ctrl+E"));
-    ShowEventLogAction->setCheckable(true);
-
-    connect(FileConnectAction, &QAction::triggered, this, &TSDIAppForm::FileConnect);
-    connect(FileDisConnectAction, &QAction::triggered, this, &TSDIAppForm::FileDisConnect);
-    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
-    connect(ActionDefence, &QAction::triggered, this, [this] {
-        engine_->Toggle();
-        ActionDefence->setChecked(engine_->IsOn());
-    });
-    connect(ShowAllWindowAction, &QAction::triggered, this, &TSDIAppForm::ShowAllWindow);
-    connect(ShowEventLogAction, &QAction::triggered, this, &TSDIAppForm::ShowEventLog);
-
-    auto addShortcut = [this](const char* name, const char* key, auto fn) {
-        auto* a = MakeAction(this, name, QString(), QString(), QKeySequence(key));
-        a->setShortcutContext(Qt::WindowShortcut);
-        addAction(a);
-        connect(a, &QAction::triggered, this, fn);
-    };
-    addShortcut("TabChangeLeft", "Ctrl+Left", [this] { TabChange(-1); });
-    addShortcut("TabChangeRight", "Ctrl+Right", [this] { TabChange(1); });
-    addShortcut("ServerTabChangeLeft", "Shift+Left", [this] { ServerTabChange(-1); });
-    addShortcut("ServerTabChangeRight", "Shift+Right", [this] { ServerTabChange(1); });
-    addShortcut("ModePrivate", "F1", [this] { SetMode(0); });
-    addShortcut("ModeNotice", "F2", [this] { SetMode(1); });
-    addShortcut("ModeAction", "F3", [this] { SetMode(2); });
-    addAction(ActionDefence);
-    addAction(ShowAllWindowAction);
-    addAction(ShowEventLogAction);
-}
-
-void TSDIAppForm::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    file->addAction(FileConnectAction);
-    file->addAction(FileDisConnectAction);
-    file->addSeparator();
-    file->addAction(FileExit1);
-
-    QMenu* command = menuBar()->addMenu(QStringLiteral("コマンド(&C)"));
-    command->setObjectName(QStringLiteral("mnu_Command"));
-    command->addAction(CommandAwayAction);
-
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
-    QAction* conn = settings->addAction(QStringLiteral("接続の設定(&C)..."));
-    conn->setObjectName(QStringLiteral("mnu_ConnectionSettings"));
-    connect(conn, &QAction::triggered, this, &TSDIAppForm::ConnectionSettings);
-
-    ToolBar = addToolBar(QStringLiteral("ToolBar"));
-    ToolBar->setObjectName(QStringLiteral("ToolBar"));
-    ToolBar->addAction(FileConnectAction);
-    ToolBar->addAction(FileDisConnectAction);
-    ToolBar->addSeparator();
-    ToolBar->addAction(CommandAwayAction);
-    ToolBar->addAction(ActionDefence);
-    ToolBar->addAction(ShowAllWindowAction);
-    ToolBar->addAction(ShowEventLogAction);
-    ActionDefence->setText(QStringLiteral("防衛"));
-    ShowAllWindowAction->setText(QStringLiteral("総合"));
-    ShowEventLogAction->setText(QStringLiteral("ログ"));
-    statusBar()->setObjectName(QStringLiteral("StatusBar"));
-}
 
 void TSDIAppForm::CreateLayout() {
     auto* central = new QWidget(this);

@@ -44,7 +44,9 @@ class InputHistory;
 class TSDIAppForm : public QMainWindow, public session::Frontend {
     Q_OBJECT
 public:
-    explicit TSDIAppForm(const QString& configDir, QWidget* parent = nullptr);
+    // sockets and clock replace the platform's (tests pass doubles).
+    explicit TSDIAppForm(const QString& configDir, QWidget* parent = nullptr,
+                         session::SocketFactory* sockets = nullptr, session::Clock* clock = nullptr);
     ~TSDIAppForm() override;
 
     const QString& ConfigDir() const { return configDir_; }
@@ -114,6 +116,15 @@ public:
     void ProcessTyped(const std::string& sjisText);
     void ClearCurrentView();
     void SelectAllCurrent();
+    void UpdateCommandMenu();
+    void CommandJoinClick();
+    void CommandPartClick();
+    void CommandNickClick();
+    void CommandAwayClick();
+    void CommandListClick();
+    void EditCommand(int which);  // 0 cut, 1 copy, 2 paste
+    void DetailSettings();
+    void HelpTopics();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -163,8 +174,10 @@ private:
     config::Settings settings_;
     config::WindowState windowState_;
     std::unique_ptr<config::IniFile> ini_;
-    std::unique_ptr<platform::QtSocketFactory> sockets_;
-    std::unique_ptr<platform::QtClock> clock_;
+    std::unique_ptr<platform::QtSocketFactory> ownSockets_;
+    std::unique_ptr<platform::QtClock> ownClock_;
+    session::SocketFactory* sockets_ = nullptr;
+    session::Clock* clock_ = nullptr;
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
     std::unique_ptr<session::Engine> engine_;
@@ -185,6 +198,19 @@ private:
     std::unique_ptr<InputHistory> history_;
     std::array<QIcon, 9> icons_;
 
+    QMenu* mnu_Command = nullptr;
+    QAction* EditCut = nullptr;
+    QAction* EditCopy = nullptr;
+    QAction* EditPaste = nullptr;
+    QAction* EditSelectAll = nullptr;
+    QAction* MessageClear = nullptr;
+    QAction* CommandJoin = nullptr;
+    QAction* CommandPart = nullptr;
+    QAction* CommandNick = nullptr;
+    QAction* CommandList = nullptr;
+    QAction* ModePrivate = nullptr;
+    QAction* ModeNotice = nullptr;
+    QAction* ModeAction = nullptr;
     QAction* FileConnectAction = nullptr;
     QAction* FileDisConnectAction = nullptr;
     QAction* FileExit1 = nullptr;

@@ -1,9 +1,9 @@
-#include "config/Iniaccess.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TempDir.h"
 #include "config/FileIo.h"
+#include "config/Iniaccess.h"
 
 namespace velmok::config {
 namespace {
@@ -140,6 +140,17 @@ TEST_F(IniaccessTest, FailedFlushKeepsChangesPending) {
     std::filesystem::remove(Path("a.ini.tmp"));
     EXPECT_TRUE(ini.Flush());
     EXPECT_EQ(Get("a.ini"), "[S]\r\nk=new\r\n");
+}
+
+TEST_F(IniaccessTest, AnUnreadableFileIsNeverOverwritten) {
+    // Something that exists but is no readable file, and must not block the read.
+    ASSERT_EQ(::mkfifo(Path("a.ini").c_str(), 0600), 0);
+    IniFile ini(Path("a.ini"));
+    EXPECT_EQ(ini.ReadInteger("S", "k", 5), 5);
+    ini.WriteInteger("S", "k", 1);
+    EXPECT_FALSE(ini.Flush());
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("a.ini")));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"a.ini"});
 }
 
 class FileIoTest : public TempDirTest {};

@@ -1,8 +1,7 @@
-#include "config/SettingsStore.h"
-
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "config/SettingsStore.h"
 
 namespace velmok::config {
 namespace {
@@ -88,11 +87,12 @@ TEST_F(SettingsStoreTest, NoFileGivesDefaultsAndACompleteFileInOrder) {
     EXPECT_FALSE(Exists("Keywords"));
     const std::string bytes = Get("velmok.ini");
     EXPECT_EQ(SectionHeaders(bytes),
-              (std::vector<std::string>{"[Bgcolor]", "[Font_Nicklist]", "[Font_Input]", "[Font_URL]",
-                                        "[Font_Private]", "[Font_Notice]", "[Font_CTCP]", "[Font_Command]",
-                                        "[Font_Server]", "[Font_Error]", "[Font_DCC]", "[Font_Keyword]",
-                                        "[Tab]", "[Message]", "[CTCP_Reply]", "[DCC_Reply]", "[Defence]",
-                                        "[Keyword]", "[Event]", "[Log]", "[Window]"}));
+              (std::vector<std::string>{"[Bgcolor]",      "[Font_Nicklist]", "[Font_Input]", "[Font_URL]",
+                                        "[Font_Private]", "[Font_Notice]",   "[Font_CTCP]",  "[Font_Command]",
+                                        "[Font_Server]",  "[Font_Error]",    "[Font_DCC]",   "[Font_Keyword]",
+                                        "[Tab]",          "[Message]",       "[CTCP_Reply]", "[DCC_Reply]",
+                                        "[Defence]",      "[Keyword]",       "[Event]",      "[Log]",
+                                        "[Window]"}));
     EXPECT_NE(bytes.find("[Bgcolor]\r\nBgcolor=0\r\n[Font_Nicklist]\r\nName="), std::string::npos);
     EXPECT_NE(bytes.find("[Font_URL]\r\nName=\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e\r\n"
                          "Size=11\r\nColor=16776960\r\nCharset=128\r\nfsBold=0\r\nfsItalic=0\r\n"

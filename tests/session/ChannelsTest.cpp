@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "session/Codec.h"
 #include "session/Engine.h"
 #include "support/FakeClock.h"
@@ -193,7 +195,9 @@ TEST_F(ChannelsTest, QuitShowsInEveryWindowConcernedOnly) {
     EXPECT_EQ(MembersOf(a), (Members{"me"}));
     for (const auto& l : ui.lines) EXPECT_EQ(l.font, FontKind::Command);
     // The tab mark comes before each line.
-    EXPECT_EQ(ui.log[0], "MarkTab 0 " + std::to_string(a));
+    const auto mark = std::find(ui.log.begin(), ui.log.end(), "MarkTab 0 " + std::to_string(a));
+    ASSERT_NE(mark, ui.log.end());
+    EXPECT_EQ(*(mark + 1), "RenderLine 0 " + std::to_string(a) + " Command " + line);
 
     ui.Clear();
     engine.MemberQuit(0, "carol", "");

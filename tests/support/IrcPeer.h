@@ -32,8 +32,8 @@ public:
     std::optional<std::string> WaitForCommand(const std::string& command, int timeoutMs);
 
     // NICK and USER, then waits for the welcome reply 001.
-    bool Register(const std::string& nick, const std::string& user = "peer", const std::string& realName = "Peer",
-                  int timeoutMs = 10000);
+    bool Register(const std::string& nick, const std::string& user = "peer",
+                  const std::string& realName = "Peer", int timeoutMs = 10000);
 
     // Every line read so far, PINGs included.
     const std::vector<std::string>& Received() const { return received_; }

@@ -6,6 +6,7 @@ namespace velmok::ui {
 namespace {
 
 using session::FontKind;
+using Span = velmok::ui::Run;  // TEST bodies see testing::Test::Run
 
 RunStyle Plain(FontKind f) {
     RunStyle s;
@@ -33,7 +34,9 @@ void ExpectWellFormed(const StyledLine& line) {
         const Run& r = line.runs[i];
         EXPECT_EQ(r.begin, at);
         EXPECT_LT(r.begin, r.end);
-        if (i > 0) EXPECT_FALSE(line.runs[i - 1].style == r.style);
+        if (i > 0) {
+            EXPECT_FALSE(line.runs[i - 1].style == r.style);
+        }
         at = r.end;
     }
     EXPECT_EQ(at, line.text.size());
@@ -72,8 +75,8 @@ TEST(LineFormat, ControlCodesToggleAndDisappear) {
     ASSERT_EQ(out.view.runs.size(), 3u);
     RunStyle bold = Plain(FontKind::Private);
     bold.bold = true;
-    EXPECT_EQ(out.view.runs[1], (Run{6, 10, bold}));
-    EXPECT_EQ(out.view.runs[2], (Run{10, 16, Plain(FontKind::Private)}));
+    EXPECT_EQ(out.view.runs[1], (Span{6, 10, bold}));
+    EXPECT_EQ(out.view.runs[2], (Span{10, 16, Plain(FontKind::Private)}));
 
     // CTCP switches the base font; underline and italic add to it; 0x03 is kept.
     out = Format(
@@ -92,11 +95,11 @@ TEST(LineFormat, ControlCodesToggleAndDisappear) {
     ctcpU.underline = true;
     RunStyle ctcpUI = ctcpU;
     ctcpUI.italic = true;
-    std::vector<Run> expected = {{0, 7, Plain(FontKind::Server)},
-                                 {7, 8, ctcp},
-                                 {8, 9, ctcpU},
-                                 {9, 12, ctcpUI},
-                                 {12, 13, Plain(FontKind::Server)}};
+    std::vector<Span> expected = {{0, 7, Plain(FontKind::Server)},
+                                  {7, 8, ctcp},
+                                  {8, 9, ctcpU},
+                                  {9, 12, ctcpUI},
+                                  {12, 13, Plain(FontKind::Server)}};
     EXPECT_EQ(out.view.runs, expected);
 }
 
@@ -143,12 +146,12 @@ TEST(LineFormat, KeywordMarking) {
     const std::vector<std::string> abc = {"abc"};
     FormattedLine out = Format("<bob> abcabc", FontKind::Private, false, {}, &abc);
     EXPECT_EQ(out.keywordHits, 1);
-    EXPECT_EQ(out.view.runs[1], (Run{12, 15, Over(Overlay::Keyword)}));
+    EXPECT_EQ(out.view.runs[1], (Span{12, 15, Over(Overlay::Keyword)}));
 
     out = Format("<abcuser> abc abc", FontKind::Private, false, {}, &abc);
     EXPECT_EQ(out.keywordHits, 2);
     EXPECT_EQ(Marked(out.view, Overlay::Keyword).size(), 2u);
-    EXPECT_EQ(out.view.runs[0], (Run{0, 16, Plain(FontKind::Private)}));
+    EXPECT_EQ(out.view.runs[0], (Span{0, 16, Plain(FontKind::Private)}));
 
     EXPECT_EQ(Format("<bob> ABC", FontKind::Private, false, {}, &abc).keywordHits, 0);
 
@@ -189,7 +192,7 @@ TEST(LineFormat, AllWindowCopyWithInsertedWindowName) {
     EXPECT_EQ(out.copy.text, "srv 09:05 <bob> hi");
     RunStyle bold = Plain(FontKind::Private);
     bold.bold = true;
-    EXPECT_EQ(out.copy.runs.back(), (Run{16, 18, bold}));
+    EXPECT_EQ(out.copy.runs.back(), (Span{16, 18, bold}));
 }
 
 TEST(LineFormat, AllWindowCopyShiftsMarks) {

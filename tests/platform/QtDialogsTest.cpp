@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "config/Browseforfolder.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtErrorBox.h"
+
+namespace velmok::platform {
+namespace {
+
+// Acts on the next modal window once the dialog under test is up.
+void WhenModal(std::function<void(QWidget*)> act) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            act(modal);
+        } else {
+            QTimer::singleShot(10, *poll);
+        }
+    };
+    QTimer::singleShot(10, *poll);
+}
+
+TEST(QtErrorBoxTest, ShowsTheNumberedTextWithTitleStopIconAndOneOkButton) {
+    const auto box = MakeErrorBox(nullptr, 31);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Velmok 2.2"));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->text(), QStringLiteral("タブ数が上限に達したため、タブを開けません。"));
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    // Spacing of the fixed texts is kept as it is.
+    EXPECT_EQ(MakeErrorBox(nullptr, 18)->text(), QStringLiteral("Userに2 バイト文字は使用できません。"));
+}
+
+TEST(QtErrorBoxTest, ShowErrorIsModalAndReturnsWhenClosed) {
+    QString seenText;
+    bool wasModal = false;
+    WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        wasModal = box->isModal();
+        seenText = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtDialogs dialogs;
+    dialogs.ShowError(nullptr, 2);
+    EXPECT_TRUE(wasModal);
+    EXPECT_EQ(seenText, QStringLiteral("切断されました。"));
+}
+
+TEST(QtDialogsTest, AskYesNoAnswersWithTheButtonPressed) {
+    const auto box = MakeQuestionBox(nullptr, "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x81\x42");
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Velmok 2.2"));
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    EXPECT_EQ(box->text(), QStringLiteral("削除します。"));
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+
+    QtDialogs dialogs;
+    WhenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click(); });
+    EXPECT_TRUE(dialogs.AskYesNo(nullptr, "?"));
+    WhenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+    EXPECT_FALSE(dialogs.AskYesNo(nullptr, "?"));
+}
+
+TEST(BrowseForFolderTest, CancelGivesAnEmptyStringAndTheTitleIsSet) {
+    QString title;
+    WhenModal([&](QWidget* modal) {
+        title = modal->windowTitle();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(config::BrowseForFolder(nullptr), "");
+    EXPECT_EQ(title, QStringLiteral("フォルダを選択してください"));
+}
+
+TEST(BrowseForFolderTest, AcceptedFolderComesBackAsItsFullPath) {
+    WhenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(QStringLiteral("/tmp"));
+        dialog->selectFile(QStringLiteral("/tmp"));
+        dialog->accept();
+    });
+    EXPECT_EQ(config::BrowseForFolder(nullptr), "/tmp");
+}
+
+}  // namespace
+}  // namespace velmok::platform

@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/QtSockets.h"
+#include "support/NgircdServer.h"
+#include "support/QtWait.h"
+
+namespace velmok::platform {
+namespace {
+
+using test::SpinFor;
+using test::WaitUntil;
+
+TEST(MapSocketErrorTest, GivesTheNumbersTheLogicTellsApart) {
+    EXPECT_EQ(MapSocketError(QAbstractSocket::AddressInUseError, false), 10048);
+    EXPECT_EQ(MapSocketError(QAbstractSocket::ConnectionRefusedError, false), 10061);
+    EXPECT_EQ(MapSocketError(QAbstractSocket::SocketTimeoutError, false), 10060);
+    EXPECT_EQ(MapSocketError(QAbstractSocket::HostNotFoundError, false), 11001);
+    EXPECT_EQ(MapSocketError(QAbstractSocket::NetworkError, true), 10053);
+    EXPECT_EQ(MapSocketError(QAbstractSocket::NetworkError, false), 10065);
+    EXPECT_EQ(MapSocketError(QAbstractSocket::UnknownSocketError, true), 10054);
+}
+
+TEST(MapSocketErrorTest, APeersCloseIsNoErrorOnceConnected) {
+    EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, true), 0);
+    // Closed before the connection came up: that attempt failed.
+    EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, false), 10053);
+}
+
+// Records every event of one client socket in order.
+struct Recorder {
+    std::vector<std::string> events;
+    std::string bytes;
+    std::vector<int> errors;
+
+    void Watch(session::ClientSocket& socket, bool readOnEvent = true) {
+        socket.onConnect = [this] { events.push_back("connect"); };
+        socket.onRead = [this, &socket, readOnEvent] {
+            events.push_back("read");
+            if (readOnEvent) bytes += socket.ReceiveText();
+        };
+        socket.onDisconnect = [this] { events.push_back("disconnect"); };
+        socket.onError = [this](int& code) {
+            events.push_back("error");
+            errors.push_back(code);
+            code = 0;
+        };
+    }
+};
+
+// A listening QtServerSocket on an ephemeral port whose first accepted
+// connection is kept, plus what arrived on it.
+struct Listener {
+    QtServerSocket server;
+    session::ClientSocket* peer = nullptr;
+    std::string bytes;
+    int connects = 0;
+    int disconnects = 0;
+
+    int Open() {
+        server.SetPort(0);
+        server.onClientConnect = [this](session::ClientSocket& c) {
+            ++connects;
+            peer = &c;
+        };
+        server.onClientRead = [this](session::ClientSocket& c) { bytes += c.ReceiveText(); };
+        server.onClientDisconnect = [this](session::ClientSocket&) {
+            ++disconnects;
+            peer = nullptr;
+        };
+        EXPECT_EQ(server.Open(), 0);
+        return server.ListeningPort();
+    }
+};
+
+std::unique_ptr<QtClientSocket> Client(int port) {
+    auto client = std::make_unique<QtClientSocket>();
+    client->SetAddress("127.0.0.1");
+    client->SetPort(port);
+    return client;
+}
+
+TEST(QtSocketsTest, ConnectReadDisconnectArriveInOrder) {
+    Listener listener;
+    const int port = listener.Open();
+    auto client = Client(port);
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    EXPECT_TRUE(rec.events.empty()) << "Open must not raise events itself";
+
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer && !rec.events.empty(); }, 5000));
+    EXPECT_EQ(rec.events, std::vector<std::string>{"connect"});
+    EXPECT_EQ(listener.server.ActiveConnections(), 1);
+    EXPECT_EQ(client->LocalAddress(), "127.0.0.1");
+    EXPECT_EQ(client->RemoteAddress(), "127.0.0.1");
+    EXPECT_FALSE(client->LocalHost().empty());
+
+    listener.peer->SendText("PING :irc.test\r\n");
+    listener.peer->Close();  // orderly close right after the last line
+    ASSERT_TRUE(WaitUntil([&] { return rec.events.size() >= 3; }, 5000));
+    SpinFor(50);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"connect", "read", "disconnect"}));
+    EXPECT_EQ(rec.bytes, "PING :irc.test\r\n");
+    EXPECT_TRUE(rec.errors.empty());
+    // Closing an accepted connection drops it from the listener's list.
+    EXPECT_EQ(listener.server.ActiveConnections(), 0);
+}
+
+TEST(QtSocketsTest, PartialAndSeveralLinesPerReadArriveIntact) {
+    Listener listener;
+    auto client = Client(listener.Open());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer != nullptr; }, 5000));
+
+    std::string sent;
+    const std::vector<std::string> pieces = {":a PRIVMSG #c :one\r\n:a PRIVMSG #c :tw", "o\r\n",
+                                             ":a PRIVMSG #c :\x1b$B$\"\x1b(B\r\n",
+                                             std::string("\0\xff\r", 3)};
+    for (const auto& piece : pieces) {
+        listener.peer->SendText(piece);
+        sent += piece;
+        SpinFor(20);
+    }
+    std::string big(200000, 'x');
+    listener.peer->SendText(big);
+    sent += big;
+    ASSERT_TRUE(WaitUntil([&] { return rec.bytes.size() >= sent.size(); }, 5000));
+    EXPECT_EQ(rec.bytes, sent);
+
+    // And the other way round, into the listener's connection.
+    client->SendText("NICK a\r\nUSER");
+    client->SendBuf(" u 0 * :r\r\n", 11);
+    ASSERT_TRUE(WaitUntil([&] { return listener.bytes.size() >= 22; }, 5000));
+    EXPECT_EQ(listener.bytes, "NICK a\r\nUSER u 0 * :r\r\n");
+}
+
+TEST(QtSocketsTest, BytesLeftUnreadAtThePeersCloseCanStillBeTaken) {
+    Listener listener;
+    auto client = Client(listener.Open());
+    Recorder rec;
+    rec.Watch(*client, /*readOnEvent=*/false);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer != nullptr; }, 5000));
+    listener.peer->SendText("last words\r\n");
+    listener.peer->Close();
+    ASSERT_TRUE(WaitUntil([&] { return !rec.events.empty() && rec.events.back() == "disconnect"; }, 5000));
+    EXPECT_EQ(client->ReceiveText(), "last words\r\n");
+}
+
+TEST(QtSocketsTest, ReceiveBufTakesAtMostNAndSaysWhenNothingWaits) {
+    Listener listener;
+    auto client = Client(listener.Open());
+    bool connected = false;
+    int reads = 0;
+    client->onConnect = [&] { connected = true; };
+    client->onRead = [&] { ++reads; };
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return connected && listener.peer; }, 5000));
+
+    char buffer[16];
+    EXPECT_EQ(client->ReceiveBuf(buffer, sizeof buffer), -1);
+    listener.peer->SendText("0123456789");
+    ASSERT_TRUE(WaitUntil([&] { return reads > 0; }, 5000));
+    ASSERT_EQ(client->ReceiveBuf(buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    ASSERT_EQ(client->ReceiveBuf(buffer, sizeof buffer), 6);
+    EXPECT_EQ(std::string(buffer, 6), "456789");
+    EXPECT_EQ(client->ReceiveBuf(buffer, sizeof buffer), -1);
+    EXPECT_EQ(client->ReceiveText(), "");
+}
+
+TEST(QtSocketsTest, ClosedPortGivesConnectionRefused) {
+    auto client = Client(test::NgircdServer::FreePort());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return !rec.events.empty(); }, 5000));
+    SpinFor(50);
+    EXPECT_EQ(rec.events, std::vector<std::string>{"error"});
+    EXPECT_EQ(rec.errors, std::vector<int>{10061});
+}
+
+TEST(QtSocketsTest, HostNameIsResolvedAndConnects) {
+    Listener listener;
+    const int port = listener.Open();
+    QtClientSocket client;
+    client.SetHost("localhost");
+    client.SetPort(port);
+    Recorder rec;
+    rec.Watch(client);
+    client.Open();
+    ASSERT_TRUE(WaitUntil([&] { return !rec.events.empty(); }, 5000));
+    EXPECT_EQ(rec.events, std::vector<std::string>{"connect"});
+    // Loopback has a name in every hosts file; any name is fine, never the address.
+    EXPECT_NE(client.RemoteHost(), "127.0.0.1");
+}
+
+TEST(QtSocketsTest, CloseRaisesNoEventOnEitherSide) {
+    Listener listener;
+    auto client = Client(listener.Open());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer && !rec.events.empty(); }, 5000));
+
+    client->SendText("QUIT\r\n");
+    client->Close();
+    // The line queued before Close still reaches the peer, then it sees the close.
+    ASSERT_TRUE(WaitUntil([&] { return listener.disconnects == 1; }, 5000));
+    EXPECT_EQ(listener.bytes, "QUIT\r\n");
+    EXPECT_EQ(rec.events, std::vector<std::string>{"connect"});
+    EXPECT_FALSE(client->IsConnected());
+
+    // Closing while the connect is still under way is silent too.
+    auto second = Client(listener.server.ListeningPort());
+    Recorder rec2;
+    rec2.Watch(*second);
+    second->Open();
+    second->Close();
+    SpinFor(200);
+    EXPECT_TRUE(rec2.events.empty());
+}
+
+TEST(QtSocketsTest, DeletingTheSocketInsideItsOwnEventIsSafe) {
+    Listener listener;
+    auto client = Client(listener.Open());
+    bool deleted = false;
+    client->onConnect = [&] {
+        client.reset();
+        deleted = true;
+    };
+    client.get()->Open();
+    ASSERT_TRUE(WaitUntil([&] { return deleted; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return listener.disconnects == 1; }, 5000));
+}
+
+TEST(QtServerSocketTest, TakenPortGivesAddressInUse) {
+    QtServerSocket first;
+    first.SetPort(0);
+    ASSERT_EQ(first.Open(), 0);
+    QtServerSocket second;
+    second.SetPort(first.ListeningPort());
+    EXPECT_EQ(second.Open(), 10048);
+    EXPECT_EQ(second.ListeningPort(), 0);
+}
+
+TEST(QtServerSocketTest, ListenEventComesFromTheLoopAndCloseEndsEveryConnection) {
+    QtServerSocket server;
+    int listens = 0;
+    server.onListen = [&] { ++listens; };
+    server.SetPort(0);
+    ASSERT_EQ(server.Open(), 0);
+    EXPECT_EQ(listens, 0);
+    ASSERT_TRUE(WaitUntil([&] { return listens == 1; }, 2000));
+    const int port = server.ListeningPort();
+
+    std::vector<std::unique_ptr<QtClientSocket>> clients;
+    std::vector<Recorder> recs(2);
+    for (auto& rec : recs) {
+        clients.push_back(Client(port));
+        rec.Watch(*clients.back());
+        clients.back()->Open();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return server.ActiveConnections() == 2; }, 5000));
+    ASSERT_NE(server.Connection(0), nullptr);
+    EXPECT_EQ(server.Connection(2), nullptr);
+    EXPECT_EQ(server.Connection(-1), nullptr);
+
+    server.Close();
+    EXPECT_EQ(server.ActiveConnections(), 0);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return !recs[0].events.empty() && recs[0].events.back() == "disconnect" &&
+                   recs[1].events.back() == "disconnect";
+        },
+        5000));
+    // Nobody listens any more.
+    auto late = Client(port);
+    Recorder lateRec;
+    lateRec.Watch(*late);
+    late->Open();
+    ASSERT_TRUE(WaitUntil([&] { return !lateRec.events.empty(); }, 5000));
+    EXPECT_EQ(lateRec.errors, std::vector<int>{10061});
+}
+
+TEST(QtServerSocketTest, ANewPeerAfterTheFirstLeftBecomesConnectionZero) {
+    Listener listener;
+    const int port = listener.Open();
+    auto first = Client(port);
+    first->Open();
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer != nullptr; }, 5000));
+    first->Close();
+    ASSERT_TRUE(WaitUntil([&] { return listener.disconnects == 1; }, 5000));
+    EXPECT_EQ(listener.server.ActiveConnections(), 0);
+
+    auto second = Client(port);
+    second->Open();
+    second->onConnect = [&] { second->SendText("second"); };
+    ASSERT_TRUE(WaitUntil([&] { return listener.bytes == "second"; }, 5000));
+    ASSERT_EQ(listener.server.ActiveConnections(), 1);
+    EXPECT_EQ(listener.server.Connection(0), listener.peer);
+}
+
+TEST(QtSocketFactoryTest, LooksUpNamesAndTakesDottedAddressesAsTheyAre) {
+    QtSocketFactory factory;
+    EXPECT_TRUE(factory.LookupHost("127.0.0.1"));
+    EXPECT_TRUE(factory.LookupHost("localhost"));
+    EXPECT_FALSE(factory.LookupHost(""));
+    EXPECT_NE(dynamic_cast<QtClientSocket*>(factory.CreateClient().get()), nullptr);
+    EXPECT_NE(dynamic_cast<QtServerSocket*>(factory.CreateServer().get()), nullptr);
+}
+
+}  // namespace
+}  // namespace velmok::platform
