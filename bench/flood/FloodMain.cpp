@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        ::execl(VELMOK_BINARY, VELMOK_BINARY, "--config-dir", dir.c_str(), "--connect", "1", nullptr);
+        ::execl(getenv("VELMOK_WRAP") ? getenv("VELMOK_WRAP") : VELMOK_BINARY, getenv("VELMOK_WRAP") ? getenv("VELMOK_WRAP") : VELMOK_BINARY, "--config-dir", dir.c_str(), "--connect", "1", nullptr);
         std::perror("exec");
         _exit(127);
     }

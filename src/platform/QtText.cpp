@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <string_view>
 
 namespace velmok::platform {
 
@@ -15,18 +16,35 @@ const char* CodecName() {
     return name;
 }
 
+// ICU's table swaps these three control codes the IBM way; the Windows code
+// page keeps them as they are. None of them can be the second byte of a
+// double-byte character, so they are passed around the converter.
+bool IsSwappedControl(unsigned code) { return code == 0x1A || code == 0x1C || code == 0x7F; }
+
+bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+QString DecodeRun(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    QStringDecoder decoder(CodecName(), QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    // ICU stands U+001A in for bytes it cannot read (a real 0x1A never gets
+    // here); show the usual mark instead.
+    text.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
+    // A lead byte cut off at the end vanishes silently in the decoder.
+    std::size_t i = 0;
+    while (i < bytes.size()) i += IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    if (i > bytes.size()) text.append(QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
 std::string ToStd(const QByteArray& bytes) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-}  // namespace
-
-QString FromSjis(const std::string& sjis) {
-    QStringDecoder decoder(CodecName());
-    return decoder.decode(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
-}
-
-std::string ToSjis(const QString& text) {
+std::string EncodeRun(QStringView text) {
+    if (text.isEmpty()) return {};
     {
         QStringEncoder encoder(CodecName());
         const QByteArray whole = encoder.encode(text);
@@ -41,10 +59,40 @@ std::string ToSjis(const QString& text) {
         if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             length = 2;
         QStringEncoder encoder(CodecName());
-        const QByteArray piece = encoder.encode(QStringView(text).mid(i, length));
+        const QByteArray piece = encoder.encode(text.mid(i, length));
         if (!encoder.hasError()) out += ToStd(piece);
         i += length;
     }
+    return out;
+}
+
+}  // namespace
+
+QString FromSjis(const std::string& sjis) {
+    QString text;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < sjis.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(sjis[i]);
+        if (!IsSwappedControl(byte)) continue;
+        text += DecodeRun(std::string_view(sjis).substr(start, i - start));
+        text += QChar(byte);
+        start = i + 1;
+    }
+    text += DecodeRun(std::string_view(sjis).substr(start));
+    return text;
+}
+
+std::string ToSjis(const QString& text) {
+    std::string out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t code = text.at(i).unicode();
+        if (!IsSwappedControl(code)) continue;
+        out += EncodeRun(QStringView(text).mid(start, i - start));
+        out += static_cast<char>(code);
+        start = i + 1;
+    }
+    out += EncodeRun(QStringView(text).mid(start));
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "session/Codec.h"
 
@@ -38,11 +39,49 @@ inline bool MatchesUpper(std::string_view s, std::size_t i, std::string_view pre
 
 constexpr std::array<std::string_view, 4> kUrlPrefixes = {"HTTP://", "HTTPS://", "FTP://", "MAILTO:"};
 
+inline bool IsAttributeCode(char c) { return c == '\x01' || c == '\x02' || c == '\x16' || c == '\x1F'; }
+
+// Whether text holds one of the attribute toggles 0x01, 0x02, 0x16, 0x1F.
+// Every line is tested, so eight bytes are first checked at once for any byte
+// below 0x20, which ordinary text does not have.
+bool HasAttributeCodes(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (((word - kOnes * 0x20) & ~word & kHigh) == 0) continue;
+        for (std::size_t k = i; k < i + 8; ++k)
+            if (IsAttributeCode(text[k])) return true;
+    }
+    for (; i < text.size(); ++i)
+        if (IsAttributeCode(text[i])) return true;
+    return false;
+}
+
+// Whether some prefix could be in text: every one of them holds ":" right
+// after "HTTP", "HTTPS", "FTP" or "MAILTO". Cheap enough that lines without a
+// URL never pay for the full scan.
+bool MayHoldUrl(std::string_view text) {
+    for (std::size_t c = text.find(':'); c != npos; c = text.find(':', c + 1)) {
+        if (text.compare(c, 3, "://") == 0) {
+            if ((c >= 4 && MatchesUpper(text, c - 4, "HTTP")) ||
+                (c >= 5 && MatchesUpper(text, c - 5, "HTTPS")) ||
+                (c >= 3 && MatchesUpper(text, c - 3, "FTP")))
+                return true;
+        }
+        if (c >= 6 && MatchesUpper(text, c - 6, "MAILTO")) return true;
+    }
+    return false;
+}
+
 // The marking scan: calls found(begin, end) for every URL in text. A prefix
 // counts only when a URL character follows it; a later prefix inside a URL
 // restarts the URL there.
 template <typename Found>
 void ScanUrls(std::string_view text, Found&& found) {
+    if (!MayHoldUrl(text)) return;
     const std::size_t n = text.size();
     std::size_t start = npos;
     for (std::size_t i = 0; i < n;) {
@@ -220,7 +259,7 @@ void FormatLine(const LineInput& input, FormattedLine& out) {
     RunStyle plain;
     plain.base = input.font;
     const std::string_view text = input.text;
-    const bool hasCodes = text.find_first_of(std::string_view("\x01\x02\x16\x1F", 4)) != npos;
+    const bool hasCodes = HasAttributeCodes(text);
 
     CopyMap map;
     std::string& view = out.view.text;

@@ -141,8 +141,11 @@ TEST(ConnectEditor, KeyColumnNarrowsOnceTheListIsLong) {
     EXPECT_EQ(e.KeyColumnWidth(), ConnectEditor::kKeyColumnWide);
     Add(e, "#5");
     EXPECT_EQ(e.KeyColumnWidth(), ConnectEditor::kKeyColumnNarrow);
-    e.SelectChannel(0);
-    e.DeleteChannel();
+    for (int i = 0; i < 2; ++i) {
+        e.SelectChannel(0);
+        e.DeleteChannel();
+    }
+    EXPECT_EQ(e.KeyColumnWidth(), ConnectEditor::kKeyColumnNarrow);  // four rows before this delete
     e.SelectChannel(0);
     e.DeleteChannel();
     EXPECT_EQ(e.KeyColumnWidth(), ConnectEditor::kKeyColumnWide);

@@ -82,7 +82,7 @@ TEST(BrowseForFolderTest, AcceptedFolderComesBackAsItsFullPath) {
         ASSERT_NE(dialog, nullptr);
         dialog->setDirectory(QStringLiteral("/tmp"));
         dialog->selectFile(QStringLiteral("/tmp"));
-        dialog->accept();
+        static_cast<QDialog*>(dialog)->accept();
     });
     EXPECT_EQ(config::BrowseForFolder(nullptr), "/tmp");
 }

@@ -40,10 +40,26 @@ TEST(QtTextTest, DropsWhatCodePage932CannotHold) {
 }
 
 TEST(QtTextTest, BrokenBytesBecomeReplacementCharacters) {
-    const QString text = FromSjis(std::string("a\x81", 2));
-    ASSERT_FALSE(text.isEmpty());
-    EXPECT_EQ(text.at(0), QLatin1Char('a'));
-    EXPECT_EQ(text.back(), QChar(QChar::ReplacementCharacter));
+    const QChar mark(QChar::ReplacementCharacter);
+    // A lead byte cut off at the end of the text.
+    EXPECT_EQ(FromSjis(std::string("a\x81", 2)), QString("a") + mark);
+    // A lead byte followed by a byte that cannot trail it, and unused bytes.
+    const QString text = FromSjis("\x81 z\xa0\xfd");
+    EXPECT_EQ(text.at(0), mark);
+    EXPECT_TRUE(text.contains(QStringLiteral(" z")));
+    EXPECT_FALSE(text.contains(QChar(0x1A)));
+}
+
+TEST(QtTextTest, EveryAsciiByteIncludingControlsMapsToItself) {
+    // IRC formatting codes and the other control bytes must pass unchanged
+    // both ways (the converter's own table moves 0x1A, 0x1C and 0x7F).
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+    const QString text = FromSjis(ascii);
+    ASSERT_EQ(text.size(), 0x7F);
+    for (int c = 1; c < 0x80; ++c) EXPECT_EQ(text.at(c - 1).unicode(), c) << c;
+    EXPECT_EQ(ToSjis(text), ascii);
+    EXPECT_EQ(ToSjis(FromSjis("\x82\xa0\x1a\x82\xa2\x7f")), "\x82\xa0\x1a\x82\xa2\x7f");
 }
 
 }  // namespace

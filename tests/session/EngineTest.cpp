@@ -54,7 +54,7 @@ TEST_F(EngineTest, UnresolvableNameShowsError4AndLeavesSlotFree) {
         EXPECT_EQ(ui.errors, std::vector<int>{4});
         EXPECT_TRUE(ui.Enabled(Action::FileConnect));
         EXPECT_FALSE(engine.Session(1).InUse);
-        EXPECT_EQ(sockets.Last()->openCount, 0);
+        EXPECT_FALSE(sockets.IsAlive(sockets.Last()));  // dropped without being opened
     }
     EXPECT_FALSE(engine.AnyInUse());
 }

@@ -103,6 +103,21 @@ TEST(LineFormat, ControlCodesToggleAndDisappear) {
     EXPECT_EQ(out.view.runs, expected);
 }
 
+TEST(LineFormat, ControlCodeFoundAtAnyPosition) {
+    // Mixed with double-byte text so every byte offset of a word is tried.
+    const std::string base = "ab\x93\xfa\x96{cdefgh\x8c\xeaijklmnopq";
+    for (std::size_t at = 0; at <= base.size(); ++at) {
+        for (char code : {'\x01', '\x02', '\x16', '\x1F'}) {
+            std::string text = base;
+            text.insert(at, 1, code);
+            EXPECT_EQ(Format(text).view.text, "09:05 " + base) << at;
+        }
+        std::string withColour = base;
+        withColour.insert(at, 1, '\x03');
+        EXPECT_EQ(Format(withColour).view.runs.size(), 1u) << at;
+    }
+}
+
 TEST(LineFormat, ControlCodesKeepDoubleByteCharactersWhole) {
     // 日本 in bold, then a lone lead byte before a code byte stays one byte.
     FormattedLine out = Format("\x02\x93\xfa\x96{\x02\x93\x02x");

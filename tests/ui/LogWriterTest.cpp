@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -27,9 +28,8 @@ std::string ReadAll(const fs::path& p) {
 class TempDir {
 public:
     TempDir() {
-        path_ = fs::temp_directory_path() /
-                ("velmok-log-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        path_ = fs::temp_directory_path() / ("velmok-log-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path_);
         fs::create_directories(path_);
     }

@@ -15,7 +15,8 @@ TEST(Tabs, TitleText) {
     r.Limit = "10";
     r.Key = "x";
     r.Topic = "hi";
-    EXPECT_EQ(TitleText(r), "#a +ntlk 10 x hi");
+    // Letters in the fixed order p s m t i n a q, so t comes before n.
+    EXPECT_EQ(TitleText(r), "#a +tnlk 10 x hi");
     r.ModeFlags = {true, true, true, true, true, true, true, true};
     r.Limit.clear();
     r.Topic = "\x1b$BF|\x1b(B";  // 日 on the wire
