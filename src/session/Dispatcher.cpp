@@ -71,9 +71,13 @@ void Engine::DispatchReceived(int slot) {
         ~Guard() { flag = false; }
     } guard{s.Dispatching};
 
-    // The buffer is read afresh for every line: a nested read may have added
-    // to it, and a reset in between empties it.
-    while (std::optional<std::string> line = NextLine(s.ReceiveBuffer)) {
+    // Lines are taken by offset and the consumed front is erased once, so a
+    // read of many lines costs one pass over the bytes. The buffer is looked
+    // at afresh for every line: a nested read may have appended to it, and a
+    // reset in between empties it.
+    std::size_t pos = 0;
+    const unsigned resets = s.Resets;
+    while (std::optional<std::string> line = NextLine(s.ReceiveBuffer, pos)) {
         std::optional<IrcMessage> message = ParseLine(*line, s.Session.ServerName);
         if (!message) continue;
         try {
@@ -82,7 +86,9 @@ void Engine::DispatchReceived(int slot) {
             // A line that makes a handler fail is dropped; the connection and
             // the lines after it go on.
         }
+        if (s.Resets != resets) return;  // the buffer belongs to a connection that is gone
     }
+    s.ReceiveBuffer.erase(0, pos);
 }
 
 void Engine::DispatchMessage(int slot, const IrcMessage& m) {

@@ -148,6 +148,7 @@ void Engine::ClientSocketConnect(int slot) {
     s.SendQueueB.clear();
     s.SendQueueC.clear();
     s.ReceiveBuffer.clear();
+    ++s.Resets;
     s.SavedNick.clear();
 
     std::string remote = s.Socket->RemoteHost();
@@ -266,6 +267,7 @@ void Engine::ResetSession(int slot) {
     // What is left unread belongs to the dead connection; a dispatch still
     // running further up the stack must not go on with it.
     s.ReceiveBuffer.clear();
+    ++s.Resets;
     s.Registered = false;
     session.InUse = false;
     if (s.Socket) {

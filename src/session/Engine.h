@@ -89,6 +89,7 @@ struct SlotState {
     std::string ListText;      // channel list being received: name, users, topic, each + CR LF
     int ListState = 0;         // 0 no list window, 1 complete list waiting, 2 taken by the window
     bool Dispatching = false;  // a dispatch of this slot is running (nested event loops)
+    unsigned Resets = 0;       // counts ResetSession, so a running dispatch notices one
 };
 
 // The IRC session engine: three server slots, their queues, dispatcher,
