@@ -105,6 +105,9 @@ void Tfrm_InputBox::BitBtn_OKClick() {
     const int error = InputBoxOk(engine_, state, f);
     if (error != 0) {
         if (dialogs_) dialogs_->ShowError(this, error);
+        // The refused close is this OK itself, which does not close here;
+        // a later Cancel or close box must still work.
+        InputBoxMayClose(state);
         return;
     }
     accept();

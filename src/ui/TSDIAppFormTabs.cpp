@@ -175,7 +175,9 @@ void TSDIAppForm::RemoveWindow(int slot, int window) {
     }
     w.page->deleteLater();
     w = WindowView{};
-    if (active != count - 1 && active < sv.tabs->count()) sv.tabs->setCurrentIndex(active);
+    // A tab closed in the background leaves the one being looked at active.
+    const int next = ActiveTabAfterRemove(active, index, count);
+    if (next >= 0 && next < sv.tabs->count()) sv.tabs->setCurrentIndex(next);
     const int now = sv.tabs->currentIndex();
     if (now >= 0) {
         const int nowWindow = WindowOfPage(slot, sv.tabs->widget(now));
