@@ -2,22 +2,12 @@
 #include <cstdint>
 #include <system_error>
 
+#include "session/ChannelNames.h"
 #include "session/Engine.h"
 
 namespace velmok::session {
 
 namespace {
-
-bool EqualsIgnoreAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // "0" + n, keeping the last two characters: 5 -> "05", 123 -> "23".
 std::string LastTwo(std::uint64_t n) {
@@ -40,7 +30,7 @@ constexpr const char* kCrLf = "\r\n";
 
 int Engine::FindWhoisRow(int slot, const std::string& nick) const {
     for (std::size_t i = 0; i < Liv_Whois.size(); ++i) {
-        if (Liv_Whois[i].Slot == slot && EqualsIgnoreAsciiCase(Liv_Whois[i].Col[WhoisNick], nick))
+        if (Liv_Whois[i].Slot == slot && channels::SameName(Liv_Whois[i].Col[WhoisNick], nick))
             return static_cast<int>(i);
     }
     return -1;

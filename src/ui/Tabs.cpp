@@ -1,23 +1,11 @@
 #include "ui/Tabs.h"
 
+#include "session/ChannelNames.h"
 #include "session/Codec.h"
 
 namespace velmok::ui {
 
-namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string TitleText(const session::ChannelRecord& record) {
     std::string title = session::JisToSjis(record.Name);
@@ -84,7 +72,7 @@ int MarkTabPosition(const TabMap& map, int activePosition, int window,
     for (int p = 1; p < map.Count(); ++p) {
         const int w = map.WindowAt(p);
         if (w < 0 || w >= session::WindowCount) continue;
-        if (EqualsIgnoringCase(records[w].Name, name)) return p == activePosition ? -1 : p;
+        if (session::channels::SameName(records[w].Name, name)) return p == activePosition ? -1 : p;
     }
     return -1;
 }
