@@ -1,12 +1,13 @@
 // Velmok 2.2: command line, application object and main window.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
@@ -32,14 +33,17 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral("Velmok 2.2, an IRC client for Japanese users"));
     QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
-    QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Print the version and exit."));
+    QCommandLineOption versionOption(QStringLiteral("version"),
+                                     QStringLiteral("Print the version and exit."));
     QCommandLineOption configDirOption(
         QStringLiteral("config-dir"),
-        QStringLiteral("Folder of velmok.ini, Connections, Events and Keywords (default: the executable's folder)."),
+        QStringLiteral(
+            "Folder of velmok.ini, Connections, Events and Keywords (default: the executable's folder)."),
         QStringLiteral("DIR"));
-    QCommandLineOption connectOption(QStringLiteral("connect"),
-                                     QStringLiteral("Connect profile N (1 = the first) at start; up to three times."),
-                                     QStringLiteral("N"));
+    QCommandLineOption connectOption(
+        QStringLiteral("connect"),
+        QStringLiteral("Connect profile N (1 = the first) at start; up to three times."),
+        QStringLiteral("N"));
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     parser.addOption(configDirOption);

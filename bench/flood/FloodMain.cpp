@@ -71,7 +71,13 @@ std::string FloodLines(int count) {
         "hello there, this is an ordinary line of channel chatter",
         jp + " \x1b$BF|K\\8l$N%F%9%H$G$9\x1b(B",
         "see http://example.org/some/path?q=1 for details",
-        "\x02" "bold" "\x02 plain \x1f" "under" "\x1f and \x16" "reverse" "\x16",
+        "\x02"
+        "bold"
+        "\x02 plain \x1f"
+        "under"
+        "\x1f and \x16"
+        "reverse"
+        "\x16",
         "mixed " + jp + " and https://example.net/x",
     };
     std::string out;
@@ -94,9 +100,12 @@ int main(int argc, char** argv) {
     int lines = 100000;
     bool log = false, keep = false;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--lines") && i + 1 < argc) lines = std::atoi(argv[++i]);
-        else if (!std::strcmp(argv[i], "--log")) log = true;
-        else if (!std::strcmp(argv[i], "--keep")) keep = true;
+        if (!std::strcmp(argv[i], "--lines") && i + 1 < argc)
+            lines = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--log"))
+            log = true;
+        else if (!std::strcmp(argv[i], "--keep"))
+            keep = true;
     }
 
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -105,7 +114,8 @@ int main(int argc, char** argv) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener, 1) != 0) {
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listener, 1) != 0) {
         std::perror("bind");
         return 1;
     }
@@ -126,7 +136,9 @@ int main(int argc, char** argv) {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        ::execl(getenv("VELMOK_WRAP") ? getenv("VELMOK_WRAP") : VELMOK_BINARY, getenv("VELMOK_WRAP") ? getenv("VELMOK_WRAP") : VELMOK_BINARY, "--config-dir", dir.c_str(), "--connect", "1", nullptr);
+        ::execl(getenv("VELMOK_WRAP") ? getenv("VELMOK_WRAP") : VELMOK_BINARY,
+                getenv("VELMOK_WRAP") ? getenv("VELMOK_WRAP") : VELMOK_BINARY, "--config-dir", dir.c_str(),
+                "--connect", "1", nullptr);
         std::perror("exec");
         _exit(127);
     }
@@ -157,8 +169,8 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const long peak = PeakKiB(pid);
 
-    std::printf("lines: %d\nlogging: %s\nseconds: %.3f\nlines per second: %.0f\npeak memory: %.1f MiB\n", lines,
-                log ? "on" : "off", seconds, lines / seconds, peak / 1024.0);
+    std::printf("lines: %d\nlogging: %s\nseconds: %.3f\nlines per second: %.0f\npeak memory: %.1f MiB\n",
+                lines, log ? "on" : "off", seconds, lines / seconds, peak / 1024.0);
     if (!ponged) std::printf("no PONG seen\n");
 
     ::kill(pid, SIGKILL);

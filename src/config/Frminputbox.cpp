@@ -87,7 +87,8 @@ void Tfrm_InputBox::Setup(const session::InputBoxRequest& r) {
 
 std::string Tfrm_InputBox::FirstText() const {
     InputBoxFields f;
-    f.comboText = Cmb_InputBox->isVisible() || !Cmb_InputBox->isHidden() ? ToSjis(Cmb_InputBox->currentText()) : "";
+    f.comboText =
+        Cmb_InputBox->isVisible() || !Cmb_InputBox->isHidden() ? ToSjis(Cmb_InputBox->currentText()) : "";
     f.edit1 = ToSjis(Edit_InputBox1->text());
     return f.First();
 }
@@ -132,7 +133,8 @@ void Tfrm_InputBox::Cmb_InputBoxChange() {
     const int index = Cmb_InputBox->findText(Cmb_InputBox->currentText(), Qt::MatchExactly);
     if (index < 0) return;
     std::string key;
-    if (AutoJoinKeyAt(engine_.Session(state.Slot).AutoJoin, index, key)) Edit_InputBox2->setText(FromSjis(key));
+    if (AutoJoinKeyAt(engine_.Session(state.Slot).AutoJoin, index, key))
+        Edit_InputBox2->setText(FromSjis(key));
 }
 
 }  // namespace velmok::config

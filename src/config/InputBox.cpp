@@ -88,7 +88,8 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
                 }
                 if (pos != std::string::npos && pos <= state.AuxText.size()) {
                     const std::size_t end = state.AuxText.find("\r\n", pos);
-                    channel = state.AuxText.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+                    channel =
+                        state.AuxText.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
                 } else {
                     channel = SjisToJis(first);
                 }

@@ -12,7 +12,8 @@ namespace velmok::config {
 using Colour = std::int32_t;
 
 struct FontSetting {
-    std::string Name = "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // "ＭＳ Ｐゴシック" in Shift-JIS
+    std::string Name =
+        "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // "ＭＳ Ｐゴシック" in Shift-JIS
     int Size = 11;
     Colour Color = 16777215;
     int Charset = 128;
@@ -24,7 +25,7 @@ struct FontSetting {
 
 // Section names of the eleven fonts, indexed by session::FontKind.
 inline constexpr std::array<const char*, session::FontKindCount> FontSectionNames = {
-    "Font_Nicklist", "Font_Input", "Font_URL",   "Font_Private", "Font_Notice", "Font_CTCP",
+    "Font_Nicklist", "Font_Input",  "Font_URL",   "Font_Private", "Font_Notice", "Font_CTCP",
     "Font_Command",  "Font_Server", "Font_Error", "Font_DCC",     "Font_Keyword"};
 
 // A fresh font of the given kind with its per-font defaults.
@@ -58,10 +59,10 @@ struct Settings {
     bool Error_Check = true;
 
     // [Message]
-    std::string AwayMessage;   // AWAY
-    std::string KickMessage;   // KICK
-    std::string PartMessage;   // PART
-    std::string QuitMessage;   // QUIT
+    std::string AwayMessage;  // AWAY
+    std::string KickMessage;  // KICK
+    std::string PartMessage;  // PART
+    std::string QuitMessage;  // QUIT
 
     // [CTCP_Reply]
     bool ReplyClientInfo = true;

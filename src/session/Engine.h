@@ -169,8 +169,8 @@ public:
     WhoisRow& WhoisRowFor(int slot, const std::string& nick);
     // Index of the row of (slot, nick), or -1.
     int FindWhoisRow(int slot, const std::string& nick) const;
-    void HandleWhoisReply(int slot, const IrcMessage& message);  // 301 311 312 313 317 319
-    void HandleEndOfWhois(int slot, const IrcMessage& message);  // 318
+    void HandleWhoisReply(int slot, const IrcMessage& message);   // 301 311 312 313 317 319
+    void HandleEndOfWhois(int slot, const IrcMessage& message);   // 318
     void HandleEndOfWhowas(int slot, const IrcMessage& message);  // 369
     void HandleListEntry(int slot, const IrcMessage& message);    // 322
     bool HandleListEnd(int slot, const IrcMessage& message);      // 323; true when consumed

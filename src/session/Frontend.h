@@ -94,7 +94,7 @@ public:
     virtual void ServerDisconnected(int slot) = 0;
     virtual void EnableAction(Action action, bool enabled) = 0;
     virtual void EnableInput(bool enabled) = 0;
-    virtual void SetAwayState(bool away) = 0;           // AWAY menu check and tool button
+    virtual void SetAwayState(bool away) = 0;            // AWAY menu check and tool button
     virtual void SetProtectionButton(bool pressed) = 0;  // defence tool button
     virtual void SetSendTimer(bool enabled) = 0;
     // A disconnect arrived while closing: ask the main window to close again.

@@ -185,8 +185,8 @@ void QtMessageView::paintEvent(QPaintEvent*) {
             std::reverse(painted_.begin(), painted_.end());
         } else {
             int y = 0;
-            for (int i = std::clamp(verticalScrollBar()->value(), 0, LineCount() - 1); i < LineCount() && y < height;
-                 ++i) {
+            for (int i = std::clamp(verticalScrollBar()->value(), 0, LineCount() - 1);
+                 i < LineCount() && y < height; ++i) {
                 auto layout = LayoutFor(i, width);
                 painted_.push_back(Painted{i, y, layout});
                 y += static_cast<int>(layout->boundingRect().height());

@@ -10,9 +10,13 @@ namespace velmok::ui {
 
 using session::FontKind;
 
-bool StyleIsUrl(int style) { return style == StyleIndex(RunStyle{FontKind::Private, false, false, false, Overlay::URL}); }
+bool StyleIsUrl(int style) {
+    return style == StyleIndex(RunStyle{FontKind::Private, false, false, false, Overlay::URL});
+}
 
-QColor ColourOf(config::Colour colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
+QColor ColourOf(config::Colour colour) {
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
 
 QTextCharFormat FormatOf(const config::FontSetting& font) {
     QTextCharFormat f;
@@ -50,8 +54,8 @@ void InstallFontSubstitutions() {
     const QStringList fallbacks = {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
                                    QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
                                    QStringLiteral("Droid Sans Fallback")};
-    for (const char* name : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "ＭＳ Ｐ明朝", "ＭＳ 明朝", "MS PGothic", "MS Gothic",
-                             "MS UI Gothic"}) {
+    for (const char* name : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "ＭＳ Ｐ明朝", "ＭＳ 明朝", "MS PGothic",
+                             "MS Gothic", "MS UI Gothic"}) {
         QFont::insertSubstitutions(QString::fromUtf8(name), fallbacks);
     }
 }

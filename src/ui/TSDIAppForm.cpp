@@ -25,8 +25,8 @@
 #include "config/Profiles.h"
 #include "config/SettingsStore.h"
 #include "platform/QtClock.h"
-#include "platform/QtDialogs.h"
 #include "platform/QtDesktop.h"
+#include "platform/QtDialogs.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
 #include "ui/Common.h"
@@ -167,8 +167,8 @@ void TSDIAppForm::CreateLayout() {
 QtMessageView* TSDIAppForm::NewView(FontKind) {
     auto* view = new QtMessageView(this);
     view->SetStyleTable(&styles_);
-    view->SetBackground(QColor(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF,
-                               (settings_.Bgcolor >> 16) & 0xFF));
+    view->SetBackground(
+        QColor(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF, (settings_.Bgcolor >> 16) & 0xFF));
     view->isUrlStyle = [](int style) { return StyleIsUrl(style); };
     view->onUrlClicked = [](const QString& url) { platform::OpenUrl(url); };
     connect(view, &QtMessageView::contextMenuWanted, this,
@@ -195,14 +195,15 @@ void TSDIAppForm::FormShow() {
     ActionDefence->setChecked(windowState_.Defence);
     ShowAllWindowAction->setChecked(windowState_.AllWindow);
     Rich_All_Message->setVisible(windowState_.AllWindow);
-    Splitter_All->setSizes({std::max(50, height() - windowState_.AllWindowHeight), windowState_.AllWindowHeight});
+    Splitter_All->setSizes(
+        {std::max(50, height() - windowState_.AllWindowHeight), windowState_.AllWindowHeight});
     ApplySettings();
 }
 
 void TSDIAppForm::ApplySettings() {
     BuildStyles();
-    static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South, QTabWidget::West,
-                                                        QTabWidget::East};
+    static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South,
+                                                        QTabWidget::West, QTabWidget::East};
     if (settings_.Server_Position >= 0 && settings_.Server_Position <= 3)
         PageControlS->setTabPosition(positions[settings_.Server_Position]);
     PageControlS->tabBar()->setExpanding(false);
@@ -213,7 +214,8 @@ void TSDIAppForm::ApplySettings() {
             sv.tabs->setTabPosition(positions[settings_.Channel_Position]);
         sv.tabs->setUsesScrollButtons(!settings_.Channel_MultiLine);
     }
-    const QColor bg(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF, (settings_.Bgcolor >> 16) & 0xFF);
+    const QColor bg(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF,
+                    (settings_.Bgcolor >> 16) & 0xFF);
     const QTextCharFormat input = FormatOf(settings_.Font(FontKind::Input));
     QPalette pal = memo_InputMessage->palette();
     pal.setColor(QPalette::Base, bg);
@@ -222,7 +224,8 @@ void TSDIAppForm::ApplySettings() {
     memo_InputMessage->setFont(input.font());
     const int fontHeight = QFontMetrics(input.font()).height();
     inputPanel_->setFixedHeight(fontHeight + 13);
-    for (QToolButton* b : {btn_PrivateMode, btn_NoticeMode, btn_ActionMode}) b->setFixedHeight(fontHeight + 10);
+    for (QToolButton* b : {btn_PrivateMode, btn_NoticeMode, btn_ActionMode})
+        b->setFixedHeight(fontHeight + 10);
     Rich_All_Message->SetBackground(bg);
     for (auto& sv : slotViews_) {
         if (sv.serverView) sv.serverView->SetBackground(bg);
@@ -274,7 +277,8 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 void TSDIAppForm::RequestClose() {
     // Called from inside a socket event; close once that event has returned.
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void TSDIAppForm::OnTimer() { Timer->setInterval(engine_->DrainSendQueues()); }
@@ -315,6 +319,5 @@ void TSDIAppForm::ConnectionSettings() {
     settings_.ProfileText = editor.ProfileText();
     config::SaveProfiles(ToSjis(configDir_), settings_);
 }
-
 
 }  // namespace velmok::ui

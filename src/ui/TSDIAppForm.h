@@ -101,8 +101,8 @@ public:
     void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override;
     void RefreshWhoisWindow(int slot, const std::string& nick) override;
     void OpenChannelList(int slot) override;
-    void ReceiveFile(int slot, const std::string& sender, const std::string& fileName, const std::string& address,
-                     int port, std::int32_t size) override;
+    void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
+                     const std::string& address, int port, std::int32_t size) override;
     void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) override;
 
     // Actions (public so tests and menus reach the same code).

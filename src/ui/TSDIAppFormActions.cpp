@@ -44,21 +44,26 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption, co
 }  // namespace
 
 void TSDIAppForm::CreateActions() {
-    FileConnectAction = MakeAction(this, "FileConnect", QStringLiteral("接続(&C)..."), QStringLiteral("接続|サーバへ接続"));
+    FileConnectAction =
+        MakeAction(this, "FileConnect", QStringLiteral("接続(&C)..."), QStringLiteral("接続|サーバへ接続"));
     FileDisConnectAction =
         MakeAction(this, "FileDisConnect", QStringLiteral("切断(&D)"), QStringLiteral("切断|サーバから切断"));
     FileDisConnectAction->setEnabled(false);
-    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("終了(&X)"), QStringLiteral("終了|アプリケーション終了"));
+    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("終了(&X)"),
+                           QStringLiteral("終了|アプリケーション終了"));
 
-    EditCut = MakeAction(this, "EditCut", QStringLiteral("切り取り(&T)"),
-                         QStringLiteral("切り取り|選択部分を切り取りクリップボードに送る"), QKeySequence("Ctrl+X"));
-    EditCopy = MakeAction(this, "EditCopy", QStringLiteral("コピー(&C)"),
-                          QStringLiteral("コピー|選択部分をコピーしクリップボードに送る"), QKeySequence("Ctrl+C"));
+    EditCut =
+        MakeAction(this, "EditCut", QStringLiteral("切り取り(&T)"),
+                   QStringLiteral("切り取り|選択部分を切り取りクリップボードに送る"), QKeySequence("Ctrl+X"));
+    EditCopy =
+        MakeAction(this, "EditCopy", QStringLiteral("コピー(&C)"),
+                   QStringLiteral("コピー|選択部分をコピーしクリップボードに送る"), QKeySequence("Ctrl+C"));
     EditPaste = MakeAction(this, "EditPaste", QStringLiteral("貼り付け(&P)"),
                            QStringLiteral("貼り付け|クリップボードの内容を貼り付け"), QKeySequence("Ctrl+V"));
     EditSelectAll = MakeAction(this, "EditSelectAll", QStringLiteral("すべて選択(&A)"),
                                QStringLiteral("テキストをすべて選択"), QKeySequence("Ctrl+A"));
-    MessageClear = MakeAction(this, "MessageClear", QStringLiteral("クリア(&E)"), QStringLiteral("テキストをすべてクリア"));
+    MessageClear = MakeAction(this, "MessageClear", QStringLiteral("クリア(&E)"),
+                              QStringLiteral("テキストをすべてクリア"));
 
     CommandJoin = MakeAction(this, "CommandJoin", QStringLiteral("JOIN(&J)..."),
                              QStringLiteral("JOIN|指定のチャンネルにJOINする"), QKeySequence("Ctrl+Alt+J"));
@@ -76,7 +81,8 @@ void TSDIAppForm::CreateActions() {
     CommandList->setEnabled(false);
 
     ActionDefence = MakeAction(this, "ActionDefence", QStringLiteral("防衛モード"),
-                               QStringLiteral("防衛モード|悪質なメッセージに対する防御措置をとる"), QKeySequence("Ctrl+D"));
+                               QStringLiteral("防衛モード|悪質なメッセージに対する防御措置をとる"),
+                               QKeySequence("Ctrl+D"));
     ActionDefence->setCheckable(true);
     ShowAllWindowAction = MakeAction(this, "ShowAllWindow", QStringLiteral("総合ウィンドウ"),
                                      QStringLiteral("総合ウィンドウ|総合ウィンドウの表示/非表示を切り替える"),
@@ -95,10 +101,12 @@ void TSDIAppForm::CreateActions() {
                             QStringLiteral("Actionモード|CTCP Actionメッセージを送信"), QKeySequence("F3"));
     auto* tabLeft = MakeAction(this, "TabChangeLeft", QString(), QString(), QKeySequence("Ctrl+Left"));
     auto* tabRight = MakeAction(this, "TabChangeRight", QString(), QString(), QKeySequence("Ctrl+Right"));
-    auto* serverLeft = MakeAction(this, "ServerTabChangeLeft", QString(), QString(), QKeySequence("Shift+Left"));
-    auto* serverRight = MakeAction(this, "ServerTabChangeRight", QString(), QString(), QKeySequence("Shift+Right"));
-    for (QAction* a : {ActionDefence, ShowAllWindowAction, ShowEventLogAction, ModePrivate, ModeNotice, ModeAction,
-                       tabLeft, tabRight, serverLeft, serverRight, EditSelectAll, MessageClear})
+    auto* serverLeft =
+        MakeAction(this, "ServerTabChangeLeft", QString(), QString(), QKeySequence("Shift+Left"));
+    auto* serverRight =
+        MakeAction(this, "ServerTabChangeRight", QString(), QString(), QKeySequence("Shift+Right"));
+    for (QAction* a : {ActionDefence, ShowAllWindowAction, ShowEventLogAction, ModePrivate, ModeNotice,
+                       ModeAction, tabLeft, tabRight, serverLeft, serverRight, EditSelectAll, MessageClear})
         addAction(a);
 
     connect(FileConnectAction, &QAction::triggered, this, &TSDIAppForm::FileConnect);
@@ -239,8 +247,10 @@ void TSDIAppForm::EditCommand(int which) {
         if (which == 1) line->copy();
         if (which == 2) line->paste();
     } else if (which == 1) {
-        if (auto* view = qobject_cast<QtMessageView*>(w)) view->CopySelection();
-        else if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->CopySelection();
+        if (auto* view = qobject_cast<QtMessageView*>(w))
+            view->CopySelection();
+        else if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow()))
+            v->CopySelection();
     }
 }
 

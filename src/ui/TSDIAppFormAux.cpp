@@ -27,7 +27,8 @@ void TSDIAppForm::RefreshWhoisWindow(int, const std::string&) {}
 
 void TSDIAppForm::OpenChannelList(int) {}
 
-void TSDIAppForm::ReceiveFile(int, const std::string&, const std::string&, const std::string&, int, std::int32_t) {}
+void TSDIAppForm::ReceiveFile(int, const std::string&, const std::string&, const std::string&, int,
+                              std::int32_t) {}
 
 void TSDIAppForm::AcceptChat(int, const std::string&, const std::string&, int) {}
 

@@ -54,8 +54,10 @@ void TSDIAppForm::AppendStyled(QtMessageView* view, const StyledLine& line) {
     if (IsAscii(line.text)) {
         // Byte offsets are character offsets.
         for (const Run& r : line.runs)
-            viewRuns_.push_back({static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
-        view->AppendLine(QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())), viewRuns_);
+            viewRuns_.push_back(
+                {static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
+        view->AppendLine(QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())),
+                         viewRuns_);
         return;
     }
     // Runs never split a double-byte character, so each decodes on its own.
@@ -200,18 +202,24 @@ void TSDIAppForm::ShowMessageMenu(QtMessageView* view, const QPoint& globalPos) 
     const int slot = CurrentSlot();
     const int window = CurrentWindow();
     MenuOrigin origin = MenuOrigin::ServerTab;
-    if (view == Rich_All_Message) origin = MenuOrigin::AllWindow;
-    else if (window >= 0) origin = engine_->Channel(slot, window).IsChannel ? MenuOrigin::ChannelTab : MenuOrigin::PrivateTab;
+    if (view == Rich_All_Message)
+        origin = MenuOrigin::AllWindow;
+    else if (window >= 0)
+        origin = engine_->Channel(slot, window).IsChannel ? MenuOrigin::ChannelTab : MenuOrigin::PrivateTab;
     const std::string name = window >= 0 && slot >= 0 ? engine_->Channel(slot, window).Name : std::string();
     const CloseItemState state = CloseItemFor(origin, slot >= 0 && engine_->Session(slot).InUse, name);
     close->setStatusTip(FromSjis(state.hint));
     if (state.enabled) close->setEnabled(*state.enabled);
 
     QAction* chosen = menu.exec(globalPos);
-    if (chosen == copy) view->CopySelection();
-    else if (chosen == all) view->SelectAll();
-    else if (chosen == clear) view->Clear();
-    else if (chosen == close) CloseFromMenu(origin, slot, window);
+    if (chosen == copy)
+        view->CopySelection();
+    else if (chosen == all)
+        view->SelectAll();
+    else if (chosen == clear)
+        view->Clear();
+    else if (chosen == close)
+        CloseFromMenu(origin, slot, window);
 }
 
 void TSDIAppForm::CloseFromMenu(MenuOrigin origin, int slot, int window) {

@@ -68,7 +68,8 @@ QtMessageView* TSDIAppForm::ViewOf(int slot, int window) const {
 }
 
 QListWidget* TSDIAppForm::NickListOf(int slot, int window) const {
-    if (slot < 0 || slot >= session::SlotCount || window < 0 || window >= session::WindowCount) return nullptr;
+    if (slot < 0 || slot >= session::SlotCount || window < 0 || window >= session::WindowCount)
+        return nullptr;
     return slotViews_[slot].windows[window].nicks;
 }
 
@@ -150,7 +151,8 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
     w.splitter->setStretchFactor(0, 1);
     w.splitter->setSizes({std::max(50, width() - nickListWidth_), nickListWidth_});
     connect(w.splitter, &QSplitter::splitterMoved, this, [this, &w] { nickListWidth_ = w.nicks->width(); });
-    connect(w.nicks, &QListWidget::itemDoubleClicked, this, [this, slot, window] { NickListDoubleClick(slot, window); });
+    connect(w.nicks, &QListWidget::itemDoubleClicked, this,
+            [this, slot, window] { NickListDoubleClick(slot, window); });
 
     const int index = sv.tabs->addTab(w.page, WindowCaption(name));
     sv.tabs->setTabIcon(index, HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
@@ -215,7 +217,8 @@ void TSDIAppForm::MarkTab(int slot, int window) {
     QWidget* page = window == session::ServerWindow ? sv.serverView : sv.windows[window].page;
     if (!page) return;
     const int index = sv.tabs->indexOf(page);
-    if (index >= 0 && index != sv.tabs->currentIndex()) sv.tabs->setTabIcon(index, TabIcon(TabImage::NewText));
+    if (index >= 0 && index != sv.tabs->currentIndex())
+        sv.tabs->setTabIcon(index, TabIcon(TabImage::NewText));
 }
 
 void TSDIAppForm::OnSlotTabChanged(int slot) {
@@ -274,12 +277,16 @@ void TSDIAppForm::EnableAction(session::Action action, bool enabled) {
             FileConnectAction->setEnabled(enabled);
             break;
         case session::Action::FileDisConnect:
-            if (enabled) UpdateConnectedActions();
-            else FileDisConnectAction->setEnabled(false);
+            if (enabled)
+                UpdateConnectedActions();
+            else
+                FileDisConnectAction->setEnabled(false);
             break;
         case session::Action::CommandAway:
-            if (enabled) UpdateConnectedActions();
-            else CommandAwayAction->setEnabled(false);
+            if (enabled)
+                UpdateConnectedActions();
+            else
+                CommandAwayAction->setEnabled(false);
             break;
         case session::Action::ShowEventLog:
             ShowEventLogAction->setEnabled(enabled);

@@ -1,7 +1,6 @@
-#include "config/InputBox.h"
-
 #include <gtest/gtest.h>
 
+#include "config/InputBox.h"
 #include "session/SessionFixture.h"
 
 namespace velmok::config {

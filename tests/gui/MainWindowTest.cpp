@@ -54,8 +54,8 @@ TEST_F(MainWindow, StartsWithDefaultsAndSavesEverythingOnCloseWithoutConnection)
     ASSERT_FALSE(sections.empty());
     EXPECT_EQ(sections.front(), "Bgcolor");
     EXPECT_EQ(sections.back(), "Window");
-    for (const char* s : {"Font_Private", "Font_Keyword", "Tab", "Message", "CTCP_Reply", "DCC_Reply", "Defence",
-                          "Keyword", "Event", "Log"}) {
+    for (const char* s : {"Font_Private", "Font_Keyword", "Tab", "Message", "CTCP_Reply", "DCC_Reply",
+                          "Defence", "Keyword", "Event", "Log"}) {
         EXPECT_NE(std::find(sections.begin(), sections.end(), s), sections.end()) << s;
     }
     EXPECT_TRUE(QFile::exists(PathOf("Events")));
@@ -163,30 +163,71 @@ TEST_F(MainWindow, NewTextMarksBackgroundTabsUntilEntered) {
     EXPECT_TRUE(tabs->tabIcon(1).isNull());
 }
 
-TEST_F(MainWindow, CloseItemOfAConnectedServerTabIsDisabled) {
+namespace {
+
+// Opens the message-window menu on view and reads its close item; when choose
+// is set and the item is enabled, picks it as the keyboard would.
+struct CloseItem {
+    bool seen = false;
+    bool enabled = false;
+    QString hint;
+};
+CloseItem OpenMessageMenu(QtMessageView* view, bool choose) {
+    CloseItem item;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        QAction* close = menu->findChild<QAction*>(QStringLiteral("Popup_MessageWindow_Close"));
+        if (close) {
+            item.seen = true;
+            item.enabled = close->isEnabled();
+            item.hint = close->statusTip();
+        }
+        if (close && choose && close->isEnabled()) {
+            menu->setActiveAction(close);
+            PressKey(menu, Qt::Key_Return);
+        }
+        if (menu->isVisible()) menu->close();
+    });
+    emit view->contextMenuWanted(QPoint(20, 20));
+    return item;
+}
+
+}  // namespace
+
+TEST_F(MainWindow, CloseItemOfTheServerTabFollowsTheConnection) {
     Start();
-    Register(0);
+    session::FakeClientSocket* s = Register(0);
     ASSERT_EQ(form->CurrentWindow(), session::ServerWindow);
     QtMessageView* server = form->ViewOf(0, session::ServerWindow);
     ASSERT_NE(server, nullptr);
 
-    bool seen = false;
-    bool enabled = true;
-    QString hint;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu) return;
-        if (QAction* close = menu->findChild<QAction*>(QStringLiteral("Popup_MessageWindow_Close"))) {
-            seen = true;
-            enabled = close->isEnabled();
-            hint = close->statusTip();
-        }
-        menu->close();
-    });
-    emit server->contextMenuWanted(QPoint(20, 20));
-    ASSERT_TRUE(seen);
-    EXPECT_FALSE(enabled);
-    EXPECT_EQ(hint, QStringLiteral("Serverタブを閉じる"));
+    CloseItem item = OpenMessageMenu(server, true);
+    ASSERT_TRUE(item.seen);
+    EXPECT_FALSE(item.enabled);
+    EXPECT_EQ(item.hint, QStringLiteral("Serverタブを閉じる"));
+    EXPECT_EQ(form->ServerTabs()->count(), 1);
+
+    s->FireDisconnect();
+    EXPECT_EQ(dialogs.errors, std::vector<int>{2});
+    QCoreApplication::processEvents();
+    item = OpenMessageMenu(server, true);
+    EXPECT_TRUE(item.enabled);
+    EXPECT_EQ(form->ServerTabs()->count(), 0);
+    EXPECT_EQ(form->CurrentSlot(), -1);
+}
+
+TEST_F(MainWindow, CloseItemOfAChannelTabPartsAtOnce) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    const int a = Join(s, "#a");
+    Engine().Slot(0).SendQueueA.clear();
+    const CloseItem item = OpenMessageMenu(form->ViewOf(0, a), true);
+    EXPECT_TRUE(item.enabled);
+    EXPECT_EQ(item.hint, QStringLiteral("チャンネル #a から抜ける"));
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "PART #a\r\n2:");
+    EXPECT_EQ(form->SlotTabs(0)->count(), 1);
+    EXPECT_EQ(Engine().FindChannel(0, "#a"), -1);
 }
 
 TEST_F(MainWindow, TitleShowsModesInFixedOrderThenTopic) {
@@ -243,7 +284,8 @@ TEST_F(MainWindow, LogFileHoldsTheExactBytes) {
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray bytes = log.readAll();
     // Shift-JIS of the greeting, CR LF at the end.
-    EXPECT_TRUE(bytes.endsWith("12:34 #a <bob> \x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\r\n")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("12:34 #a <bob> \x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\r\n"))
+        << bytes.toStdString();
 }
 
 TEST_F(MainWindow, TypedLinesAreQueuedEchoedAndRemembered) {

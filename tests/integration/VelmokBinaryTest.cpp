@@ -103,7 +103,8 @@ protected:
     // A profile for this server: nick velmo, user vuser, real name, auto-join.
     void WriteProfile(const std::string& autoJoin) {
         WriteAll(dir / "Connections", "127.0.0.1\r\n" + std::to_string(server.Port()) +
-                                          "\r\n\r\nvelmo\r\n\r\nvuser\r\nVelmok Real\r\n" + autoJoin + "\r\n");
+                                          "\r\n\r\nvelmo\r\n\r\nvuser\r\nVelmok Real\r\n" + autoJoin +
+                                          "\r\n");
     }
 
     bool PeerSees(const std::string& text, int timeoutMs = 10000) {
@@ -139,7 +140,8 @@ TEST_F(VelmokBinaryTest, ConnectsFromAProfileAndJoinsTheTickedChannels) {
 
 TEST_F(VelmokBinaryTest, LogsJapaneseLinesAndQuitsCleanlyOnSigterm) {
     WriteProfile("1 #one  ");
-    WriteAll(dir / "velmok.ini", "[Log]\r\nOutput=1\r\nPath=" + dir.string() + "\r\n[Message]\r\nQUIT=bye\r\n");
+    WriteAll(dir / "velmok.ini",
+             "[Log]\r\nOutput=1\r\nPath=" + dir.string() + "\r\n[Message]\r\nQUIT=bye\r\n");
     peer.SendLine("JOIN #one");
     ASSERT_TRUE(PeerSees("JOIN :#one"));
     Client client(dir);

@@ -1,8 +1,7 @@
-#include "ui/Actions.h"
-
 #include <gtest/gtest.h>
 
 #include "session/SessionFixture.h"
+#include "ui/Actions.h"
 
 namespace velmok::ui {
 namespace {
