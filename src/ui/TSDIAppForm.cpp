@@ -237,10 +237,14 @@ void TSDIAppForm::ApplySettings() {
     if (settings_.EventLog && !eventLog_) {
         eventLog_ = new Tfrm_EventLog(this);
         eventLog_->onClosed = [this] { ShowEventLogAction->setChecked(false); };
+        eventLog_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(eventLog_->View(), &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { ShowEventLogMenu(eventLog_->View()->mapToGlobal(pos)); });
         ShowEventLogAction->setEnabled(true);
     } else if (!settings_.EventLog && eventLog_) {
         delete eventLog_;
         eventLog_ = nullptr;
+        eventLogMenuLast_ = false;
         ShowEventLogAction->setChecked(false);
     }
     ShowEventLogAction->setEnabled(eventLog_ != nullptr);

@@ -158,6 +158,7 @@ private:
     void OnSlotTabChanged(int slot);
     void UpdateConnectedActions();
     void ShowMessageMenu(QtMessageView* view, const QPoint& globalPos);
+    void ShowEventLogMenu(const QPoint& globalPos);
     void InputChanged();
     void SetMode(int mode);
     void OnTimer();
@@ -225,6 +226,9 @@ private:
     bool shown_ = false;
     bool savedOnClose_ = false;
     QtMessageView* lastMenuView_ = nullptr;
+    // The message-window menu was last opened on the event log, so select-all
+    // and clear act there.
+    bool eventLogMenuLast_ = false;
     bool alerted_ = false;
     bool inInputChange_ = false;
     // Reused on every rendered line.

@@ -188,8 +188,33 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- message-window context menu -----------------------------------------------
 
+void TSDIAppForm::ShowEventLogMenu(const QPoint& globalPos) {
+    if (!eventLog_) return;
+    eventLogMenuLast_ = true;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("Popup_MessageWindow"));
+    QAction* close = menu.addAction(QStringLiteral("閉じる(&X)"));
+    close->setObjectName(QStringLiteral("Popup_MessageWindow_Close"));
+    close->setStatusTip(FromSjis(CloseItemFor(MenuOrigin::EventLog, false, std::string()).hint));
+    menu.addSeparator();
+    QAction* copy = menu.addAction(QStringLiteral("コピー(&C)"));
+    QAction* all = menu.addAction(QStringLiteral("すべて選択(&A)"));
+    QAction* clear = menu.addAction(QStringLiteral("クリア(&E)"));
+    QAction* chosen = menu.exec(globalPos);
+    if (!eventLog_) return;
+    if (chosen == copy)
+        eventLog_->View()->copy();
+    else if (chosen == all)
+        eventLog_->View()->selectAll();
+    else if (chosen == clear)
+        eventLog_->View()->clear();
+    else if (chosen == close)
+        CloseFromMenu(MenuOrigin::EventLog, -1, -1);
+}
+
 void TSDIAppForm::ShowMessageMenu(QtMessageView* view, const QPoint& globalPos) {
     lastMenuView_ = view;
+    eventLogMenuLast_ = false;
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("Popup_MessageWindow"));
     QAction* close = menu.addAction(QStringLiteral("閉じる(&X)"));
@@ -260,11 +285,13 @@ void TSDIAppForm::CloseServerTab(int slot) {
 
 void TSDIAppForm::ClearCurrentView() {
     if (Rich_All_Message->hasFocus()) return Rich_All_Message->Clear();
+    if (eventLogMenuLast_ && eventLog_) return eventLog_->View()->clear();
     if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->Clear();
 }
 
 void TSDIAppForm::SelectAllCurrent() {
     if (Rich_All_Message->hasFocus()) return Rich_All_Message->SelectAll();
+    if (eventLogMenuLast_ && eventLog_) return eventLog_->View()->selectAll();
     if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->SelectAll();
 }
 

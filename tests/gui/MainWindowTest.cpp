@@ -9,6 +9,7 @@
 #include "MainWindowFixture.h"
 #include "config/Iniaccess.h"
 #include "platform/QtText.h"
+#include "ui/Frmeventlog.h"
 
 namespace velmok::ui {
 
@@ -359,6 +360,39 @@ TEST_F(MainWindow, SelectAllActsOnTheFocusedAllWindow) {
     QCoreApplication::processEvents();
     form->ActionNamed(QStringLiteral("EditSelectAll"))->trigger();
     EXPECT_TRUE(form->ViewOf(0, a)->HasSelection());
+}
+
+TEST_F(MainWindow, EventLogTakesTracesAndItsMenuDirectsSelectAllAndClear) {
+    WriteFile("velmok.ini", "[Event]\r\nLog=1\r\n");
+    Start();
+    auto* log = form->findChild<Tfrm_EventLog*>();
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(form->ActionNamed("ShowEventLog")->isEnabled());
+    form->WriteEventLog("trace line");
+    EXPECT_EQ(log->View()->toPlainText(), QStringLiteral("trace line"));
+
+    QString hint;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        if (QAction* close = menu->findChild<QAction*>(QStringLiteral("Popup_MessageWindow_Close")))
+            hint = close->statusTip();
+        menu->close();
+    });
+    emit log->View()->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(hint, QStringLiteral("イベントログを閉じる"));
+
+    // After the menu was opened on the event log, select-all and clear act there.
+    form->SelectAllCurrent();
+    EXPECT_TRUE(log->View()->textCursor().hasSelection());
+    form->ClearCurrentView();
+    EXPECT_TRUE(log->View()->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindow, NoEventLogWindowWhenEventLoggingIsOff) {
+    Start();
+    EXPECT_EQ(form->findChild<Tfrm_EventLog*>(), nullptr);
+    EXPECT_FALSE(form->ActionNamed("ShowEventLog")->isEnabled());
 }
 
 }  // namespace velmok::ui
