@@ -11,27 +11,13 @@
 #include "config/Frmselconnect.h"
 #include "platform/QtDialogs.h"
 #include "session/Engine.h"
+#include "support/qt/ScriptedDialogs.h"
 
 namespace velmok::config {
 
 namespace {
 
-// Answers questions from a script and records every box instead of showing it.
-class ScriptedDialogs : public platform::Dialogs {
-public:
-    void ShowError(QWidget*, int number) override { errors.push_back(number); }
-    bool AskYesNo(QWidget*, const std::string& text) override {
-        questions.push_back(text);
-        const bool answer = answers.empty() ? false : answers.front();
-        if (!answers.empty()) answers.pop_front();
-        return answer;
-    }
-    std::string BrowseForFolder(QWidget*) override { return {}; }
-
-    std::vector<int> errors;
-    std::vector<std::string> questions;
-    std::deque<bool> answers;
-};
+using test::ScriptedDialogs;
 
 const std::string kTwoProfiles =
     "a.net\r\n6667\r\nsecret\r\nn1\r\naway1\r\nu1\r\nReal 1\r\n1 #a  0 #b key \r\n"

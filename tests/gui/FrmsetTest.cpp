@@ -16,6 +16,7 @@
 #include "config/Frmset.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
+#include "support/qt/ScriptedDialogs.h"
 #include "ui/QtStyles.h"
 
 namespace velmok::config {
@@ -23,28 +24,7 @@ namespace {
 
 using session::FontKind;
 
-// Answers every box from a script and records what was asked; never blocks.
-class ScriptedDialogs : public platform::Dialogs {
-public:
-    std::vector<int> errors;
-    std::vector<std::string> questions;
-    std::deque<bool> answers;
-    std::string folder;
-    int browsed = 0;
-
-    void ShowError(QWidget*, int number) override { errors.push_back(number); }
-    bool AskYesNo(QWidget*, const std::string& text) override {
-        questions.push_back(text);
-        if (answers.empty()) return false;
-        const bool yes = answers.front();
-        answers.pop_front();
-        return yes;
-    }
-    std::string BrowseForFolder(QWidget*) override {
-        ++browsed;
-        return folder;
-    }
-};
+using test::ScriptedDialogs;
 
 QStringList TextsOf(const QList<QLabel*>& labels) {
     QStringList out;

@@ -14,26 +14,12 @@
 #include "session/Engine.h"
 #include "support/FakeClock.h"
 #include "support/FakeSocket.h"
+#include "support/qt/ScriptedDialogs.h"
 #include "ui/TSDIAppForm.h"
 
 namespace velmok::ui {
 
-// Records message boxes instead of showing them.
-class ScriptedDialogs : public platform::Dialogs {
-public:
-    void ShowError(QWidget*, int number) override { errors.push_back(number); }
-    bool AskYesNo(QWidget*, const std::string& text) override {
-        questions.push_back(text);
-        const bool answer = answers.empty() ? false : answers.front();
-        if (!answers.empty()) answers.pop_front();
-        return answer;
-    }
-    std::string BrowseForFolder(QWidget*) override { return {}; }
-
-    std::vector<int> errors;
-    std::vector<std::string> questions;
-    std::deque<bool> answers;
-};
+using test::ScriptedDialogs;
 
 // A main window in a temporary settings folder, wired to fake sockets and a
 // fake clock (local time 12:34).

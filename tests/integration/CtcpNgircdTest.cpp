@@ -7,70 +7,17 @@
 #include <memory>
 #include <thread>
 
-#include "platform/QtClock.h"
-#include "platform/QtSockets.h"
 #include "session/Engine.h"
-#include "support/NgircdServer.h"
-#include "support/QtWait.h"
-#include "support/RecordingFrontend.h"
+#include "support/qt/EngineClient.h"
 
 namespace velmok::session {
 namespace {
 
-constexpr int kWait = 5000;
+using Client = test::EngineClient;
 
-struct Client {
-    RecordingFrontend ui;
-    platform::QtClock clock;
-    platform::QtSocketFactory sockets;
-    config::Settings settings;
-    Engine engine{ui, clock, sockets, settings};
-
-    Client(const std::string& nick, int port) {
-        ServerSession& s = engine.Session(0);
-        s.ServerName = "127.0.0.1";
-        s.Port = port;
-        s.Nick = nick;
-        s.UserName = nick;
-        s.RealName = "Velmok test";
-    }
-    void Send(const std::string& line) { engine.EnqueueLine(Queue::A, 0, line, 1); }
-    // The first text rendered into the server window that starts with start.
-    std::string ServerLineStarting(const std::string& start) const {
-        for (const auto& t : ui.TextsIn(0, ServerWindow))
-            if (t.compare(0, start.size(), start) == 0) return t;
-        return {};
-    }
-};
-
-class CtcpNgircdTest : public ::testing::Test {
+class CtcpNgircdTest : public test::TwoClientsTest {
 protected:
-    test::NgircdServer server;
-    std::unique_ptr<Client> alice;
-    std::unique_ptr<Client> bob;
-
-    void SetUp() override {
-        if (!test::NgircdServer::Available()) GTEST_SKIP() << "ngircd is not installed";
-        ASSERT_TRUE(server.Start()) << server.Error();
-        alice = std::make_unique<Client>("alice", server.Port());
-        bob = std::make_unique<Client>("bob", server.Port());
-        bob->engine.OsName = "TestOS";
-        ASSERT_TRUE(alice->engine.ConnectSession(0));
-        ASSERT_TRUE(bob->engine.ConnectSession(0));
-        ASSERT_TRUE(Wait([&] { return alice->engine.Slot(0).Registered && bob->engine.Slot(0).Registered; }))
-            << server.Log();
-    }
-
-    // Runs the event loop, standing in for both send timers, until done holds.
-    bool Wait(const std::function<bool()>& done) {
-        return test::WaitUntil(
-            [&] {
-                for (Client* c : {alice.get(), bob.get()})
-                    if (c) c->engine.DrainSendQueues();
-                return done();
-            },
-            kWait);
-    }
+    void BeforeConnect() override { bob->engine.OsName = "TestOS"; }
 };
 
 TEST_F(CtcpNgircdTest, QueriesAreAnsweredAndTheAnswersShown) {
@@ -78,29 +25,29 @@ TEST_F(CtcpNgircdTest, QueriesAreAnsweredAndTheAnswersShown) {
     Client& b = *bob;
 
     a.engine.QueueCtcpRequest(0, {"bob"}, "VERSION");
-    ASSERT_TRUE(Wait([&] { return !a.ServerLineStarting("bob VERSION").empty(); })) << server.Log();
-    EXPECT_EQ(a.ServerLineStarting("bob VERSION"), "bob VERSION velmok 2.2 (TestOS)");
-    EXPECT_EQ(b.ServerLineStarting("CTCP VERSION"), "CTCP VERSION from alice");
+    ASSERT_TRUE(Wait([&] { return !a.LineStarting(ServerWindow, "bob VERSION").empty(); })) << server.Log();
+    EXPECT_EQ(a.LineStarting(ServerWindow, "bob VERSION"), "bob VERSION velmok 2.2 (TestOS)");
+    EXPECT_EQ(b.LineStarting(ServerWindow, "CTCP VERSION"), "CTCP VERSION from alice");
 
     a.engine.QueueCtcpRequest(0, {"@bob"}, "TIME");
-    ASSERT_TRUE(Wait([&] { return !a.ServerLineStarting("bob TIME").empty(); }));
+    ASSERT_TRUE(Wait([&] { return !a.LineStarting(ServerWindow, "bob TIME").empty(); }));
     // "bob TIME " and the 24-character ctime form.
-    EXPECT_EQ(a.ServerLineStarting("bob TIME").size(), 9u + 24u);
+    EXPECT_EQ(a.LineStarting(ServerWindow, "bob TIME").size(), 9u + 24u);
 
     // The request is stamped with the tick it leaves at; holding the loop a
     // little makes the measured delay certainly non-zero.
     a.engine.QueueCtcpRequest(0, {"bob"}, "PING");
     a.engine.DrainSendQueues();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(Wait([&] { return !a.ServerLineStarting("bob PING").empty(); }));
-    const std::string ping = a.ServerLineStarting("bob PING");
+    ASSERT_TRUE(Wait([&] { return !a.LineStarting(ServerWindow, "bob PING").empty(); }));
+    const std::string ping = a.LineStarting(ServerWindow, "bob PING");
     const std::string tail = " seconds.";
     ASSERT_GT(ping.size(), tail.size()) << ping;
     EXPECT_EQ(ping.compare(ping.size() - tail.size(), tail.size(), tail), 0) << ping;
     const double seconds = std::stod(ping.substr(9, ping.size() - 9 - tail.size()));
     EXPECT_GE(seconds, 0.02);
     EXPECT_LT(seconds, 5.0);
-    EXPECT_FALSE(b.ServerLineStarting("CTCP PING from alice").empty());
+    EXPECT_FALSE(b.LineStarting(ServerWindow, "CTCP PING from alice").empty());
 }
 
 TEST_F(CtcpNgircdTest, WhoisFillsOneRowAndAsksForOneWindow) {
