@@ -1,6 +1,7 @@
 // Rendering lines into the views, the input line and the message-window menu.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -151,6 +152,18 @@ void TSDIAppForm::InputChanged() {
 }
 
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int s = 0; s < session::SlotCount; ++s) {
+            for (int w = 0; w < session::WindowCount; ++w) {
+                QListWidget* list = slotViews_[s].windows[w].nicks;
+                if (!list || list->viewport() != watched) continue;
+                // Let the list select the nick under the pointer first.
+                QMainWindow::eventFilter(watched, event);
+                NickListDoubleClick(s, w);
+                return false;
+            }
+        }
+    }
     if (watched == memo_InputMessage && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&

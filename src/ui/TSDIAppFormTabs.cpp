@@ -151,8 +151,8 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
     w.splitter->setStretchFactor(0, 1);
     w.splitter->setSizes({std::max(50, width() - nickListWidth_), nickListWidth_});
     connect(w.splitter, &QSplitter::splitterMoved, this, [this, &w] { nickListWidth_ = w.nicks->width(); });
-    connect(w.nicks, &QListWidget::itemDoubleClicked, this,
-            [this, slot, window] { NickListDoubleClick(slot, window); });
+    // Any double click, on a nick or on empty space, decides by the selection.
+    w.nicks->viewport()->installEventFilter(this);
 
     const int index = sv.tabs->addTab(w.page, WindowCaption(name));
     sv.tabs->setTabIcon(index, HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
@@ -336,7 +336,16 @@ void TSDIAppForm::NickListDoubleClick(int slot, int window) {
     if (!list) return;
     std::vector<std::string> selected;
     for (QListWidgetItem* item : list->selectedItems()) selected.push_back(platform::ToSjis(item->text()));
-    if (!selected.empty()) engine_->QueueMemberCommand(slot, selected, "WHOIS", "", 2);
+    if (!selected.empty()) {
+        engine_->QueueMemberCommand(slot, selected, "WHOIS", "", 2);
+        return;
+    }
+    // No nick chosen: the channel's properties. Their window reads the ban
+    // list collected from this query.
+    const session::ChannelRecord& record = engine_->Channel(slot, window);
+    if (!record.IsChannel || record.IsFree()) return;
+    engine_->BanListReply.clear();
+    engine_->EnqueueLine(session::Queue::C, slot, "MODE " + record.Name + " +b", 4);
 }
 
 }  // namespace velmok::ui

@@ -1,6 +1,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
@@ -393,6 +394,34 @@ TEST_F(MainWindow, NoEventLogWindowWhenEventLoggingIsOff) {
     Start();
     EXPECT_EQ(form->findChild<Tfrm_EventLog*>(), nullptr);
     EXPECT_FALSE(form->ActionNamed("ShowEventLog")->isEnabled());
+}
+
+TEST_F(MainWindow, NickListDoubleClickAsksWhoisOrTheBanList) {
+    Start();
+    session::FakeClientSocket* socket = Register(0);
+    const int a = Join(socket, "#a");
+    socket->Deliver(":srv 353 me = #a :@me bob\r\n:srv 366 me #a :End\r\n");
+    QListWidget* list = form->NickListOf(0, a);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 2);
+    Engine().Slot(0).SendQueueB.clear();
+    Engine().Slot(0).SendQueueC.clear();
+    auto doubleClick = [&] {
+        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(5, 200), QPointF(5, 200), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &event);
+    };
+
+    list->clearSelection();
+    list->findItems(QStringLiteral("bob"), Qt::MatchExactly).first()->setSelected(true);
+    doubleClick();
+    EXPECT_EQ(Engine().Slot(0).SendQueueB, "WHOIS bob bob\r\n2:");
+
+    list->clearSelection();
+    Engine().BanListReply = "old";
+    doubleClick();
+    EXPECT_EQ(Engine().Slot(0).SendQueueC, "MODE #a +b\r\n4:");
+    EXPECT_TRUE(Engine().BanListReply.empty());
 }
 
 }  // namespace velmok::ui
