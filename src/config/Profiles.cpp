@@ -80,38 +80,69 @@ bool PortToInteger(const std::string& text, std::int32_t& value) {
     return true;
 }
 
-int ProfileCheck(const std::vector<std::string>& fields) {
+int ProfileCheck(const std::vector<std::string>& fields, ProfileField* failed) {
     auto field = [&fields](ProfileField index) -> const std::string& {
         static const std::string kEmpty;
         return static_cast<std::size_t>(index) < fields.size() ? fields[index] : kEmpty;
     };
+    ProfileField ignored = FieldHost;
+    ProfileField& at = failed ? *failed : ignored;
+
+    at = FieldHost;
     const std::string& host = field(FieldHost);
     if (host.empty()) return 6;
     if (HasBlank(host)) return 14;
     if (!AllSingleByte(host)) return 15;
 
+    at = FieldPort;
     const std::string& port = field(FieldPort);
     if (port.empty()) return 7;
     std::int32_t portNumber = 0;
     if (!PortToInteger(port, portNumber)) return 16;
     if (!AllSingleByte(port)) return 16;
 
+    at = FieldNick;
     const std::string& nick = field(FieldNick);
     if (nick.empty()) return 13;
     if (int result = NickRules(nick); result != 0) return result;
 
+    at = FieldAwayNick;
     const std::string& awayNick = field(FieldAwayNick);
     if (!awayNick.empty()) {
         if (int result = NickRules(awayNick); result != 0) return result;
     }
 
+    at = FieldUserName;
     const std::string& user = field(FieldUserName);
     if (user.empty()) return 8;
     if (HasBlank(user)) return 17;
     if (!AllSingleByte(user)) return 18;
 
+    at = FieldRealName;
     if (field(FieldRealName).empty()) return 9;
     return 0;
+}
+
+const char* ProfileFieldName(ProfileField field) {
+    switch (field) {
+        case FieldHost:
+            return "Host";
+        case FieldPort:
+            return "Port";
+        case FieldPassword:
+            return "Password";
+        case FieldNick:
+            return "Nick";
+        case FieldAwayNick:
+            return "Nick(Away)";
+        case FieldUserName:
+            return "User";
+        case FieldRealName:
+            return "Real Name";
+        case ProfileCheckedFieldCount:
+            break;
+    }
+    return "Channel";
 }
 
 int AutoJoinCheck(const std::string& line) {
