@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/QtDesktop.h"
 #include "platform/QtSingleInstance.h"
 #include "ui/CommandLine.h"
 #include "ui/QtStartRequests.h"
@@ -41,13 +41,6 @@ std::string AbsoluteFolder(const std::string& folder) {
     std::error_code ec;
     const std::filesystem::path path = std::filesystem::absolute(folder, ec);
     return (ec ? std::filesystem::path(folder) : path).lexically_normal().string();
-}
-
-QIcon ApplicationIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/velmok-%1.png").arg(size), QSize(size, size));
-    return icon;
 }
 
 }  // namespace
@@ -90,7 +83,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Velmok 2.2"));
     QApplication::setApplicationVersion(QStringLiteral("2.2"));
     QApplication::setDesktopFileName(QStringLiteral("velmok"));
-    QApplication::setWindowIcon(ApplicationIcon());
+    QApplication::setWindowIcon(velmok::platform::ApplicationIcon());
 
     // One window per settings folder: a second start hands its request over.
     const velmok::ui::HandOver request{line.Connects, line.Links};

@@ -1,11 +1,13 @@
 // What the window does with links and --connect numbers from outside: the
 // editor for a first profile, and errors a user sees even without a terminal.
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QTimer>
 
 #include "config/Frmconnect.h"
 #include "gui/MainWindowFixture.h"
+#include "platform/QtDesktop.h"
 #include "ui/QtStartRequests.h"
 
 namespace velmok::ui {
@@ -85,6 +87,19 @@ TEST_F(StartRequestsViewTest, ConnectNumbersReportInReadableText) {
               "profile 1 was dropped when the settings were read: field Nick fails its check: "
               "Nickの先頭に数字または-は使用できません。");
     EXPECT_EQ(reported[1], "profile 2: no such profile; Connections holds 1");
+}
+
+// The window icon is built into the program at every installed size.
+TEST(ApplicationIcon, EveryShippedSizeIsThereAndDrawn) {
+    const QIcon icon = platform::ApplicationIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int size : platform::kIconSizes) {
+        const QImage image = icon.pixmap(QSize(size, size)).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size)) << size;
+        // Opaque in the middle, transparent in the rounded corner.
+        EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size;
+        EXPECT_LT(qAlpha(image.pixel(0, 0)), 128) << size;
+    }
 }
 
 }  // namespace
