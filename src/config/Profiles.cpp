@@ -25,13 +25,6 @@ bool AllSingleByte(const std::string& text) {
 
 bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // The nick rules shared by the nick and the away nick (blank, double-byte, NickCheck).
 int NickRules(const std::string& nick) {
     if (HasBlank(nick)) return 19;
@@ -71,7 +64,7 @@ bool PortToInteger(const std::string& text, std::int32_t& value) {
                                         : std::numeric_limits<std::int32_t>::max();
     std::int64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        const int digit = HexDigit(text[i]);
+        const int digit = ui::HexDigitValue(text[i]);
         if (digit < 0 || digit >= base) return false;
         magnitude = magnitude * base + digit;
         if (magnitude > limit) return false;
