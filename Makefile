@@ -1,16 +1,24 @@
-# Velmok 2.2 — build, test and run.
-#   make run    installs what is missing, builds and starts the client
-#   make test   installs what is missing, builds and runs every test
+# Velmok 2.2 — build, test, run, install and try out.
+#   make run          installs what is missing, builds and starts the client
+#   make test         installs what is missing, builds and runs every test
+#   make demo         a local server, a companion that chats, and the client
+#   make install      installs into PREFIX (default /usr/local); DESTDIR works
+#   make uninstall    removes what the last install put down
+#   make screenshots  refreshes the README's screenshot (Xvfb, kept script)
 BUILD ?= build
 JOBS ?= 2
+PREFIX ?= /usr/local
+DESTDIR ?=
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
            libgtest-dev libgmock-dev libbenchmark-dev ngircd fonts-noto-cjk xvfb xauth \
-           imagemagick
+           imagemagick desktop-file-utils
+# Only the screenshot script needs these.
+SCREENSHOT_PACKAGES = xvfb xauth xdotool imagemagick fonts-noto-cjk
 
-.PHONY: deps build test run clean format
+.PHONY: deps build test run demo install uninstall screenshots clean format
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@missing=""; for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -22,7 +30,7 @@ deps:
 	@# start their own server on a free port and do not need it.
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
@@ -30,6 +38,26 @@ test: build
 
 run: build
 	./$(BUILD)/velmok $(ARGS)
+
+# Closing the client's window stops the server and the companion too.
+demo: build
+	./$(BUILD)/demo/velmok_demo --client ./$(BUILD)/velmok $(ARGS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+	@# Menus and icon caches pick the new files up at once on a live system.
+	@if [ -z "$(DESTDIR)" ]; then \
+	  command -v update-desktop-database >/dev/null && update-desktop-database -q "$(PREFIX)/share/applications" || true; \
+	  command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor" || true; \
+	fi
+
+uninstall:
+	DESTDIR="$(DESTDIR)" tools/uninstall $(BUILD)/installed-files.txt
+
+screenshots:
+	$(MAKE) build EXTRA_PACKAGES="$(SCREENSHOT_PACKAGES)"
+	tools/screenshots $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -43,20 +43,29 @@ std::vector<ListLine> SplitListLines(const std::string& bytes) {
     return lines;
 }
 
-void LoadProfiles(const std::string& folder, Settings& settings) {
-    settings.ProfileText.clear();
+std::vector<ProfileFileEntry> ReadProfileEntries(const std::string& folder) {
+    std::vector<ProfileFileEntry> entries;
     std::string bytes;
-    if (!ReadFile(JoinPath(folder, ConnectionsFileName), bytes)) return;
+    if (!ReadFile(JoinPath(folder, ConnectionsFileName), bytes)) return entries;
     const std::vector<ListLine> lines = SplitListLines(bytes);
     for (std::size_t first = 0; first + ProfileLines <= lines.size(); first += ProfileLines) {
-        std::vector<std::string> fields;
-        for (std::size_t k = 0; k < ProfileLines; ++k) fields.push_back(lines[first + k].Text);
-        const std::string autoJoin = fields.back();
-        fields.pop_back();
-        if (ProfileCheck(fields) != 0 || AutoJoinCheck(autoJoin) == 0) continue;
-        for (const std::string& f : fields) settings.ProfileText += f + "\r\n";
-        settings.ProfileText += autoJoin + "\r\n";
+        auto at = [&](std::size_t k) { return lines[first + k].Text; };
+        ProfileFileEntry& e = entries.emplace_back();
+        e.Profile = ConnectionProfile{at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7)};
+        e.Message = ProfileCheck(CheckedFields(e.Profile), &e.FailedField);
+        if (e.Message == 0 && AutoJoinCheck(e.Profile.AutoJoin) == 0)
+            e.FailedField = ProfileCheckedFieldCount;
+        e.Loaded = e.Message == 0 && e.FailedField != ProfileCheckedFieldCount;
     }
+    return entries;
+}
+
+void LoadProfiles(const std::string& folder, Settings& settings) {
+    std::vector<ConnectionProfile> loaded;
+    for (const ProfileFileEntry& e : ReadProfileEntries(folder)) {
+        if (e.Loaded) loaded.push_back(e.Profile);
+    }
+    settings.ProfileText = BuildProfileText(loaded);
 }
 
 bool SaveProfiles(const std::string& folder, const Settings& settings) {

@@ -25,13 +25,6 @@ bool AllSingleByte(const std::string& text) {
 
 bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // The nick rules shared by the nick and the away nick (blank, double-byte, NickCheck).
 int NickRules(const std::string& nick) {
     if (HasBlank(nick)) return 19;
@@ -71,7 +64,7 @@ bool PortToInteger(const std::string& text, std::int32_t& value) {
                                         : std::numeric_limits<std::int32_t>::max();
     std::int64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        const int digit = HexDigit(text[i]);
+        const int digit = ui::HexDigitValue(text[i]);
         if (digit < 0 || digit >= base) return false;
         magnitude = magnitude * base + digit;
         if (magnitude > limit) return false;
@@ -80,38 +73,69 @@ bool PortToInteger(const std::string& text, std::int32_t& value) {
     return true;
 }
 
-int ProfileCheck(const std::vector<std::string>& fields) {
+int ProfileCheck(const std::vector<std::string>& fields, ProfileField* failed) {
     auto field = [&fields](ProfileField index) -> const std::string& {
         static const std::string kEmpty;
         return static_cast<std::size_t>(index) < fields.size() ? fields[index] : kEmpty;
     };
+    ProfileField ignored = FieldHost;
+    ProfileField& at = failed ? *failed : ignored;
+
+    at = FieldHost;
     const std::string& host = field(FieldHost);
     if (host.empty()) return 6;
     if (HasBlank(host)) return 14;
     if (!AllSingleByte(host)) return 15;
 
+    at = FieldPort;
     const std::string& port = field(FieldPort);
     if (port.empty()) return 7;
     std::int32_t portNumber = 0;
     if (!PortToInteger(port, portNumber)) return 16;
     if (!AllSingleByte(port)) return 16;
 
+    at = FieldNick;
     const std::string& nick = field(FieldNick);
     if (nick.empty()) return 13;
     if (int result = NickRules(nick); result != 0) return result;
 
+    at = FieldAwayNick;
     const std::string& awayNick = field(FieldAwayNick);
     if (!awayNick.empty()) {
         if (int result = NickRules(awayNick); result != 0) return result;
     }
 
+    at = FieldUserName;
     const std::string& user = field(FieldUserName);
     if (user.empty()) return 8;
     if (HasBlank(user)) return 17;
     if (!AllSingleByte(user)) return 18;
 
+    at = FieldRealName;
     if (field(FieldRealName).empty()) return 9;
     return 0;
+}
+
+const char* ProfileFieldName(ProfileField field) {
+    switch (field) {
+        case FieldHost:
+            return "Host";
+        case FieldPort:
+            return "Port";
+        case FieldPassword:
+            return "Password";
+        case FieldNick:
+            return "Nick";
+        case FieldAwayNick:
+            return "Nick(Away)";
+        case FieldUserName:
+            return "User";
+        case FieldRealName:
+            return "Real Name";
+        case ProfileCheckedFieldCount:
+            break;
+    }
+    return "Channel";
 }
 
 int AutoJoinCheck(const std::string& line) {

@@ -27,8 +27,13 @@ enum ProfileField {
 
 // 0 when host, port, password, nick, away nick, user name and real name
 // (fields[0..6]) make an acceptable profile, else the error message number.
-// Missing trailing fields count as empty.
-int ProfileCheck(const std::vector<std::string>& fields);
+// Missing trailing fields count as empty. When failed is given and the result
+// is not 0, it names the field that failed.
+int ProfileCheck(const std::vector<std::string>& fields, ProfileField* failed = nullptr);
+
+// A field's label as the connection editor shows it ("Host", "Nick(Away)", ...);
+// ProfileCheckedFieldCount stands for the auto-join channel list.
+const char* ProfileFieldName(ProfileField field);
 
 // 1 when the auto-join line is well formed, 0 when it is not (a yes/no answer,
 // unlike the message numbers of ProfileCheck).
@@ -67,6 +72,21 @@ std::string BuildProfileText(const std::vector<ConnectionProfile>& profiles);
 std::vector<AutoJoinChannel> ReadAutoJoin(const std::string& line);
 // Each channel as flag, blank, name, blank, key, blank.
 std::string BuildAutoJoin(const std::vector<AutoJoinChannel>& channels);
+
+// One profile of the "Connections" file as stored, with the outcome of the
+// checks that decide whether it is loaded.
+struct ProfileFileEntry {
+    ConnectionProfile Profile;
+    bool Loaded = false;
+    // When not loaded: the failing field (ProfileCheckedFieldCount for the
+    // auto-join line) and ProfileCheck's message number (0 for the auto-join line).
+    ProfileField FailedField = FieldHost;
+    int Message = 0;
+};
+
+// Every complete profile of the "Connections" file in the folder, in file
+// order, loaded or not; empty when the file is missing.
+std::vector<ProfileFileEntry> ReadProfileEntries(const std::string& folder);
 
 // The profile's seven checked fields in ProfileCheck order.
 std::vector<std::string> CheckedFields(const ConnectionProfile& profile);

@@ -96,4 +96,10 @@ std::string ToSjis(const QString& text) {
     return out;
 }
 
+bool Utf8ToSjisExactly(const std::string& utf8, std::string& sjis) {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    sjis = ToSjis(text);
+    return FromSjis(sjis) == text;
+}
+
 }  // namespace velmok::platform

@@ -20,6 +20,9 @@ std::string WindowsVersionName(PlatformFamily family, unsigned major, unsigned m
 // Decimal digits of n without leading zeros; 0 gives the empty text.
 std::string UnsignedToDecimal(std::uint32_t n);
 
+// The value of a hexadecimal digit in either case; -1 for any other character.
+int HexDigitValue(char c);
+
 // True when the Shift-JIS text holds any double-byte character.
 bool HasDoubleByte(const std::string& text);
 

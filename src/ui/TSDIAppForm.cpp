@@ -304,24 +304,20 @@ void TSDIAppForm::FileConnect() {
     engine_->ConnectSession(slot);
 }
 
-bool TSDIAppForm::ConnectProfile(int number) {
-    const int slot = engine_->FirstFreeSlot();
-    const std::vector<config::ConnectionProfile> profiles = config::ParseProfileText(settings_.ProfileText);
-    if (slot < 0 || number < 1 || number > static_cast<int>(profiles.size())) return false;
-    config::FillSession(profiles[number - 1], engine_->Session(slot));
-    return engine_->ConnectSession(slot);
-}
-
 void TSDIAppForm::FileDisConnect() {
     const int slot = CurrentSlot();
     if (slot >= 0 && engine_->Slot(slot).Registered) engine_->SendQuit(slot);
 }
 
-void TSDIAppForm::ConnectionSettings() {
+void TSDIAppForm::ConnectionSettings() { EditConnections(); }
+
+bool TSDIAppForm::EditConnections(const std::function<void(config::Tfrm_Connection&)>& prepare) {
     config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_);
-    if (editor.exec() != QDialog::Accepted) return;
+    if (prepare) prepare(editor);
+    if (editor.exec() != QDialog::Accepted) return false;
     settings_.ProfileText = editor.ProfileText();
     config::SaveProfiles(ToSjis(configDir_), settings_);
+    return true;
 }
 
 }  // namespace velmok::ui

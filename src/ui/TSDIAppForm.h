@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +28,8 @@ class QLabel;
 
 namespace velmok::config {
 class IniFile;
-}
+class Tfrm_Connection;
+}  // namespace velmok::config
 namespace velmok::platform {
 class QtSocketFactory;
 class QtClock;
@@ -57,9 +59,6 @@ public:
 
     // Start-up after construction: loads the files and applies them.
     void FormShow();
-    // Connects profile number (1-based) into the first free slot. False when
-    // there is no such profile or no free slot.
-    bool ConnectProfile(int number);
 
     // The current window: slot of the active server tab (-1 when none) and the
     // window of that slot's active tab.
@@ -109,6 +108,9 @@ public:
     void FileConnect();
     void FileDisConnect();
     void ConnectionSettings();
+    // The connection editor, filled in by prepare first when given; OK stores
+    // and saves the profiles. True when the user confirmed.
+    bool EditConnections(const std::function<void(config::Tfrm_Connection&)>& prepare = {});
     void ShowAllWindow();
     void ShowEventLog();
     void TabChange(int delta);

@@ -266,9 +266,11 @@ void TSDIAppForm::DetailSettings() {
 }
 
 void TSDIAppForm::HelpTopics() {
-    // The help page ships beside the executable; fall back to the copy built
-    // into the program.
-    QString page = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/index.html"));
+    // The help page ships beside the executable or, installed, in
+    // PREFIX/share/velmok; fall back to the copy built into the program.
+    const QDir exe(QCoreApplication::applicationDirPath());
+    QString page = exe.filePath(QStringLiteral("help/index.html"));
+    if (!QFileInfo::exists(page)) page = exe.filePath(QStringLiteral("../share/velmok/help/index.html"));
     if (!QFileInfo::exists(page)) {
         const QString copy = QDir::temp().filePath(QStringLiteral("velmok-help.html"));
         QFile::remove(copy);

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "support/ChildProcess.h"
 #include "support/IrcPeer.h"
 #include "support/NgircdServer.h"
 
@@ -37,52 +38,19 @@ void WriteAll(const fs::path& path, const std::string& bytes) {
 class Client {
 public:
     explicit Client(const fs::path& dir) : dir_(dir) {}
-    ~Client() { Kill(); }
 
     void Start(const std::vector<std::string>& extra) {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            std::vector<std::string> args = {VELMOK_BINARY, "--config-dir", dir_.string()};
-            args.insert(args.end(), extra.begin(), extra.end());
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            const std::string log = (dir_ / "client.log").string();
-            freopen(log.c_str(), "w", stderr);
-            ::execv(argv[0], argv.data());
-            _exit(127);
-        }
+        std::vector<std::string> args = {VELMOK_BINARY, "--config-dir", dir_.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        process_.Start(args, {"QT_QPA_PLATFORM=offscreen"}, {}, (dir_ / "client.log").string());
     }
-
-    // Waits for the process to end; its exit status, or -1 on time-out.
-    int Wait(int timeoutMs) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return -1;
-    }
-
-    void Signal(int sig) {
-        if (pid_ > 0) ::kill(pid_, sig);
-    }
-
-    void Kill() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    int Wait(int timeoutMs) { return process_.Wait(timeoutMs); }
+    void Signal(int sig) { process_.Signal(sig); }
+    void Kill() { process_.Kill(); }
 
 private:
     fs::path dir_;
-    pid_t pid_ = -1;
+    ChildProcess process_;
 };
 
 class VelmokBinaryTest : public ::testing::Test {

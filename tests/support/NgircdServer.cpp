@@ -79,13 +79,13 @@ bool NgircdServer::WriteConfig(const std::string& path) {
     std::ofstream out(path);
     out << "[Global]\n"
         << "\tName = " << kServerName << "\n"
-        << "\tInfo = Velmok test server\n"
+        << "\tInfo = " << Description << "\n"
         << "\tAdminInfo1 = Velmok tests\n"
         << "\tAdminInfo2 = loopback only\n"
         << "\tAdminEMail = tests@irc.test\n"
         << "\tListen = 127.0.0.1\n"
         << "\tPorts = " << port_ << "\n"
-        << "\tMotdPhrase = \"Velmok test server\"\n"
+        << "\tMotdPhrase = \"" << Description << "\"\n"
         << "\tPidFile = " << dir_ << "/ngircd.pid\n";
     if (::geteuid() == 0) {
         // ngircd will not stay root; say which user it becomes.

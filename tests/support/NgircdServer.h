@@ -18,6 +18,9 @@ public:
     NgircdServer(const NgircdServer&) = delete;
     NgircdServer& operator=(const NgircdServer&) = delete;
 
+    // The server's description and message of the day.
+    std::string Description = "Velmok test server";
+
     // Whether the server program is installed at all.
     static bool Available();
 
