@@ -97,6 +97,7 @@ void Tfrm_List::showEvent(QShowEvent* event) {
 }
 
 void Tfrm_List::Timer1Timer() {
+    if (closed_) return;
     ChannelListData data;
     if (!TakeChannelList(engine_, SessionIndex, data)) return;
     model_->Replace(data);
@@ -114,8 +115,11 @@ void Tfrm_List::Liv_ListDblClick() {
 }
 
 void Tfrm_List::closeEvent(QCloseEvent* event) {
-    Timer1->stop();
-    ChannelListClosed(engine_, SessionIndex);
+    if (!closed_) {
+        closed_ = true;
+        Timer1->stop();
+        ChannelListClosed(engine_, SessionIndex);
+    }
     QWidget::closeEvent(event);
 }
 

@@ -33,6 +33,8 @@ public:
 
     void Timer1Timer();
     void Liv_ListDblClick();
+    // Closed already, waiting to be destroyed: the slot has no list window.
+    bool IsClosed() const { return closed_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -43,6 +45,7 @@ private:
 
     session::Engine& engine_;
     ChannelListModel* model_;
+    bool closed_ = false;
 };
 
 }  // namespace velmok::windows

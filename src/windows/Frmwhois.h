@@ -37,6 +37,8 @@ public:
     const std::string& Nick() const { return nick_; }
     // Fills the window from its row when the row waits to be shown.
     void Timer1Timer();
+    // Closed already, waiting to be destroyed: its row is gone.
+    bool IsClosed() const { return closed_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -13,11 +13,7 @@
 namespace velmok::windows {
 
 QtAuxWindows::QtAuxWindows(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs)
-    : QObject(owner),
-      owner_(owner),
-      engine_(engine),
-      dialogs_(dialogs),
-      nickMenu_(new QtNickMenu(owner, engine, dialogs)) {}
+    : owner_(owner), engine_(engine), dialogs_(dialogs), nickMenu_(new QtNickMenu(owner, engine, dialogs)) {}
 
 QtAuxWindows::~QtAuxWindows() {
     // The windows read the engine; they go before it does.
@@ -32,12 +28,16 @@ void QtAuxWindows::SetDialogs(platform::Dialogs* dialogs) {
 
 Tfrm_Whois* QtAuxWindows::WhoisWindow(int slot, const std::string& nick) const {
     for (const QPointer<Tfrm_Whois>& w : whois_)
-        if (w && w->SessionIndex == slot && session::channels::SameName(w->Nick(), nick)) return w.data();
+        if (w && !w->IsClosed() && w->SessionIndex == slot && session::channels::SameName(w->Nick(), nick))
+            return w.data();
     return nullptr;
 }
 
 Tfrm_List* QtAuxWindows::ChannelList(int slot) const {
-    return slot >= 0 && slot < session::SlotCount ? lists_[slot].data() : nullptr;
+    // A window closed in this turn of the event loop is only waiting to be
+    // destroyed; a list arriving now needs a new one.
+    if (slot < 0 || slot >= session::SlotCount || !lists_[slot] || lists_[slot]->IsClosed()) return nullptr;
+    return lists_[slot].data();
 }
 
 void QtAuxWindows::OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) {
@@ -59,13 +59,13 @@ void QtAuxWindows::RefreshWhoisWindow(int slot, const std::string& nick) {
 
 void QtAuxWindows::OpenChannelList(int slot) {
     if (slot < 0 || slot >= session::SlotCount) return;
-    if (!lists_[slot]) lists_[slot] = new Tfrm_List(owner_, engine_, slot);
+    if (!ChannelList(slot)) lists_[slot] = new Tfrm_List(owner_, engine_, slot);
     lists_[slot]->show();
     RefreshChannelList(slot);
 }
 
 void QtAuxWindows::RefreshChannelList(int slot) {
-    if (slot < 0 || slot >= session::SlotCount || !lists_[slot]) return;
+    if (!ChannelList(slot)) return;
     // The list is taken on the window's next tick; a whole second is long
     // to look at an empty window. The tick runs once the end-of-list reply
     // has been handled.

@@ -122,9 +122,16 @@ TEST_F(AuxWindows, WhoisOpensOneWindowPerNickThatRefreshesAndTakesItsRow) {
     EXPECT_EQ(form->findChildren<Tfrm_Whois*>().size(), 1);
 
     w->Btn_OK->click();
+    EXPECT_TRUE(Engine().Liv_Whois.empty());
+    // Asked again before the closed window is destroyed: a new window takes
+    // the new row, and outlives the old one.
+    socket->Deliver(":srv 311 me bob bobu again.example * :Bob\r\n:srv 318 me bob :End\r\n");
     test::WaitUntil([&] { return w.isNull(); }, 2000);
     EXPECT_TRUE(w.isNull());
-    EXPECT_TRUE(Engine().Liv_Whois.empty());
+    Tfrm_Whois* again = form->AuxWindows().WhoisWindow(0, "bob");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Edit_Whois_Host->text(), QStringLiteral("again.example"));
+    EXPECT_EQ(Engine().Liv_Whois.at(0).Col[session::WhoisIsShow], "1");
 }
 
 TEST_F(AuxWindows, ChannelListWindowFillsJoinsOnDoubleClickAndResetsOnClose) {
@@ -151,12 +158,14 @@ TEST_F(AuxWindows, ChannelListWindowFillsJoinsOnDoubleClickAndResetsOnClose) {
     doubleClickRow(1);
     EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN " + kSjisChannel + "\r\n2:");
 
+    // Closed, and a LIST answered before the window is destroyed: a new one.
     list->close();
-    test::WaitUntil([&] { return list.isNull(); }, 2000);
     EXPECT_EQ(Engine().Slot(0).ListState, 0);
     socket->Deliver(":srv 322 me #b 1 :\r\n:srv 323 me :End of LIST\r\n");
-    ASSERT_TRUE(form->AuxWindows().ChannelList(0));
-    EXPECT_TRUE(test::WaitUntil([&] { return form->AuxWindows().ChannelList(0)->RowCount() == 1; }, 2000));
+    test::WaitUntil([&] { return list.isNull(); }, 2000);
+    QPointer<Tfrm_List> again = form->AuxWindows().ChannelList(0);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(test::WaitUntil([&] { return again && again->RowCount() == 1; }, 2000));
 }
 
 TEST_F(AuxWindows, ChannelPropertiesOpenOnAnEmptyDoubleClickAndSendTheEdits) {
