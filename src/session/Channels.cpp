@@ -14,9 +14,36 @@ using channels::SameName;
 
 namespace {
 
+// The order of a member list, which the view shows as the record keeps it.
+// Every search and insertion below goes by this one order.
+bool MemberOrder(const std::string& a, const std::string& b) { return a < b; }
+
 // The member list view sorts by caption; keep the record in the same order.
 void InsertSorted(std::vector<std::string>& members, const std::string& caption) {
-    members.insert(std::upper_bound(members.begin(), members.end(), caption), caption);
+    members.insert(std::upper_bound(members.begin(), members.end(), caption, MemberOrder), caption);
+}
+
+// Whether the caption is listed exactly (the order never ranks two different
+// captions as equal).
+bool HasMember(const std::vector<std::string>& members, const std::string& caption) {
+    const auto it = std::lower_bound(members.begin(), members.end(), caption, MemberOrder);
+    return it != members.end() && *it == caption;
+}
+
+// Adds captions not listed yet in one merge: a large channel's NAMES comes in
+// hundreds of lines, and inserting one by one would move the whole list for
+// every name.
+void MergeMembers(std::vector<std::string>& members, std::vector<std::string>& added) {
+    std::sort(added.begin(), added.end(), MemberOrder);
+    added.erase(std::unique(added.begin(), added.end()), added.end());
+    std::erase_if(added, [&](const std::string& caption) { return HasMember(members, caption); });
+    if (added.empty()) return;
+    std::vector<std::string> merged;
+    merged.reserve(members.size() + added.size());
+    std::merge(std::make_move_iterator(members.begin()), std::make_move_iterator(members.end()),
+               std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+               std::back_inserter(merged), MemberOrder);
+    members = std::move(merged);
 }
 
 void ResetRecord(ChannelRecord& record) { record = ChannelRecord{}; }
@@ -80,32 +107,39 @@ void Engine::AddNames(int slot, const std::string& names, const std::string& cha
     record.NamesPending = true;
 
     const std::string ownOp = "@" + slots_[slot].Session.Nick;
-    std::string rest = names;
-    if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-    while (!rest.empty()) {
-        const std::size_t blank = rest.find(' ');
+    std::vector<std::string> added;
+    std::size_t pos = !names.empty() && names[0] == ' ' ? 1 : 0;
+    while (pos < names.size()) {
+        const std::size_t blank = names.find(' ', pos);
         // Two blanks in a row end the listing; an empty caption is never added.
-        if (blank == 0) break;
-        const std::string caption = rest.substr(0, blank);
-        if (std::find(record.Members.begin(), record.Members.end(), caption) == record.Members.end())
-            InsertSorted(record.Members, caption);
+        if (blank == pos) break;
+        std::string caption = names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
         if (caption == ownOp) record.OwnOp = true;
+        added.push_back(std::move(caption));
         if (blank == std::string::npos) break;
-        rest.erase(0, blank + 1);
+        pos = blank + 1;
     }
+    MergeMembers(record.Members, added);
     frontend_.MembersChanged(slot, index);
 }
 
 void Engine::EndOfNames(int slot, const std::string& channel) {
-    for (auto& record : slots_[slot].Channels)
-        if (!record.IsFree() && SameName(record.Name, channel)) record.NamesPending = false;
+    auto& records = slots_[slot].Channels;
+    for (int i = 0; i < WindowCount; ++i) {
+        ChannelRecord& record = records[i];
+        if (record.IsFree() || !SameName(record.Name, channel)) continue;
+        const bool wasListing = record.NamesPending;
+        record.NamesPending = false;
+        // The view may have waited for the whole listing.
+        if (wasListing) frontend_.MembersChanged(slot, i);
+    }
 }
 
 void Engine::AddMember(int slot, const std::string& channel, const std::string& nick) {
     const int index = FindChannel(slot, channel);
     if (index < 0 || nick.empty()) return;
     auto& members = slots_[slot].Channels[index].Members;
-    if (std::find(members.begin(), members.end(), nick) != members.end()) return;
+    if (HasMember(members, nick)) return;
     InsertSorted(members, nick);
     frontend_.MembersChanged(slot, index);
 }

@@ -275,6 +275,8 @@ void Engine::ResetSession(int slot) {
         retired_.push_back(std::move(s.Socket));
     }
 
+    DropCollectedReplies(slot);
+
     for (int w = 0; w < WindowCount; ++w) {
         if (s.Channels[w].IsFree()) continue;
         frontend_.RemoveWindow(slot, w);

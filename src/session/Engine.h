@@ -85,11 +85,13 @@ struct SlotState {
     std::string SendQueueC;
     std::unique_ptr<ClientSocket> Socket;
     std::array<ChannelRecord, WindowCount> Channels;
-    std::string WhoisedNicks;  // "<nick>" entries looked up in this protection period
-    std::string ListText;      // channel list being received: name, users, topic, each + CR LF
-    int ListState = 0;         // 0 no list window, 1 complete list waiting, 2 taken by the window
-    bool Dispatching = false;  // a dispatch of this slot is running (nested event loops)
-    unsigned Resets = 0;       // counts ResetSession, so a running dispatch notices one
+    std::string WhoisedNicks;    // "<nick>" entries looked up in this protection period
+    std::string ListText;        // channel list being received: name, users, topic, each + CR LF
+    int ListState = 0;           // 0 no list window, 1 complete list waiting, 2 taken by the window
+    bool ListReceiving = false;  // list replies have come in and their end has not
+    bool ListDropped = false;    // the list window was closed while they came: skip to the end
+    bool Dispatching = false;    // a dispatch of this slot is running (nested event loops)
+    unsigned Resets = 0;         // counts ResetSession, so a running dispatch notices one
 };
 
 // The IRC session engine: three server slots, their queues, dispatcher,
@@ -176,6 +178,9 @@ public:
     bool HandleListEnd(int slot, const IrcMessage& message);      // 323; true when consumed
     bool HandleBanEntry(int slot, const IrcMessage& message);     // 367; true when hidden
     bool HandleBanEnd(int slot, const IrcMessage& message);       // 368; true when hidden
+    // The slot's connection is gone: what was being collected for it can
+    // never be completed.
+    void DropCollectedReplies(int slot);
 
     // ---- event triggers -----------------------------------------------------------
     void RunEventTriggers(int slot, const std::string& prefix, const IrcMessage& message);

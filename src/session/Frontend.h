@@ -114,6 +114,8 @@ public:
     // Mark an open WHOIS window for refresh from its row.
     virtual void RefreshWhoisWindow(int slot, const std::string& nick) = 0;
     virtual void OpenChannelList(int slot) = 0;
+    // A further complete list waits for the slot's open channel list window.
+    virtual void RefreshChannelList(int slot) = 0;
     // Accepted DCC offers (sender and name as received, dotted address).
     virtual void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
                              const std::string& address, int port, std::int32_t size) = 0;

@@ -98,16 +98,41 @@ void Engine::HandleEndOfWhowas(int slot, const IrcMessage& message) {
 }
 
 void Engine::HandleListEntry(int slot, const IrcMessage& message) {
-    slots_[slot].ListText += message[3] + kCrLf + message[4] + kCrLf + message[5] + kCrLf;
+    SlotState& s = slots_[slot];
+    if (s.ListDropped) return;
+    s.ListReceiving = true;
+    s.ListText += message[3] + kCrLf + message[4] + kCrLf + message[5] + kCrLf;
 }
 
 bool Engine::HandleListEnd(int slot, const IrcMessage&) {
     SlotState& s = slots_[slot];
+    s.ListReceiving = false;
+    s.ListDropped = false;
     if (s.ListText.empty()) return false;
-    if (s.ListState == 0) frontend_.OpenChannelList(slot);
+    const bool open = s.ListState == 0;
+    if (open) frontend_.OpenChannelList(slot);
     // An open window sees 1 and reloads.
     s.ListState = 1;
+    if (!open) frontend_.RefreshChannelList(slot);
     return true;
+}
+
+void Engine::DropCollectedReplies(int slot) {
+    SlotState& s = slots_[slot];
+    // A list cut off by the disconnection would otherwise be shown at the
+    // front of the next one. A complete list still waiting for its window's
+    // tick is kept.
+    if (s.ListReceiving) {
+        std::string().swap(s.ListText);
+        if (s.ListState == 1) s.ListState = 2;
+    }
+    s.ListReceiving = false;
+    s.ListDropped = false;
+    // Rows still collecting never get their end of WHOIS now; rows of open
+    // windows stay with their windows.
+    std::erase_if(Liv_Whois, [slot](const WhoisRow& row) {
+        return row.Slot == slot && row.Col[WhoisIsShow] != "1" && row.Col[WhoisIsShow] != "2";
+    });
 }
 
 bool Engine::HandleBanEntry(int, const IrcMessage& message) {

@@ -1,18 +1,19 @@
 #include "ui/Actions.h"
 
 #include "config/InputBox.h"
+#include "config/InputBoxLabels.h"
 #include "session/Codec.h"
 #include "ui/Common.h"
 
 namespace velmok::ui {
 
+using config::kChannelLabel;
+using config::kKeyLabel;
+using config::kMessageLabel;
+using config::kNickLabel;
 using session::InputBoxRequest;
 
 namespace {
-const char kChannelLabel[] = "Channel\x81\x46";  // "Channel："
-const char kKeyLabel[] = "Key\x81\x46";          // "Key："
-const char kNickLabel[] = "Nick\x81\x46";        // "Nick："
-const char kMessageLabel[] = "Message\x81\x46";  // "Message："
 // " (Shift-JIS is included.)"
 const char kSjisNote[] = " (Shift-JIS is included.)";
 }  // namespace

@@ -32,7 +32,9 @@
 #include "ui/Common.h"
 #include "ui/Frmeventlog.h"
 #include "ui/InputLine.h"
+#include "ui/QtNickList.h"
 #include "ui/QtStyles.h"
+#include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
 
@@ -79,6 +81,11 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     resize(460, 371);
     ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
     engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
+    aux_ = std::make_unique<windows::QtAuxWindows>(this, *engine_, dialogs_);
+    nickRefresh_ = new NickListRefresh(this, [this](int slot, int window) {
+        if (QListWidget* list = NickListOf(slot, window))
+            FillNickList(list, engine_->Channel(slot, window).Members);
+    });
 
     icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
     icons_[1] = DrawIcon(QColor(40, 170, 60), QString());
@@ -102,7 +109,10 @@ TSDIAppForm::~TSDIAppForm() {
     }
 }
 
-void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs ? dialogs : ownDialogs_.get(); }
+void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) {
+    dialogs_ = dialogs ? dialogs : ownDialogs_.get();
+    aux_->SetDialogs(dialogs_);
+}
 
 QAction* TSDIAppForm::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
 
@@ -276,6 +286,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     }
     closed_ = true;
     if (eventLog_) eventLog_->close();
+    aux_->CloseAll();
     event->accept();
 }
 

@@ -36,10 +36,15 @@ class QtClock;
 class Dialogs;
 }  // namespace velmok::platform
 
+namespace velmok::windows {
+class QtAuxWindows;
+}
+
 namespace velmok::ui {
 
 class Tfrm_EventLog;
 class InputHistory;
+class NickListRefresh;
 
 // The main window. It owns the engine and every long-lived piece of state and
 // shows what the engine asks for through the Frontend interface.
@@ -56,6 +61,9 @@ public:
     config::Settings& Config() { return settings_; }
     // Replaces the message boxes (tests answer them).
     void SetDialogs(platform::Dialogs* dialogs);
+    // The WHOIS, channel list and channel properties windows and the member
+    // lists' context menu.
+    windows::QtAuxWindows& AuxWindows() { return *aux_; }
 
     // Start-up after construction: loads the files and applies them.
     void FormShow();
@@ -100,6 +108,7 @@ public:
     void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override;
     void RefreshWhoisWindow(int slot, const std::string& nick) override;
     void OpenChannelList(int slot) override;
+    void RefreshChannelList(int slot) override;
     void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
                      const std::string& address, int port, std::int32_t size) override;
     void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) override;
@@ -167,7 +176,6 @@ private:
     QIcon TabIcon(session::TabImage image) const;
     QString WindowCaption(const std::string& wireName) const;
     void ApplyNickListStyle(QListWidget* list);
-    void NickListDoubleClick(int slot, int window);
     void AppendStyled(QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
@@ -184,6 +192,8 @@ private:
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
     std::unique_ptr<session::Engine> engine_;
+    // After the engine, so it goes first: its windows read the engine.
+    std::unique_ptr<windows::QtAuxWindows> aux_;
     std::vector<QTextCharFormat> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;
 
@@ -198,6 +208,7 @@ private:
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
     Tfrm_EventLog* eventLog_ = nullptr;
+    NickListRefresh* nickRefresh_ = nullptr;
     std::unique_ptr<InputHistory> history_;
     std::array<QIcon, 9> icons_;
 

@@ -2,6 +2,7 @@
 #include "config/Frminputbox.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"
+#include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
 
@@ -18,14 +19,17 @@ void TSDIAppForm::ShowInputBox(const session::InputBoxRequest& request) {
     }
 }
 
-void TSDIAppForm::OpenWhoisWindow(int, const std::string&, const std::string&) {
-    // The WHOIS window reads the table; until it exists the replies stay in
-    // the server view as default lines.
+void TSDIAppForm::OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) {
+    aux_->OpenWhoisWindow(slot, nick, caption);
 }
 
-void TSDIAppForm::RefreshWhoisWindow(int, const std::string&) {}
+void TSDIAppForm::RefreshWhoisWindow(int slot, const std::string& nick) {
+    aux_->RefreshWhoisWindow(slot, nick);
+}
 
-void TSDIAppForm::OpenChannelList(int) {}
+void TSDIAppForm::OpenChannelList(int slot) { aux_->OpenChannelList(slot); }
+
+void TSDIAppForm::RefreshChannelList(int slot) { aux_->RefreshChannelList(slot); }
 
 void TSDIAppForm::ReceiveFile(int, const std::string&, const std::string&, const std::string&, int,
                               std::int32_t) {}

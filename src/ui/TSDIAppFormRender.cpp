@@ -19,6 +19,7 @@
 #include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
+#include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
 
@@ -159,7 +160,7 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
                 if (!list || list->viewport() != watched) continue;
                 // Let the list select the nick under the pointer first.
                 QMainWindow::eventFilter(watched, event);
-                NickListDoubleClick(s, w);
+                aux_->NickListDoubleClick(s, w, list);
                 return false;
             }
         }

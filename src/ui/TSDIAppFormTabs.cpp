@@ -12,9 +12,11 @@
 #include "session/Codec.h"
 #include "ui/Common.h"
 #include "ui/Frmeventlog.h"
+#include "ui/QtNickList.h"
 #include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
+#include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
 
@@ -153,6 +155,11 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
     connect(w.splitter, &QSplitter::splitterMoved, this, [this, &w] { nickListWidth_ = w.nicks->width(); });
     // Any double click, on a nick or on empty space, decides by the selection.
     w.nicks->viewport()->installEventFilter(this);
+    w.nicks->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(w.nicks, &QWidget::customContextMenuRequested, this,
+            [this, slot, window, list = w.nicks](const QPoint& pos) {
+                aux_->ShowNickMenu(slot, window, list, list->viewport()->mapToGlobal(pos));
+            });
 
     const int index = sv.tabs->addTab(w.page, WindowCaption(name));
     sv.tabs->setTabIcon(index, HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
@@ -196,19 +203,14 @@ void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
 }
 
 void TSDIAppForm::MembersChanged(int slot, int window) {
-    QListWidget* list = NickListOf(slot, window);
-    if (!list) return;
-    const auto& members = engine_->Channel(slot, window).Members;
-    // Keep the selection across the refill.
-    QSet<QString> selected;
-    for (QListWidgetItem* item : list->selectedItems()) selected.insert(item->text());
-    list->setUpdatesEnabled(false);
-    list->clear();
-    for (const std::string& m : members) {
-        auto* item = new QListWidgetItem(FromSjis(m), list);
-        if (selected.contains(item->text())) item->setSelected(true);
+    if (!NickListOf(slot, window)) return;
+    // A NAMES listing arrives in many lines; its end or the next idle moment
+    // shows it whole.
+    if (engine_->Channel(slot, window).NamesPending) {
+        nickRefresh_->Later(slot, window);
+        return;
     }
-    list->setUpdatesEnabled(true);
+    FillNickList(NickListOf(slot, window), engine_->Channel(slot, window).Members);
 }
 
 void TSDIAppForm::MarkTab(int slot, int window) {
@@ -329,23 +331,6 @@ void TSDIAppForm::ApplyNickListStyle(QListWidget* list) {
     pal.setColor(QPalette::Base, ColourOf(settings_.Bgcolor));
     pal.setColor(QPalette::Text, f.foreground().color());
     list->setPalette(pal);
-}
-
-void TSDIAppForm::NickListDoubleClick(int slot, int window) {
-    QListWidget* list = NickListOf(slot, window);
-    if (!list) return;
-    std::vector<std::string> selected;
-    for (QListWidgetItem* item : list->selectedItems()) selected.push_back(platform::ToSjis(item->text()));
-    if (!selected.empty()) {
-        engine_->QueueMemberCommand(slot, selected, "WHOIS", "", 2);
-        return;
-    }
-    // No nick chosen: the channel's properties. Their window reads the ban
-    // list collected from this query.
-    const session::ChannelRecord& record = engine_->Channel(slot, window);
-    if (!record.IsChannel || record.IsFree()) return;
-    engine_->BanListReply.clear();
-    engine_->EnqueueLine(session::Queue::C, slot, "MODE " + record.Name + " +b", 4);
 }
 
 }  // namespace velmok::ui

@@ -88,6 +88,7 @@ public:
     std::vector<WhoisOpen> whoisOpened;
     std::vector<std::pair<int, std::string>> whoisRefreshed;
     std::vector<int> channelLists;
+    std::vector<int> channelListRefreshes;
     std::vector<FileOffer> fileOffers;
     std::vector<ChatOffer> chatOffers;
 
@@ -207,6 +208,10 @@ public:
         channelLists.push_back(slot);
         Log("OpenChannelList " + std::to_string(slot));
     }
+    void RefreshChannelList(int slot) override {
+        channelListRefreshes.push_back(slot);
+        Log("RefreshChannelList " + std::to_string(slot));
+    }
     void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
                      const std::string& address, int port, std::int32_t size) override {
         fileOffers.push_back({slot, sender, fileName, address, port, size});
@@ -261,6 +266,7 @@ public:
         whoisOpened.clear();
         whoisRefreshed.clear();
         channelLists.clear();
+        channelListRefreshes.clear();
         fileOffers.clear();
         chatOffers.clear();
     }
