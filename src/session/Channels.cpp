@@ -14,9 +14,10 @@ using channels::SameName;
 
 namespace {
 
-// The member list view sorts by caption; keep the record in the same order.
+// The member list view shows the record in its order.
 void InsertSorted(std::vector<std::string>& members, const std::string& caption) {
-    members.insert(std::upper_bound(members.begin(), members.end(), caption), caption);
+    members.insert(std::upper_bound(members.begin(), members.end(), caption, channels::MemberBefore),
+                   caption);
 }
 
 void ResetRecord(ChannelRecord& record) { record = ChannelRecord{}; }
