@@ -143,6 +143,8 @@ private:
         QTabWidget* tabs = nullptr;
         QtMessageView* serverView = nullptr;
         std::array<WindowView, session::WindowCount> windows{};
+        TabMap map;              // the window shown at each position of tabs
+        bool connected = false;  // the TCP connection is up
     };
 
     void CreateActions();
@@ -152,8 +154,6 @@ private:
     void BuildStyles();
     void SaveAll();
     QtMessageView* NewView(session::FontKind base);
-    int SlotOfServerPage(QWidget* page) const;
-    int WindowOfPage(int slot, QWidget* page) const;
     void OnServerTabChanged();
     void OnSlotTabChanged(int slot);
     void UpdateConnectedActions();
@@ -163,7 +163,7 @@ private:
     void SetMode(int mode);
     void OnTimer();
     QIcon TabIcon(session::TabImage image) const;
-    QString WindowCaption(const std::string& wireName) const;
+    void RestoreTabImage(int slot, int position);
     void ApplyNickListStyle(QListWidget* list);
     void NickListDoubleClick(int slot, int window);
     void AppendStyled(QtMessageView* view, const StyledLine& line);
@@ -184,6 +184,8 @@ private:
     std::unique_ptr<session::Engine> engine_;
     std::vector<QTextCharFormat> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;
+    // The slot shown at each position of PageControlS.
+    ServerTabMap serverTabs_{-1, -1, -1};
 
     QTabWidget* PageControlS = nullptr;
     QSplitter* Splitter_All = nullptr;

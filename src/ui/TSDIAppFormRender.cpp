@@ -164,6 +164,18 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
+    if (watched == memo_InputMessage && event->type() == QEvent::ShortcutOverride) {
+        // The editor claims Ctrl and Shift with Left/Right for word moves and
+        // selections; here they switch tabs, and the input line nearly always
+        // has the focus. Declining the override lets the actions have them.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) &&
+            (mods == Qt::ControlModifier || mods == Qt::ShiftModifier)) {
+            event->ignore();
+            return true;
+        }
+    }
     if (watched == memo_InputMessage && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -289,7 +301,10 @@ void TSDIAppForm::CloseServerTab(int slot) {
     if (slot < 0 || engine_->Session(slot).InUse) return;
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    PageControlS->removeTab(PageControlS->indexOf(sv.serverPage));
+    const int position = PageControlS->indexOf(sv.serverPage);
+    // The map first: removing the tab reports the tab now shown.
+    RemoveServerTab(serverTabs_, position);
+    PageControlS->removeTab(position);
     sv.serverPage->deleteLater();
     sv = SlotView{};
     UpdateConnectedActions();
