@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -178,6 +179,7 @@ void Tfrm_Set::LoadControls() {
 
     Check_LogOutput->setChecked(e.LogOutput);
     Edit_LogPath->setText(FromSjis(e.LogPath));
+    Spin_MaxLines->setValue(e.MaxLines);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -210,6 +212,7 @@ void Tfrm_Set::CollectControls() {
     e.EventLog = Check_EventLog->isChecked();
     e.LogOutput = Check_LogOutput->isChecked();
     e.LogPath = ToSjis(Edit_LogPath->text());
+    e.MaxLines = Spin_MaxLines->value();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {

@@ -18,6 +18,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 class QTextEdit;
 
@@ -112,6 +113,7 @@ public:
     QPushButton* Btn_Browse;
     // AWAY, KICK, PART, QUIT.
     std::array<QLineEdit*, SettingsEditor::MessageCount> Edit_Message{};
+    QSpinBox* Spin_MaxLines;
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;

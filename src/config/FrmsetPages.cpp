@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -306,6 +307,17 @@ QWidget* Tfrm_Set::BuildOtherPage() {
         messageGrid->addWidget(Edit_Message[i], i, 1);
     }
     column->addWidget(messages);
+
+    auto* display = Named(new QGroupBox(QStringLiteral("表示")), "Grp_Display");
+    auto* displayRow = new QHBoxLayout(display);
+    displayRow->addWidget(new QLabel(QStringLiteral("ウィンドウごとの最大行数：")));
+    Spin_MaxLines = Named(new QSpinBox, "Spin_MaxLines");
+    Spin_MaxLines->setRange(Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
+    Spin_MaxLines->setSingleStep(1000);
+    Spin_MaxLines->setGroupSeparatorShown(true);
+    displayRow->addWidget(Spin_MaxLines);
+    displayRow->addStretch();
+    column->addWidget(display);
     column->addStretch();
     return page;
 }

@@ -122,6 +122,10 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
 
     s.LogOutput = ini.ReadBool("Log", "Output", false);
     s.LogPath = ini.ReadString("Log", "Path", WithoutTrailingSeparator(settingsFolder));
+
+    s.MaxLines = ini.ReadInteger("Window", "MaxLines", Settings::kMaxLinesDefault);
+    if (s.MaxLines < Settings::kMaxLinesLeast || s.MaxLines > Settings::kMaxLinesMost)
+        s.MaxLines = Settings::kMaxLinesDefault;
 }
 
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
@@ -182,6 +186,10 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
 
     ini.WriteBool("Log", "Output", s.LogOutput);
     ini.WriteString("Log", "Path", s.LogPath);
+
+    // Beside the window geometry, so a new file keeps its sections in the
+    // order they have always had.
+    ini.WriteInteger("Window", "MaxLines", s.MaxLines);
 
     if (!ini.Flush()) {
         if (ok && failedPath != nullptr) *failedPath = ini.Path();

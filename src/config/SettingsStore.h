@@ -23,7 +23,8 @@ inline constexpr std::size_t MaxListLine = 253;
 
 // Fills the settings and the keyword list (from "Keywords" in settingsFolder;
 // a missing file leaves the list empty). Missing keys take their defaults;
-// Interval outside 0..1000 becomes 500 and MaxReply outside 1..20 becomes 10.
+// Interval outside 0..1000 becomes 500, MaxReply outside 1..20 becomes 10 and
+// MaxLines outside its range the default.
 // The log folder defaults to settingsFolder without a trailing separator.
 void LoadSettings(const IniFile& ini, Settings& settings, const std::string& settingsFolder);
 

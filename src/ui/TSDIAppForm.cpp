@@ -166,10 +166,10 @@ void TSDIAppForm::CreateLayout() {
 
 QtMessageView* TSDIAppForm::NewView(FontKind) {
     auto* view = new QtMessageView(this);
-    view->SetStyleTable(&styles_);
-    view->SetBackground(
-        QColor(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF, (settings_.Bgcolor >> 16) & 0xFF));
-    view->isUrlStyle = [](int style) { return StyleIsUrl(style); };
+    view->SetStyleTable(styles_);
+    view->SetMaxLines(settings_.MaxLines);
+    view->SetBackground(ColourOf(settings_.Bgcolor));
+    if (styles_ && !styles_->empty()) view->setFont((*styles_)[0].font());
     view->onUrlClicked = [](const QString& url) { platform::OpenUrl(url); };
     connect(view, &QtMessageView::contextMenuWanted, this,
             [this, view](const QPoint& pos) { ShowMessageMenu(view, pos); });
@@ -248,6 +248,7 @@ void TSDIAppForm::ApplySettings() {
         ShowEventLogAction->setChecked(false);
     }
     ShowEventLogAction->setEnabled(eventLog_ != nullptr);
+    if (eventLog_) eventLog_->SetMaxLines(settings_.MaxLines);
 }
 
 void TSDIAppForm::SaveAll() {

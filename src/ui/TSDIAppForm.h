@@ -182,7 +182,8 @@ private:
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
     std::unique_ptr<session::Engine> engine_;
-    std::vector<QTextCharFormat> styles_;
+    // The fonts of the lines rendered from now on; lines shown keep theirs.
+    std::shared_ptr<const QtMessageView::StyleTable> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;
     // The slot shown at each position of PageControlS.
     ServerTabMap serverTabs_{-1, -1, -1};

@@ -36,12 +36,13 @@ bool IsAscii(const std::string& text) {
 }  // namespace
 
 void TSDIAppForm::BuildStyles() {
-    styles_ = BuildStyleTable(settings_);
-    const QFont base = styles_.empty() ? font() : styles_[0].font();
+    styles_ = std::make_shared<const QtMessageView::StyleTable>(BuildStyleTable(settings_));
+    const QFont base = styles_->empty() ? font() : (*styles_)[0].font();
     auto apply = [&](QtMessageView* v) {
         if (!v) return;
         v->setFont(base);
-        v->SetStyleTable(&styles_);
+        v->SetStyleTable(styles_);
+        v->SetMaxLines(settings_.MaxLines);
     };
     apply(Rich_All_Message);
     for (auto& sv : slotViews_) {
@@ -57,8 +58,7 @@ void TSDIAppForm::AppendStyled(QtMessageView* view, const StyledLine& line) {
         for (const Run& r : line.runs)
             viewRuns_.push_back(
                 {static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
-        view->AppendLine(QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())),
-                         viewRuns_);
+        view->AppendLatin1(line.text, viewRuns_);
         return;
     }
     // Runs never split a double-byte character, so each decodes on its own.

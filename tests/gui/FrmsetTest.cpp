@@ -116,7 +116,7 @@ TEST_F(FrmsetTest, PagesAndCaptionsInOrder) {
                            d->Btn_EventUp->text(), d->Btn_EventDown->text()}),
               (QStringList{"追加→", "更新→", "削除", "↑", "↓"}));
     EXPECT_EQ(TitlesOf(d->PageControl->widget(6)->findChildren<QGroupBox*>()),
-              (QStringList{"ログ", "メッセージ"}));
+              (QStringList{"ログ", "メッセージ", "表示"}));
 }
 
 TEST_F(FrmsetTest, OpensShowingTheSettings) {
