@@ -116,6 +116,8 @@ void Tfrm_Set::WireEditors() {
     for (int k = 0; k < session::FontKindCount; ++k) {
         connect(Btn_Font[k], &QPushButton::clicked, this,
                 [this, k] { Btn_FontClick(static_cast<FontKind>(k)); });
+        connect(Btn_FontColor[k], &QPushButton::clicked, this,
+                [this, k] { Btn_FontColorClick(static_cast<FontKind>(k)); });
     }
     connect(Btn_Color, &QPushButton::clicked, this, &Tfrm_Set::Btn_ColorClick);
 
@@ -323,6 +325,14 @@ void Tfrm_Set::Btn_FontClick(FontKind kind) {
     const std::optional<QFont> chosen = pickFont(this, ui::FormatOf(editor_.Fonts[k]).font());
     if (!chosen) return;
     editor_.Fonts[k] = FontFromQFont(editor_.Fonts[k], *chosen);
+    ShowPreview(kind);
+}
+
+void Tfrm_Set::Btn_FontColorClick(FontKind kind) {
+    const int k = static_cast<int>(kind);
+    const std::optional<QColor> chosen = pickColour(this, ui::ColourOf(editor_.Fonts[k].Color));
+    if (!chosen || !chosen->isValid()) return;
+    editor_.Fonts[k].Color = ColourFrom(*chosen);
     ShowPreview(kind);
 }
 

@@ -30,8 +30,8 @@ class QtDialogs;
 namespace velmok::config {
 
 // A font chosen in the font dialog as a settings font. The font dialog has no
-// colour, so Color stays that of base, as does Charset; a family name that code
-// page 932 cannot hold keeps base's name.
+// colour (the row's colour button sets it), so Color stays that of base, as
+// does Charset; a family name that code page 932 cannot hold keeps base's name.
 FontSetting FontFromQFont(const FontSetting& base, const QFont& font);
 
 class Tfrm_Set : public QDialog {
@@ -58,6 +58,8 @@ public:
     // Fonts, indexed by session::FontKind (the keyword pair sits on the keyword page).
     std::array<QTextEdit*, session::FontKindCount> Rich_Font{};
     std::array<QPushButton*, session::FontKindCount> Btn_Font{};
+    // The font dialog has no colour; each row has its own colour button.
+    std::array<QPushButton*, session::FontKindCount> Btn_FontColor{};
     QPushButton* Btn_Color;
 
     // Tabs: positions top, bottom, left, right.
@@ -119,6 +121,7 @@ public:
     QPushButton* BitBtn_Cancel;
 
     void Btn_FontClick(session::FontKind kind);
+    void Btn_FontColorClick(session::FontKind kind);
     void Btn_ColorClick();
     void Btn_KeywordAddClick();
     void Btn_KeywordDeleteClick();

@@ -1,5 +1,7 @@
 #include "config/SettingsStore.h"
 
+#include <algorithm>
+
 #include "config/FileIo.h"
 
 namespace velmok::config {
@@ -219,6 +221,21 @@ bool SaveWindowState(IniFile& ini, const WindowState& w) {
     ini.WriteBool("Window", "AllWindow", w.AllWindow);
     ini.WriteInteger("Window", "AllWindowHeight", w.AllWindowHeight);
     return ini.Flush();
+}
+
+std::vector<std::string> SaveAtExit(IniFile& ini, const Settings& settings, const WindowState& window,
+                                    const std::string& settingsFolder) {
+    std::vector<std::string> failed;
+    auto note = [&](const std::string& path) {
+        if (std::find(failed.begin(), failed.end(), path) == failed.end()) failed.push_back(path);
+    };
+    std::string path;
+    if (!SaveSettings(ini, settings, settingsFolder, &path)) note(path);
+    // After a failed keyword file the INI may still have failed too; the
+    // window state's flush tells.
+    if (!SaveWindowState(ini, window)) note(ini.Path());
+    if (!SaveEvents(settingsFolder, settings)) note(JoinPath(settingsFolder, EventsFileName));
+    return failed;
 }
 
 }  // namespace velmok::config

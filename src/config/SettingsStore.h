@@ -41,6 +41,13 @@ void ReadFont(const IniFile& ini, const std::string& section, FontSetting& font,
               bool defaultBold, bool defaultUnderline);
 void WriteFont(IniFile& ini, const std::string& section, const FontSetting& font);
 
+// What the program writes when it closes, in this order: the settings (INI and
+// "Keywords"), the window state, the event triggers. Every file is attempted;
+// the result names each file that could not be written, once, in order. An
+// INI file that could not be read is such a file: it is left as it is.
+std::vector<std::string> SaveAtExit(IniFile& ini, const Settings& settings, const WindowState& window,
+                                    const std::string& settingsFolder);
+
 // [Window]: Top, Left, Height and Width default to the values already in state.
 void LoadWindowState(const IniFile& ini, WindowState& state);
 // Writes [Window] and flushes the INI file; false when the write failed.

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "config/FileIo.h"
 #include "config/Frmconnect.h"
 #include "config/Frmselconnect.h"
 #include "config/Iniaccess.h"
@@ -189,7 +190,10 @@ void TSDIAppForm::FormShow() {
     windowState_.Height = height();
     windowState_.Width = width();
     config::LoadWindowState(*ini_, windowState_);
-    setGeometry(windowState_.Left, windowState_.Top, windowState_.Width, windowState_.Height);
+    // Top and Left are where the frame stands (x() and y(), as saved), Width and
+    // Height the inside; restoring the same pair puts the window back exactly.
+    move(windowState_.Left, windowState_.Top);
+    resize(windowState_.Width, windowState_.Height);
     nickListWidth_ = windowState_.NickListWidth;
     engine_->ProtectionMode = windowState_.Defence;
     ActionDefence->setChecked(windowState_.Defence);
@@ -261,9 +265,8 @@ void TSDIAppForm::SaveAll() {
     windowState_.Defence = ActionDefence->isChecked();
     windowState_.AllWindow = ShowAllWindowAction->isChecked();
     if (Rich_All_Message->isVisible()) windowState_.AllWindowHeight = Rich_All_Message->height();
-    config::SaveSettings(*ini_, settings_, folder);
-    config::SaveWindowState(*ini_, windowState_);
-    config::SaveEvents(folder, settings_);
+    for (const std::string& path : config::SaveAtExit(*ini_, settings_, windowState_, folder))
+        dialogs_->ShowSaveError(this, path);
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
@@ -322,7 +325,9 @@ void TSDIAppForm::ConnectionSettings() {
     config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_);
     if (editor.exec() != QDialog::Accepted) return;
     settings_.ProfileText = editor.ProfileText();
-    config::SaveProfiles(ToSjis(configDir_), settings_);
+    const std::string folder = ToSjis(configDir_);
+    if (!config::SaveProfiles(folder, settings_))
+        dialogs_->ShowSaveError(this, config::JoinPath(folder, config::ConnectionsFileName));
 }
 
 }  // namespace velmok::ui

@@ -358,22 +358,4 @@ TEST(SettingsEditor, UpdateAndDeleteHappenOnlyAfterYes) {
     EXPECT_EQ(yes.asked.size(), 2u);
 }
 
-TEST(SettingsEditor, CancelLeavesTheSettingsAsTheyWere) {
-    const Settings before = Unusual();
-    Settings s = before;
-    {
-        SettingsEditor e(s);
-        Answer yes{true, {}};
-        e.KeywordField = "new";
-        e.AddKeyword();
-        e.SelectEvent(0);
-        e.DeleteEvent(yes.Fn());
-        e.EventFields = Trigger("z");
-        e.AddEvent();
-        e.Bgcolor = 1;
-        e.Beep = SettingsEditor::BeepChoice::None;
-    }  // closed without Apply
-    ExpectSame(s, before);
-}
-
 }  // namespace velmok::config

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "TempDir.h"
 #include "config/SettingsStore.h"
@@ -189,6 +192,30 @@ TEST_F(SettingsStoreTest, AFailedKeywordWriteIsReportedAndTheIniStillSaved) {
     EXPECT_EQ(failed, Path("Keywords"));
     EXPECT_EQ(Get("Keywords"), "old\r\n");
     EXPECT_NE(Get("velmok.ini").find("QUIT=bye\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, SavingAtExitTriesEveryFileAndNamesEachThatFailedOnce) {
+    // An INI that cannot be read is kept; keyword and trigger files cannot be replaced.
+    ASSERT_EQ(::mkfifo(Path("velmok.ini").c_str(), 0600), 0);
+    std::filesystem::create_directory(Path("Keywords.tmp"));
+    std::filesystem::create_directory(Path("Events.tmp"));
+    IniFile ini(Path("velmok.ini"));
+    Settings s;
+    LoadSettings(ini, s, dir_);
+    s.Keywords = {"k"};
+    EXPECT_EQ(SaveAtExit(ini, s, WindowState{}, dir_),
+              (std::vector<std::string>{Path("Keywords"), Path("velmok.ini"), Path("Events")}));
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("velmok.ini")));
+
+    // Once the files can be written, nothing is reported and all of them exist.
+    std::filesystem::remove(Path("velmok.ini"));
+    std::filesystem::remove(Path("Keywords.tmp"));
+    std::filesystem::remove(Path("Events.tmp"));
+    IniFile fresh(Path("velmok.ini"));
+    EXPECT_TRUE(SaveAtExit(fresh, s, WindowState{}, dir_).empty());
+    EXPECT_EQ(Get("Keywords"), "k\r\n");
+    EXPECT_NE(Get("velmok.ini").find("[Window]"), std::string::npos);
+    EXPECT_TRUE(Exists("Events"));
 }
 
 TEST_F(SettingsStoreTest, FilesThisProgramWroteRoundTripByteForByte) {
