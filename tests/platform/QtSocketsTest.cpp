@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,25 @@ TEST(QtSocketsTest, PartialAndSeveralLinesPerReadArriveIntact) {
     client->SendBuf(" u 0 * :r\r\n", 11);
     ASSERT_TRUE(WaitUntil([&] { return listener.bytes.size() >= 22; }, 5000));
     EXPECT_EQ(listener.bytes, "NICK a\r\nUSER u 0 * :r\r\n");
+}
+
+TEST(QtSocketsTest, AFloodFarBeyondTheReadBufferArrivesWholeAndThenTheClose) {
+    // The client holds only so much unread; the rest waits in TCP and must
+    // come on the following read events, in order, with the close after it.
+    Listener listener;
+    auto client = Client(listener.Open());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer != nullptr; }, 5000));
+    std::string sent;
+    for (int i = 0; sent.size() < 6u << 20; ++i) sent += ":a PRIVMSG #c :line " + std::to_string(i) + "\r\n";
+    listener.peer->SendText(sent);
+    listener.peer->Close();
+    ASSERT_TRUE(WaitUntil([&] { return !rec.events.empty() && rec.events.back() == "disconnect"; }, 20000));
+    EXPECT_EQ(rec.bytes.size(), sent.size());
+    EXPECT_TRUE(rec.bytes == sent);
+    EXPECT_GT(std::count(rec.events.begin(), rec.events.end(), "read"), 1);
 }
 
 TEST(QtSocketsTest, BytesLeftUnreadAtThePeersCloseCanStillBeTaken) {
