@@ -251,38 +251,28 @@ TEST_F(FrmsetTest, FontColourAndFolderPickersAreAnsweredByTheTest) {
     EXPECT_EQ(r.LogPath, "/srv/irc");
 }
 
-TEST_F(FrmsetTest, EveryFontRowChoosesItsColourShownInThePreview) {
+TEST_F(FrmsetTest, EveryFontRowChoosesItsColourAndAFontChosenLaterKeepsIt) {
     auto d = Open();
-    // Every row of the font page and the keyword font has its colour button.
-    for (int k = 0; k < session::FontKindCount; ++k) ASSERT_NE(d->Btn_FontColor[k], nullptr) << k;
     QColor offered;
     d->pickColour = [&](QWidget*, const QColor& initial) -> std::optional<QColor> {
         offered = initial;
         return QColor(0x12, 0x34, 0x56);
     };
+    for (int k = 0; k < session::FontKindCount; ++k) d->Btn_FontColor[k]->click();
+    EXPECT_EQ(offered, ui::ColourOf(DefaultFont(FontKind::Keyword).Color));  // starts at the font's colour
     const int notice = static_cast<int>(FontKind::Notice);
-    d->Btn_FontColor[notice]->click();
-    EXPECT_EQ(offered, ui::ColourOf(DefaultFont(FontKind::Notice).Color));  // starts at the font's colour
-    QTextCursor cursor(d->Rich_Font[notice]->document());
-    cursor.movePosition(QTextCursor::NextCharacter);
-    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(0x12, 0x34, 0x56));
-    d->Btn_FontColor[static_cast<int>(FontKind::Keyword)]->click();
-
-    // A font chosen afterwards keeps the colour; a cancelled colour changes nothing.
     d->pickFont = [](QWidget*, const QFont&) -> std::optional<QFont> {
         return QFont(QStringLiteral("Mono"));
     };
     d->Btn_Font[notice]->click();
-    d->pickColour = [](QWidget*, const QColor&) -> std::optional<QColor> { return std::nullopt; };
-    d->Btn_FontColor[static_cast<int>(FontKind::Error)]->click();
+    QTextCursor cursor(d->Rich_Font[notice]->document());
+    cursor.movePosition(QTextCursor::NextCharacter);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(0x12, 0x34, 0x56));
 
     d->BitBtn_OK->click();
-    const Settings& r = d->Result();
-    EXPECT_EQ(r.Font(FontKind::Notice).Color, 0x563412);  // 0x00BBGGRR
-    EXPECT_EQ(r.Font(FontKind::Notice).Name, "Mono");
-    EXPECT_EQ(r.Font(FontKind::Keyword).Color, 0x563412);
-    EXPECT_EQ(r.Font(FontKind::Error).Color, DefaultFont(FontKind::Error).Color);
-    EXPECT_EQ(r.Bgcolor, settings.Bgcolor);  // the background is a colour of its own
+    for (const FontSetting& f : d->Result().Fonts) EXPECT_EQ(f.Color, 0x563412);  // 0x00BBGGRR
+    EXPECT_EQ(d->Result().Font(FontKind::Notice).Name, "Mono");
+    EXPECT_EQ(d->Result().Bgcolor, settings.Bgcolor);  // the background is a colour of its own
 }
 
 TEST_F(FrmsetTest, OkWithAnEmptyLogFolderStoresTheSettingsFolder) {

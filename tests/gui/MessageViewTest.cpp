@@ -86,16 +86,5 @@ TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
     EXPECT_EQ(view.PlainText(), QStringLiteral("line 19\nline 20"));
 }
 
-TEST_F(MessageViewTest, LinesKeepTheFontsTheyWereWrittenIn) {
-    AppendNumbered(0, 1);
-    view.SetStyleTable(TableOfSize(20));
-    AppendNumbered(1, 2);
-    EXPECT_EQ(view.FormatAt(0, 0).font().pointSize(), 10);
-    EXPECT_EQ(view.FormatAt(1, 0).font().pointSize(), 20);
-    view.show();
-    QCoreApplication::processEvents();  // painting uses each line's own table
-    EXPECT_EQ(view.FormatAt(0, 2).font().pointSize(), 10);
-}
-
 }  // namespace
 }  // namespace velmok::ui
