@@ -162,9 +162,8 @@ void QtMessageView::UpdateScrollBar() {
     QScrollBar* bar = verticalScrollBar();
     const int max = std::max(0, LineCount() - 1);
     // Lines dropped off the top move the ones being read up; keep them in view.
-    const int top =
-        std::max<int>(0, bar->value() - static_cast<int>(std::min<std::size_t>(
-                                            droppedSinceUpdate_, static_cast<std::size_t>(INT_MAX))));
+    const int dropped = static_cast<int>(std::min<std::size_t>(droppedSinceUpdate_, INT_MAX));
+    const int top = std::max(0, bar->value() - dropped);
     droppedSinceUpdate_ = 0;
     bar->setRange(0, max);
     bar->setPageStep(std::max(1, viewport()->height() / std::max(1, fontMetrics().height())));
