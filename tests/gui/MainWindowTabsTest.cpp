@@ -102,6 +102,12 @@ TEST_F(MainWindowTabs, ABackgroundServerLeavesTheCaptionAndAwayButtonAlone) {
     ASSERT_EQ(form->CurrentSlot(), 0);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("#a +t news"));
     EXPECT_TRUE(Away()->isChecked());
+
+    // Nor does a background server's disconnection reset the caption.
+    QTest::keyClick(form->InputLine(), Qt::Key_Right, Qt::ShiftModifier);
+    one->FireDisconnect();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("two"));
+    EXPECT_TRUE(form->InputLine()->isEnabled());
 }
 
 }  // namespace velmok::ui
