@@ -6,7 +6,14 @@
 // The time from the first flood byte to the PONG is the client's throughput;
 // the client's peak resident memory is read from /proc afterwards.
 //
-//   velmok_flood [--lines N] [--log] [--keep]
+// --max-lines sets how many lines each view keeps (the setting's default when
+// not given). --width W sends plain ASCII lines instead, each shown as exactly
+// W characters with its time stamp and nick, in batches of 1000 that each
+// wait for a PONG: the client then never holds more than a batch in its
+// socket buffers, and two runs that differ only in --max-lines tell the
+// memory one more kept line costs.
+//
+//   velmok_flood [--lines N] [--log] [--keep] [--max-lines N] [--width W]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -14,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -56,12 +64,27 @@ bool ReadUntil(int fd, std::string& seen, const std::string& needle, int timeout
     return true;
 }
 
-long PeakKiB(pid_t pid) {
+// A "Vm..:" figure of /proc/PID/status in KiB: VmHWM the peak, VmRSS now.
+long StatusKiB(pid_t pid, const std::string& key) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + key.size());
     return -1;
+}
+
+// Lines shown as "hh:mm <nickNN> text" of exactly width characters.
+std::string FixedWidthLines(int count, int width) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        const std::string nick = "nick" + std::to_string(10 + i % 50);
+        std::string text = std::to_string(i) + " ";
+        const int room = width - 6 - static_cast<int>(nick.size()) - 3;
+        while (static_cast<int>(text.size()) < room) text += static_cast<char>('a' + text.size() % 26);
+        text.resize(static_cast<std::size_t>(std::max(0, room)));
+        out += ":" + nick + "!user@host.example PRIVMSG #bench :" + text + "\r\n";
+    }
+    return out;
 }
 
 std::string FloodLines(int count) {
@@ -98,10 +121,15 @@ std::string FloodLines(int count) {
 
 int main(int argc, char** argv) {
     int lines = 100000;
+    int maxLines = 0, width = 0;
     bool log = false, keep = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--lines") && i + 1 < argc)
             lines = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--max-lines") && i + 1 < argc)
+            maxLines = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--width") && i + 1 < argc)
+            width = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--log"))
             log = true;
         else if (!std::strcmp(argv[i], "--keep"))
@@ -131,6 +159,7 @@ int main(int argc, char** argv) {
         std::ofstream ini(dir / "velmok.ini", std::ios::binary);
         ini << "[Log]\r\nOutput=" << (log ? 1 : 0) << "\r\nPath=" << dir.string() << "\r\n";
         ini << "[Window]\r\nAllWindow=1\r\nWidth=900\r\nHeight=600\r\n";
+        if (maxLines > 0) ini << "MaxLines=" << maxLines << "\r\n";
     }
 
     pid_t pid = ::fork();
@@ -160,17 +189,37 @@ int main(int argc, char** argv) {
     SendAll(fd, ":bench.server 001 me :Welcome\r\n:me!u@h JOIN :#bench\r\n");
     ReadUntil(fd, seen, "MODE #bench", 10000);  // the channel window is open
 
-    const std::string flood = FloodLines(lines);
+    const std::string flood = width > 0 ? FixedWidthLines(lines, width) : FloodLines(lines);
     const auto start = Clock::now();
-    SendAll(fd, flood);
+    if (width > 0) {
+        constexpr int kBatch = 1000;
+        std::size_t from = 0;
+        for (int sent = 0; sent < lines; sent += kBatch) {
+            std::size_t to = from;
+            for (int k = 0; k < kBatch && to < flood.size(); ++k) to = flood.find('\n', to) + 1;
+            SendAll(fd, flood.substr(from, to - from));
+            from = to;
+            const std::string mark = "batch-" + std::to_string(sent);
+            SendAll(fd, "PING :" + mark + "\r\n");
+            seen.clear();
+            if (!ReadUntil(fd, seen, mark, 60000)) break;
+        }
+    } else {
+        SendAll(fd, flood);
+    }
     SendAll(fd, "PING :flood-done\r\n");
     seen.clear();
     const bool ponged = ReadUntil(fd, seen, "flood-done", 600000);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const long peak = PeakKiB(pid);
+    const long peak = StatusKiB(pid, "VmHWM:");
+    const long resident = StatusKiB(pid, "VmRSS:");
 
-    std::printf("lines: %d\nlogging: %s\nseconds: %.3f\nlines per second: %.0f\npeak memory: %.1f MiB\n",
-                lines, log ? "on" : "off", seconds, lines / seconds, peak / 1024.0);
+    if (maxLines > 0) std::printf("lines kept per view: %d\n", maxLines);
+    if (width > 0) std::printf("line width: %d\n", width);
+    std::printf(
+        "lines: %d\nlogging: %s\nseconds: %.3f\nlines per second: %.0f\npeak memory: %.1f MiB\n"
+        "resident at the end: %.1f MiB\n",
+        lines, log ? "on" : "off", seconds, lines / seconds, peak / 1024.0, resident / 1024.0);
     if (!ponged) std::printf("no PONG seen\n");
 
     ::kill(pid, SIGKILL);

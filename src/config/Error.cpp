@@ -123,4 +123,12 @@ const std::string& ErrorText(int number) {
     return kTexts[static_cast<std::size_t>(number)];
 }
 
+std::string SaveErrorText(const std::string& path) {
+    // ファイルに保存できませんでした。
+    return "\x83t\x83@"
+           "\x83\x43\x83\x8b\x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
+           "\x82\xb5\x82\xbd\x81\x42\n" +
+           path;
+}
+
 }  // namespace velmok::config

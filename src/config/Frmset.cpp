@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -115,6 +116,8 @@ void Tfrm_Set::WireEditors() {
     for (int k = 0; k < session::FontKindCount; ++k) {
         connect(Btn_Font[k], &QPushButton::clicked, this,
                 [this, k] { Btn_FontClick(static_cast<FontKind>(k)); });
+        connect(Btn_FontColor[k], &QPushButton::clicked, this,
+                [this, k] { Btn_FontColorClick(static_cast<FontKind>(k)); });
     }
     connect(Btn_Color, &QPushButton::clicked, this, &Tfrm_Set::Btn_ColorClick);
 
@@ -178,6 +181,7 @@ void Tfrm_Set::LoadControls() {
 
     Check_LogOutput->setChecked(e.LogOutput);
     Edit_LogPath->setText(FromSjis(e.LogPath));
+    Spin_MaxLines->setValue(e.MaxLines);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -210,6 +214,7 @@ void Tfrm_Set::CollectControls() {
     e.EventLog = Check_EventLog->isChecked();
     e.LogOutput = Check_LogOutput->isChecked();
     e.LogPath = ToSjis(Edit_LogPath->text());
+    e.MaxLines = Spin_MaxLines->value();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {
@@ -320,6 +325,14 @@ void Tfrm_Set::Btn_FontClick(FontKind kind) {
     const std::optional<QFont> chosen = pickFont(this, ui::FormatOf(editor_.Fonts[k]).font());
     if (!chosen) return;
     editor_.Fonts[k] = FontFromQFont(editor_.Fonts[k], *chosen);
+    ShowPreview(kind);
+}
+
+void Tfrm_Set::Btn_FontColorClick(FontKind kind) {
+    const int k = static_cast<int>(kind);
+    const std::optional<QColor> chosen = pickColour(this, ui::ColourOf(editor_.Fonts[k].Color));
+    if (!chosen || !chosen->isValid()) return;
+    editor_.Fonts[k].Color = ColourFrom(*chosen);
     ShowPreview(kind);
 }
 

@@ -18,6 +18,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 class QTextEdit;
 
@@ -29,8 +30,8 @@ class QtDialogs;
 namespace velmok::config {
 
 // A font chosen in the font dialog as a settings font. The font dialog has no
-// colour, so Color stays that of base, as does Charset; a family name that code
-// page 932 cannot hold keeps base's name.
+// colour (the row's colour button sets it), so Color stays that of base, as
+// does Charset; a family name that code page 932 cannot hold keeps base's name.
 FontSetting FontFromQFont(const FontSetting& base, const QFont& font);
 
 class Tfrm_Set : public QDialog {
@@ -57,6 +58,8 @@ public:
     // Fonts, indexed by session::FontKind (the keyword pair sits on the keyword page).
     std::array<QTextEdit*, session::FontKindCount> Rich_Font{};
     std::array<QPushButton*, session::FontKindCount> Btn_Font{};
+    // The font dialog has no colour; each row has its own colour button.
+    std::array<QPushButton*, session::FontKindCount> Btn_FontColor{};
     QPushButton* Btn_Color;
 
     // Tabs: positions top, bottom, left, right.
@@ -112,11 +115,13 @@ public:
     QPushButton* Btn_Browse;
     // AWAY, KICK, PART, QUIT.
     std::array<QLineEdit*, SettingsEditor::MessageCount> Edit_Message{};
+    QSpinBox* Spin_MaxLines;
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;
 
     void Btn_FontClick(session::FontKind kind);
+    void Btn_FontColorClick(session::FontKind kind);
     void Btn_ColorClick();
     void Btn_KeywordAddClick();
     void Btn_KeywordDeleteClick();

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -46,6 +47,13 @@ QPushButton* MakeFontButton(const QString& name) {
     return button;
 }
 
+QPushButton* MakeColourButton(const QString& name) {
+    auto* button = new QPushButton(QStringLiteral("Color"));
+    button->setObjectName(name);
+    button->setToolTip(QStringLiteral("文字の色"));
+    return button;
+}
+
 // A group of radio buttons in one row; the group box makes them exclusive.
 QGroupBox* RadioRow(const QString& title, std::initializer_list<QRadioButton*> buttons) {
     auto* box = new QGroupBox(title);
@@ -76,11 +84,13 @@ QWidget* Tfrm_Set::BuildFontPage() {
         grid->addWidget(Rich_Font[k], r, 1);
         Btn_Font[k] = MakeFontButton(QStringLiteral("Btn_") + section);
         grid->addWidget(Btn_Font[k], r, 2);
+        Btn_FontColor[k] = MakeColourButton(QStringLiteral("Btn_Color_") + section);
+        grid->addWidget(Btn_FontColor[k], r, 3);
         ++r;
     }
     grid->addWidget(new QLabel(QStringLiteral("背景色：")), r, 0, Qt::AlignRight);
     Btn_Color = Named(new QPushButton(QStringLiteral("Color")), "Btn_Color");
-    grid->addWidget(Btn_Color, r, 2);
+    grid->addWidget(Btn_Color, r, 3);
     grid->setRowStretch(r + 1, 1);
     return page;
 }
@@ -222,6 +232,8 @@ QWidget* Tfrm_Set::BuildKeywordPage() {
     actionGrid->addWidget(Rich_Font[k], 3, 1);
     Btn_Font[k] = MakeFontButton(QStringLiteral("Btn_Font_Keyword"));
     actionGrid->addWidget(Btn_Font[k], 3, 2);
+    Btn_FontColor[k] = MakeColourButton(QStringLiteral("Btn_Color_Font_Keyword"));
+    actionGrid->addWidget(Btn_FontColor[k], 3, 3);
     grid->addWidget(action, 6, 0, 1, 3);
     grid->setColumnStretch(2, 1);
     return page;
@@ -306,6 +318,17 @@ QWidget* Tfrm_Set::BuildOtherPage() {
         messageGrid->addWidget(Edit_Message[i], i, 1);
     }
     column->addWidget(messages);
+
+    auto* display = Named(new QGroupBox(QStringLiteral("表示")), "Grp_Display");
+    auto* displayRow = new QHBoxLayout(display);
+    displayRow->addWidget(new QLabel(QStringLiteral("ウィンドウごとの最大行数：")));
+    Spin_MaxLines = Named(new QSpinBox, "Spin_MaxLines");
+    Spin_MaxLines->setRange(Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
+    Spin_MaxLines->setSingleStep(1000);
+    Spin_MaxLines->setGroupSeparatorShown(true);
+    displayRow->addWidget(Spin_MaxLines);
+    displayRow->addStretch();
+    column->addWidget(display);
     column->addStretch();
     return page;
 }

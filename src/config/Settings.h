@@ -97,6 +97,13 @@ struct Settings {
     bool LogOutput = false;
     std::string LogPath;  // the settings folder unless set
 
+    // [Window] MaxLines: lines each view keeps (the all-window and the event
+    // log too); older files lack the key and get the default.
+    static constexpr int kMaxLinesDefault = 10000;
+    static constexpr int kMaxLinesLeast = 100;
+    static constexpr int kMaxLinesMost = 1000000;
+    int MaxLines = kMaxLinesDefault;
+
     std::vector<std::string> Keywords;
     // Connection profiles: eight CR LF-terminated fields per profile.
     std::string ProfileText;

@@ -1,5 +1,6 @@
 #include "config/SettingsEditor.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace velmok::config {
@@ -71,6 +72,7 @@ SettingsEditor::SettingsEditor(const Settings& s)
       LogOutput(s.LogOutput),
       LogPath(s.LogPath),
       Messages{s.AwayMessage, s.KickMessage, s.PartMessage, s.QuitMessage},
+      MaxLines(s.MaxLines),
       keywords_(s.Keywords),
       events_(s.Events),
       keywordPreviewColour_(s.Bgcolor) {}
@@ -201,6 +203,7 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
 
     s.LogOutput = LogOutput;
     s.LogPath = LogPath;
+    s.MaxLines = std::clamp(MaxLines, Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
 }
 
 }  // namespace velmok::config

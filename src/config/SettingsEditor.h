@@ -114,6 +114,8 @@ public:
     bool LogOutput = false;
     std::string LogPath;
     std::array<std::string, MessageCount> Messages;
+    // Lines each view keeps; OK keeps it within the settings' range.
+    int MaxLines = Settings::kMaxLinesDefault;
 
     // OK: writes every value of the dialog into settings. An empty log folder
     // becomes settingsFolder without its trailing separator, in the field too.

@@ -1,5 +1,7 @@
 #include "config/SettingsStore.h"
 
+#include <algorithm>
+
 #include "config/FileIo.h"
 
 namespace velmok::config {
@@ -122,6 +124,10 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
 
     s.LogOutput = ini.ReadBool("Log", "Output", false);
     s.LogPath = ini.ReadString("Log", "Path", WithoutTrailingSeparator(settingsFolder));
+
+    s.MaxLines = ini.ReadInteger("Window", "MaxLines", Settings::kMaxLinesDefault);
+    if (s.MaxLines < Settings::kMaxLinesLeast || s.MaxLines > Settings::kMaxLinesMost)
+        s.MaxLines = Settings::kMaxLinesDefault;
 }
 
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
@@ -183,6 +189,10 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
     ini.WriteBool("Log", "Output", s.LogOutput);
     ini.WriteString("Log", "Path", s.LogPath);
 
+    // Beside the window geometry, so a new file keeps its sections in the
+    // order they have always had.
+    ini.WriteInteger("Window", "MaxLines", s.MaxLines);
+
     if (!ini.Flush()) {
         if (ok && failedPath != nullptr) *failedPath = ini.Path();
         ok = false;
@@ -211,6 +221,21 @@ bool SaveWindowState(IniFile& ini, const WindowState& w) {
     ini.WriteBool("Window", "AllWindow", w.AllWindow);
     ini.WriteInteger("Window", "AllWindowHeight", w.AllWindowHeight);
     return ini.Flush();
+}
+
+std::vector<std::string> SaveAtExit(IniFile& ini, const Settings& settings, const WindowState& window,
+                                    const std::string& settingsFolder) {
+    std::vector<std::string> failed;
+    auto note = [&](const std::string& path) {
+        if (std::find(failed.begin(), failed.end(), path) == failed.end()) failed.push_back(path);
+    };
+    std::string path;
+    if (!SaveSettings(ini, settings, settingsFolder, &path)) note(path);
+    // After a failed keyword file the INI may still have failed too; the
+    // window state's flush tells.
+    if (!SaveWindowState(ini, window)) note(ini.Path());
+    if (!SaveEvents(settingsFolder, settings)) note(JoinPath(settingsFolder, EventsFileName));
+    return failed;
 }
 
 }  // namespace velmok::config

@@ -23,7 +23,8 @@ inline constexpr std::size_t MaxListLine = 253;
 
 // Fills the settings and the keyword list (from "Keywords" in settingsFolder;
 // a missing file leaves the list empty). Missing keys take their defaults;
-// Interval outside 0..1000 becomes 500 and MaxReply outside 1..20 becomes 10.
+// Interval outside 0..1000 becomes 500, MaxReply outside 1..20 becomes 10 and
+// MaxLines outside its range the default.
 // The log folder defaults to settingsFolder without a trailing separator.
 void LoadSettings(const IniFile& ini, Settings& settings, const std::string& settingsFolder);
 
@@ -39,6 +40,13 @@ bool SaveSettings(IniFile& ini, const Settings& settings, const std::string& set
 void ReadFont(const IniFile& ini, const std::string& section, FontSetting& font, Colour defaultColour,
               bool defaultBold, bool defaultUnderline);
 void WriteFont(IniFile& ini, const std::string& section, const FontSetting& font);
+
+// What the program writes when it closes, in this order: the settings (INI and
+// "Keywords"), the window state, the event triggers. Every file is attempted;
+// the result names each file that could not be written, once, in order. An
+// INI file that could not be read is such a file: it is left as it is.
+std::vector<std::string> SaveAtExit(IniFile& ini, const Settings& settings, const WindowState& window,
+                                    const std::string& settingsFolder);
 
 // [Window]: Top, Left, Height and Width default to the values already in state.
 void LoadWindowState(const IniFile& ini, WindowState& state);

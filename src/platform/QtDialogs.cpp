@@ -21,6 +21,10 @@ std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* owner, const std::string& 
 
 void QtDialogs::ShowError(QWidget* owner, int number) { ShowErrorBox(owner, number); }
 
+void QtDialogs::ShowSaveError(QWidget* owner, const std::string& path) {
+    MakeErrorBox(owner, config::SaveErrorText(path))->exec();
+}
+
 bool QtDialogs::AskYesNo(QWidget* owner, const std::string& text) {
     return MakeQuestionBox(owner, text)->exec() == QMessageBox::Yes;
 }

@@ -15,6 +15,9 @@ public:
     virtual ~Dialogs() = default;
     // The numbered error text with the application title and the stop icon.
     virtual void ShowError(QWidget* owner, int number) = 0;
+    // A settings file (path in Shift-JIS) that could not be written, in the
+    // same box.
+    virtual void ShowSaveError(QWidget* owner, const std::string& path) = 0;
     // Yes and No buttons, the question icon and the application title.
     virtual bool AskYesNo(QWidget* owner, const std::string& text) = 0;
     // The chosen folder's full path, or empty when the user cancels.
@@ -24,6 +27,7 @@ public:
 class QtDialogs : public Dialogs {
 public:
     void ShowError(QWidget* owner, int number) override;
+    void ShowSaveError(QWidget* owner, const std::string& path) override;
     bool AskYesNo(QWidget* owner, const std::string& text) override;
     std::string BrowseForFolder(QWidget* owner) override;
 };

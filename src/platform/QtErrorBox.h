@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <string>
 
 class QMessageBox;
 class QWidget;
@@ -13,5 +14,8 @@ std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* owner, int number);
 
 // Shows that box modally and returns when the user closes it.
 void ShowErrorBox(QWidget* owner, int number);
+
+// The same box for a text of its own (Shift-JIS), such as a failed save.
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* owner, const std::string& text);
 
 }  // namespace velmok::platform

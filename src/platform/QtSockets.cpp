@@ -72,6 +72,10 @@ QtClientSocket::QtClientSocket(QTcpSocket* accepted) {
     connected_ = true;
 }
 
+namespace {
+constexpr qint64 kReadBufferBytes = 1 << 20;
+}  // namespace
+
 QtClientSocket::~QtClientSocket() {
     onClosed = nullptr;
     Release();
@@ -79,6 +83,10 @@ QtClientSocket::~QtClientSocket() {
 
 void QtClientSocket::Attach(QTcpSocket* socket) {
     socket_ = socket;
+    // Unbounded, the socket would take in everything a flooding peer sends
+    // while the queued read below waits its turn; bounded, TCP holds the
+    // peer back until the program has read what it has.
+    socket->setReadBufferSize(kReadBufferBytes);
     alive_ = std::make_shared<bool>(true);
     auto alive = alive_;
     // Queued even though the signals come from the event loop: connectToHost

@@ -1,5 +1,6 @@
 #pragma once
 // Name rules shared by the channel records, the member lists and whoever reads them.
+#include <algorithm>
 #include <string>
 
 namespace velmok::session::channels {
@@ -41,6 +42,23 @@ inline std::string CaptionNick(const std::string& caption) {
 inline bool CaptionMatches(const std::string& caption, const std::string& nick) {
     return caption == nick ||
            (!CaptionPrefix(caption).empty() && caption.compare(1, std::string::npos, nick) == 0);
+}
+
+// Member-list order as a user reads it: "+" members, then "@" members, then
+// the rest (the marks sort as they always have), each group alphabetical with
+// ASCII letters folded; names equal but for case keep their byte order.
+inline bool MemberBefore(const std::string& a, const std::string& b) {
+    const std::string markA = CaptionPrefix(a), markB = CaptionPrefix(b);
+    if (markA != markB) return markA.empty() ? false : (markB.empty() || markA < markB);
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = markA.size(); i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
 }
 
 inline bool IsChannelName(const std::string& name) {

@@ -16,7 +16,7 @@ namespace {
 
 // The order of a member list, which the view shows as the record keeps it.
 // Every search and insertion below goes by this one order.
-bool MemberOrder(const std::string& a, const std::string& b) { return a < b; }
+bool MemberOrder(const std::string& a, const std::string& b) { return channels::MemberBefore(a, b); }
 
 // The member list view sorts by caption; keep the record in the same order.
 void InsertSorted(std::vector<std::string>& members, const std::string& caption) {

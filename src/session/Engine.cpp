@@ -169,6 +169,9 @@ void Engine::ClientSocketConnect(int slot) {
     PingStamp = stamp;
 
     frontend_.EnableInput(true);
+    // The input line is open from here on; what the user types during the
+    // registration goes out paced like everything else.
+    frontend_.SetSendTimer(true);
 }
 
 void Engine::ClientSocketRead(int slot) {

@@ -44,7 +44,7 @@ struct ChannelRecord {
     std::string Key;
     bool NamesPending = false;
     bool OwnOp = false;
-    // Member captions, "@" in front of operators, kept sorted by caption.
+    // Member captions, "@" in front of operators, in channels::MemberBefore order.
     std::vector<std::string> Members;
 
     bool IsFree() const { return Name.empty(); }

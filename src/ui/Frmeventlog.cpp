@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmok::ui {
 
@@ -20,6 +21,8 @@ Tfrm_EventLog::Tfrm_EventLog(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void Tfrm_EventLog::AppendLine(const QString& text) { Rich_EventLog->appendPlainText(text); }
+
+void Tfrm_EventLog::SetMaxLines(int lines) { Rich_EventLog->setMaximumBlockCount(std::max(1, lines)); }
 
 void Tfrm_EventLog::closeEvent(QCloseEvent* event) {
     event->accept();

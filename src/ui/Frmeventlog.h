@@ -12,6 +12,8 @@ class Tfrm_EventLog : public QWidget {
 public:
     explicit Tfrm_EventLog(QWidget* parent = nullptr);
     void AppendLine(const QString& text);
+    // The oldest lines go beyond this many.
+    void SetMaxLines(int lines);
     QPlainTextEdit* View() const { return Rich_EventLog; }
     // Closed by its own title bar.
     std::function<void()> onClosed;

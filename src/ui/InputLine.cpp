@@ -19,23 +19,29 @@ int HexValue(char c) {
 
 constexpr int kDelay = 2;
 
+// How the own line is echoed: an ACTION typed into one window reads
+// "nick text"; everything else, a global ACTION included, "<nick> text".
+enum class Echo { ByMode, Bracketed };
+
 // Echo into the window and queue the line of the mode for target.
 void SendByMode(Engine& engine, int slot, int window, InputMode mode, const std::string& target,
-                const std::string& text) {
+                const std::string& text, Echo echo = Echo::ByMode) {
     const std::string& nick = engine.Session(slot).Nick;
     const std::string shown = session::WidenKana(text);
     const std::string wire = session::SjisToJis(text);
+    const std::string bracketed = "<" + nick + "> " + shown;
     switch (mode) {
         case InputMode::Private:
-            engine.Ui().RenderLine(slot, window, FontKind::Private, "<" + nick + "> " + shown, false);
+            engine.Ui().RenderLine(slot, window, FontKind::Private, bracketed, false);
             engine.EnqueueLine(session::Queue::A, slot, "PRIVMSG " + target + " :" + wire, kDelay);
             break;
         case InputMode::Notice:
-            engine.Ui().RenderLine(slot, window, FontKind::Notice, "<" + nick + "> " + shown, false);
+            engine.Ui().RenderLine(slot, window, FontKind::Notice, bracketed, false);
             engine.EnqueueLine(session::Queue::A, slot, "NOTICE " + target + " :" + wire, kDelay);
             break;
         case InputMode::Action:
-            engine.Ui().RenderLine(slot, window, FontKind::CTCP, nick + " " + shown, false);
+            engine.Ui().RenderLine(slot, window, FontKind::CTCP,
+                                   echo == Echo::Bracketed ? bracketed : nick + " " + shown, false);
             engine.EnqueueLine(session::Queue::A, slot,
                                "PRIVMSG " + target +
                                    " :\x01"
@@ -58,7 +64,7 @@ void GlobalMessage(Engine& engine, int slot, InputMode mode, const std::string& 
     for (int w = 0; w < session::WindowCount; ++w) {
         const session::ChannelRecord& record = engine.Channel(slot, w);
         if (record.IsFree() || !record.IsChannel) continue;
-        SendByMode(engine, slot, w, mode, record.Name, message);
+        SendByMode(engine, slot, w, mode, record.Name, message, Echo::Bracketed);
     }
 }
 

@@ -332,10 +332,34 @@ std::optional<session::BeepKind> KeywordBeep(int beepSetting) {
     return std::nullopt;
 }
 
-std::vector<std::pair<std::uint32_t, std::uint32_t>> FindUrls(std::string_view text) {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> urls;
-    ScanUrls(text, [&](std::uint32_t b, std::uint32_t e) { urls.emplace_back(b, e); });
-    return urls;
+std::optional<std::pair<std::size_t, std::size_t>> UrlAtCaret(std::u16string_view line, std::size_t caret) {
+    auto urlChar = [&](std::size_t i) { return line[i] >= 0x21 && line[i] <= 0x7E; };
+    auto prefixAt = [&](std::size_t i) -> std::size_t {
+        for (std::string_view p : kUrlPrefixes) {
+            if (line.size() - i < p.size()) continue;
+            std::size_t k = 0;
+            for (; k < p.size(); ++k) {
+                char16_t c = line[i + k];
+                if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+                if (c != static_cast<char16_t>(p[k])) break;
+            }
+            if (k == p.size()) return p.size();
+        }
+        return 0;
+    };
+    if (caret >= line.size() || !urlChar(caret)) return std::nullopt;
+    // From the clicked character itself, so a click on the first letter of
+    // the prefix counts and one past the end of a URL does not reach back.
+    std::size_t start = caret;
+    std::size_t prefix = prefixAt(start);
+    while (prefix == 0) {
+        if (start == 0 || !urlChar(start - 1)) return std::nullopt;
+        prefix = prefixAt(--start);
+    }
+    std::size_t end = start + prefix;
+    while (end < line.size() && urlChar(end)) ++end;
+    if (end == start + prefix) return std::nullopt;
+    return std::make_pair(start, end);
 }
 
 }  // namespace velmok::ui

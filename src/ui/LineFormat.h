@@ -90,7 +90,12 @@ std::string TimeStamp(const std::tm& time);
 // The sound for one keyword hit by the Beep setting; none for other values.
 std::optional<session::BeepKind> KeywordBeep(int beepSetting);
 
-// URL ranges [begin, end) found in text, as the marking scan finds them.
-std::vector<std::pair<std::uint32_t, std::uint32_t>> FindUrls(std::string_view text);
+// The URL a click at caret (characters before it) opens, as [begin, end) of
+// one shown line, or nothing. It is read from the text, not from the marking
+// (a keyword inside a URL splits its styled runs): from the character after
+// the caret back to a URL prefix (ASCII case ignored), then forward over the
+// characters "!" to "~". That character must be one of those, and a prefix
+// with nothing after it is no URL.
+std::optional<std::pair<std::size_t, std::size_t>> UrlAtCaret(std::u16string_view line, std::size_t caret);
 
 }  // namespace velmok::ui

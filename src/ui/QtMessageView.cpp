@@ -9,12 +9,14 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
+
+#include "ui/LineFormat.h"
 
 namespace velmok::ui {
 
 namespace {
 constexpr int kMargin = 3;
-
 }  // namespace
 
 QtMessageView::QtMessageView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -28,10 +30,9 @@ QtMessageView::QtMessageView(QWidget* parent) : QAbstractScrollArea(parent) {
 
 QtMessageView::~QtMessageView() = default;
 
-void QtMessageView::SetStyleTable(const std::vector<QTextCharFormat>* styles) {
-    styles_ = styles;
-    cache_.clear();
-    viewport()->update();
+void QtMessageView::SetStyleTable(std::shared_ptr<const StyleTable> styles) {
+    styles_ = std::move(styles);
+    lines_.SetTable(styles_);
 }
 
 void QtMessageView::SetBackground(const QColor& colour) {
@@ -43,45 +44,92 @@ void QtMessageView::SetBackground(const QColor& colour) {
     viewport()->update();
 }
 
+void QtMessageView::SetMaxLines(int lines) {
+    const std::size_t dropped = lines_.SetLimit(static_cast<std::size_t>(std::max(1, lines)));
+    if (dropped > 0) Appended(dropped);
+}
+
 void QtMessageView::AppendLine(const QString& text, const std::vector<Run>& runs) {
-    lines_.push_back(Line{text, runs});
+    Appended(lines_.Append(StoredLine(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                          static_cast<std::size_t>(text.size())),
+                                      runs)));
+}
+
+void QtMessageView::AppendLatin1(std::string_view text, const std::vector<Run>& runs) {
+    Appended(lines_.Append(StoredLine(text, runs)));
+}
+
+void QtMessageView::Appended(std::size_t dropped) {
+    droppedSinceUpdate_ += dropped;
     ScheduleUpdate();
 }
 
 void QtMessageView::Clear() {
-    lines_.clear();
+    lines_.Clear();
     cache_.clear();
     anchor_ = cursor_ = Pos{};
     followBottom_ = true;
+    droppedSinceUpdate_ = 0;
     ScheduleUpdate();
+}
+
+QString QtMessageView::TextOf(std::size_t index) const {
+    const StoredLine& line = lines_.At(index);
+    if (line.Wide()) {
+        const std::u16string_view text = line.WideText();
+        return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    }
+    const std::string_view text = line.Narrow();
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString QtMessageView::LineText(int index) const {
+    return index >= 0 && index < LineCount() ? TextOf(static_cast<std::size_t>(index)) : QString();
+}
+
+QTextCharFormat QtMessageView::FormatAt(int index, int offset) const {
+    if (index < 0 || index >= LineCount()) return {};
+    const StoredLine& line = lines_.At(static_cast<std::size_t>(index));
+    const StyleTable* table = lines_.TableOf(static_cast<std::size_t>(index));
+    if (!table) return {};
+    for (std::size_t r = 0; r < line.RunCount(); ++r) {
+        const Run run = line.RunAt(r);
+        if (offset >= run.start && offset < run.start + run.length &&
+            run.style < static_cast<int>(table->size()))
+            return (*table)[static_cast<std::size_t>(run.style)];
+    }
+    return {};
 }
 
 QString QtMessageView::PlainText() const {
     QString all;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
+    for (int i = 0; i < LineCount(); ++i) {
         if (i) all += QLatin1Char('\n');
-        all += lines_[i].text;
+        all += TextOf(static_cast<std::size_t>(i));
     }
     return all;
 }
 
 void QtMessageView::SelectAll() {
-    if (lines_.empty()) return;
-    anchor_ = Pos{0, 0};
-    cursor_ = Pos{LineCount() - 1, static_cast<int>(lines_.back().text.size())};
+    if (lines_.Empty()) return;
+    anchor_ = Pos{FirstLine(), 0};
+    cursor_ = Pos{EndLine() - 1, static_cast<int>(lines_.At(lines_.Size() - 1).Length())};
     viewport()->update();
 }
 
-bool QtMessageView::HasSelection() const { return anchor_.line >= 0 && !(anchor_ == cursor_); }
+bool QtMessageView::HasSelection() const {
+    return anchor_.line >= 0 && !(anchor_ == cursor_) && std::max(anchor_, cursor_).line >= FirstLine();
+}
 
 QString QtMessageView::SelectedText() const {
     if (!HasSelection()) return {};
     Pos a = std::min(anchor_, cursor_), b = std::max(anchor_, cursor_);
-    a.line = std::clamp(a.line, 0, LineCount() - 1);
-    b.line = std::clamp(b.line, 0, LineCount() - 1);
+    // Lines dropped off the top take their part of the selection with them.
+    if (a.line < FirstLine()) a = Pos{FirstLine(), 0};
+    b.line = std::min(b.line, EndLine() - 1);
     QString out;
-    for (int i = a.line; i <= b.line; ++i) {
-        const QString& t = lines_[i].text;
+    for (std::int64_t i = a.line; i <= b.line; ++i) {
+        const QString t = TextOf(static_cast<std::size_t>(i - FirstLine()));
         int from = i == a.line ? std::min<int>(a.offset, t.size()) : 0;
         int to = i == b.line ? std::min<int>(b.offset, t.size()) : t.size();
         out += t.mid(from, to - from);
@@ -112,10 +160,14 @@ void QtMessageView::ScheduleUpdate() {
 void QtMessageView::UpdateScrollBar() {
     adjustingScrollBar_ = true;
     QScrollBar* bar = verticalScrollBar();
-    int max = std::max(0, LineCount() - 1);
+    const int max = std::max(0, LineCount() - 1);
+    // Lines dropped off the top move the ones being read up; keep them in view.
+    const int dropped = static_cast<int>(std::min<std::size_t>(droppedSinceUpdate_, INT_MAX));
+    const int top = std::max(0, bar->value() - dropped);
+    droppedSinceUpdate_ = 0;
     bar->setRange(0, max);
     bar->setPageStep(std::max(1, viewport()->height() / std::max(1, fontMetrics().height())));
-    if (followBottom_) bar->setValue(max);
+    bar->setValue(followBottom_ ? max : std::min(top, max));
     adjustingScrollBar_ = false;
 }
 
@@ -132,25 +184,29 @@ void QtMessageView::resizeEvent(QResizeEvent* event) {
     UpdateScrollBar();
 }
 
-std::shared_ptr<QTextLayout> QtMessageView::LayoutFor(int index, int width) const {
+std::shared_ptr<QTextLayout> QtMessageView::LayoutFor(std::int64_t line, int width) const {
     if (cacheWidth_ != width) {
         cache_.clear();
         cacheWidth_ = width;
     }
-    auto it = cache_.find(index);
+    auto it = cache_.find(line);
     if (it != cache_.end()) return it->second;
 
-    const Line& line = lines_[index];
-    auto layout = std::make_shared<QTextLayout>(line.text, font());
-    if (styles_ && !styles_->empty()) {
+    const std::size_t index = static_cast<std::size_t>(line - FirstLine());
+    const StoredLine& stored = lines_.At(index);
+    const StyleTable* table = lines_.TableOf(index);
+    const QString text = TextOf(index);
+    auto layout = std::make_shared<QTextLayout>(text, font());
+    if (table && !table->empty()) {
         QList<QTextLayout::FormatRange> formats;
-        formats.reserve(static_cast<int>(line.runs.size()));
-        for (const Run& r : line.runs) {
-            if (r.style < 0 || r.style >= static_cast<int>(styles_->size())) continue;
-            formats.append(QTextLayout::FormatRange{r.start, r.length, (*styles_)[r.style]});
+        formats.reserve(static_cast<int>(stored.RunCount()));
+        for (std::size_t r = 0; r < stored.RunCount(); ++r) {
+            const Run run = stored.RunAt(r);
+            if (run.style < 0 || run.style >= static_cast<int>(table->size())) continue;
+            formats.append(QTextLayout::FormatRange{run.start, run.length, (*table)[run.style]});
         }
         layout->setFormats(formats);
-        layout->setFont((*styles_)[0].font());
+        layout->setFont((*table)[0].font());
     }
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -165,7 +221,7 @@ std::shared_ptr<QTextLayout> QtMessageView::LayoutFor(int index, int width) cons
         y += tl.height();
     }
     layout->endLayout();
-    cache_.emplace(index, layout);
+    cache_.emplace(line, layout);
     return layout;
 }
 
@@ -174,10 +230,10 @@ void QtMessageView::paintEvent(QPaintEvent*) {
     const int width = std::max(10, viewport()->width() - 2 * kMargin);
     const int height = viewport()->height();
     painted_.clear();
-    if (!lines_.empty()) {
+    if (!lines_.Empty()) {
         if (followBottom_) {
             int y = height;
-            for (int i = LineCount() - 1; i >= 0 && y > 0; --i) {
+            for (std::int64_t i = EndLine() - 1; i >= FirstLine() && y > 0; --i) {
                 auto layout = LayoutFor(i, width);
                 y -= static_cast<int>(layout->boundingRect().height());
                 painted_.push_back(Painted{i, y, layout});
@@ -185,8 +241,8 @@ void QtMessageView::paintEvent(QPaintEvent*) {
             std::reverse(painted_.begin(), painted_.end());
         } else {
             int y = 0;
-            for (int i = std::clamp(verticalScrollBar()->value(), 0, LineCount() - 1);
-                 i < LineCount() && y < height; ++i) {
+            for (std::int64_t i = FirstLine() + std::clamp(verticalScrollBar()->value(), 0, LineCount() - 1);
+                 i < EndLine() && y < height; ++i) {
                 auto layout = LayoutFor(i, width);
                 painted_.push_back(Painted{i, y, layout});
                 y += static_cast<int>(layout->boundingRect().height());
@@ -195,7 +251,7 @@ void QtMessageView::paintEvent(QPaintEvent*) {
     }
     // Keep only the layouts that are on screen now.
     if (cache_.size() > painted_.size() * 2 + 64) {
-        std::unordered_map<int, std::shared_ptr<QTextLayout>> keep;
+        std::unordered_map<std::int64_t, std::shared_ptr<QTextLayout>> keep;
         for (const Painted& p : painted_) keep.emplace(p.line, p.layout);
         cache_.swap(keep);
     }
@@ -208,7 +264,7 @@ void QtMessageView::paintEvent(QPaintEvent*) {
     for (const Painted& p : painted_) {
         QList<QTextLayout::FormatRange> sel;
         if (selection && p.line >= a.line && p.line <= b.line) {
-            int len = lines_[p.line].text.size();
+            const int len = static_cast<int>(p.layout->text().size());
             int from = p.line == a.line ? a.offset : 0;
             int to = p.line == b.line ? b.offset : len;
             if (to > from) sel.append(QTextLayout::FormatRange{from, to - from, selFormat});
@@ -230,7 +286,7 @@ QtMessageView::Pos QtMessageView::HitTest(const QPoint& pt) const {
     }
     if (!painted_.empty() && pt.y() >= painted_.back().top) {
         const Painted& last = painted_.back();
-        return Pos{last.line, static_cast<int>(lines_[last.line].text.size())};
+        return Pos{last.line, static_cast<int>(last.layout->text().size())};
     }
     if (!painted_.empty()) return Pos{painted_.front().line, 0};
     return Pos{};
@@ -238,20 +294,23 @@ QtMessageView::Pos QtMessageView::HitTest(const QPoint& pt) const {
 
 void QtMessageView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
-    Pos pos = HitTest(event->position().toPoint());
+    const Pos pos = HitTest(event->position().toPoint());
     anchor_ = cursor_ = pos;
     selecting_ = true;
     viewport()->update();
-    if (pos.line < 0 || pos == lastClick_) return;
+    if (pos.line < FirstLine() || pos.line >= EndLine() || pos == lastClick_) return;
     lastClick_ = pos;
-    // A click inside a marked URL opens it.
-    const Line& line = lines_[pos.line];
-    for (const Run& r : line.runs) {
-        if (pos.offset >= r.start && pos.offset < r.start + r.length && isUrlStyle && isUrlStyle(r.style)) {
-            if (onUrlClicked) onUrlClicked(line.text.mid(r.start, r.length));
-            break;
-        }
-    }
+    OpenUrlAtCaret(pos);
+}
+
+void QtMessageView::OpenUrlAtCaret(const Pos& caret) {
+    const QString text = TextOf(static_cast<std::size_t>(caret.line - FirstLine()));
+    const auto url = UrlAtCaret(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                    static_cast<std::size_t>(text.size())),
+                                static_cast<std::size_t>(std::max(0, caret.offset)));
+    if (url && onUrlClicked)
+        onUrlClicked(
+            text.mid(static_cast<qsizetype>(url->first), static_cast<qsizetype>(url->second - url->first)));
 }
 
 void QtMessageView::mouseMoveEvent(QMouseEvent* event) {

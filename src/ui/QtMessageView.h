@@ -2,11 +2,14 @@
 #include <QAbstractScrollArea>
 #include <QTextCharFormat>
 #include <QTextLayout>
-#include <QVector>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "ui/LineStore.h"
 
 namespace velmok::ui {
 
@@ -15,29 +18,36 @@ namespace velmok::ui {
 // matter how long the view has grown; a rich-text document would lay out the
 // whole paragraph structure on every append.
 //
+// The view keeps at most MaxLines() lines and drops the oldest beyond that.
+// A line keeps the fonts it was written with: a new style table applies to
+// the lines appended after it.
+//
 // The scroll bar counts lines, not pixels. While the view is scrolled to the
 // bottom it follows new lines.
 class QtMessageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    struct Run {
-        int start = 0;
-        int length = 0;
-        int style = 0;  // index into the style table
-    };
+    using Run = ViewRun;
+    using StyleTable = std::vector<QTextCharFormat>;
 
     explicit QtMessageView(QWidget* parent = nullptr);
     ~QtMessageView() override;
 
-    // Styles are shared by every view of the main window.
-    void SetStyleTable(const std::vector<QTextCharFormat>* styles);
+    // The styles of the lines appended from now on.
+    void SetStyleTable(std::shared_ptr<const StyleTable> styles);
     void SetBackground(const QColor& colour);
+    void SetMaxLines(int lines);
+    int MaxLines() const { return static_cast<int>(lines_.Limit()); }
 
     void AppendLine(const QString& text, const std::vector<Run>& runs);
+    // The same for text whose characters are all below U+0100, given as bytes.
+    void AppendLatin1(std::string_view text, const std::vector<Run>& runs);
     void Clear();
-    int LineCount() const { return static_cast<int>(lines_.size()); }
-    QString LineText(int index) const { return lines_[index].text; }
-    const std::vector<Run>& LineRuns(int index) const { return lines_[index].runs; }
+    // Lines by position among those kept, 0 the oldest.
+    int LineCount() const { return static_cast<int>(lines_.Size()); }
+    QString LineText(int index) const;
+    // The format the character at offset of that line is shown in.
+    QTextCharFormat FormatAt(int index, int offset) const;
     // Whole text, lines joined with "\n".
     QString PlainText() const;
 
@@ -47,12 +57,9 @@ public:
     void CopySelection() const;
     bool AtBottom() const { return followBottom_; }
 
-    // Called with the text of a URL run that was clicked (positions remembered
-    // so the same click place opens it once).
+    // Called with the URL a click opens. A second click at the same place of
+    // the same line opens nothing.
     std::function<void(const QString& url)> onUrlClicked;
-    // The style index that marks URLs; set by the owner.
-    int urlStyleBase = -1;
-    std::function<bool(int style)> isUrlStyle;
 
 signals:
     void contextMenuWanted(const QPoint& globalPos);
@@ -68,39 +75,43 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    struct Line {
-        QString text;
-        std::vector<Run> runs;
-    };
-    struct Painted {
-        int line;
-        int top;
-        std::shared_ptr<QTextLayout> layout;
-    };
+    // line: number of the line since the view was made (LineStore numbering).
     struct Pos {
-        int line = -1;
+        std::int64_t line = -1;
         int offset = 0;
         bool operator<(const Pos& o) const { return line < o.line || (line == o.line && offset < o.offset); }
         bool operator==(const Pos& o) const { return line == o.line && offset == o.offset; }
     };
+    struct Painted {
+        std::int64_t line;
+        int top;
+        std::shared_ptr<QTextLayout> layout;
+    };
 
-    std::shared_ptr<QTextLayout> LayoutFor(int index, int width) const;
+    void Appended(std::size_t dropped);
+    QString TextOf(std::size_t index) const;
+    std::shared_ptr<QTextLayout> LayoutFor(std::int64_t line, int width) const;
     void UpdateScrollBar();
     void ScheduleUpdate();
     Pos HitTest(const QPoint& p) const;
+    void OpenUrlAtCaret(const Pos& caret);
+    std::int64_t FirstLine() const { return static_cast<std::int64_t>(lines_.First()); }
+    std::int64_t EndLine() const { return FirstLine() + LineCount(); }
 
-    std::vector<Line> lines_;
-    const std::vector<QTextCharFormat>* styles_ = nullptr;
+    LineStore<StyleTable> lines_;
+    std::shared_ptr<const StyleTable> styles_;
     bool followBottom_ = true;
     bool updatePending_ = false;
     bool adjustingScrollBar_ = false;
+    // Lines dropped from the top since the scroll bar was last set.
+    std::size_t droppedSinceUpdate_ = 0;
     std::vector<Painted> painted_;
     Pos anchor_, cursor_;
     bool selecting_ = false;
     Pos lastClick_;
     // Layouts of the lines painted last, reused while the width stays the same.
     mutable int cacheWidth_ = -1;
-    mutable std::unordered_map<int, std::shared_ptr<QTextLayout>> cache_;
+    mutable std::unordered_map<std::int64_t, std::shared_ptr<QTextLayout>> cache_;
 };
 
 }  // namespace velmok::ui

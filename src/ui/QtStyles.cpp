@@ -10,10 +10,6 @@ namespace velmok::ui {
 
 using session::FontKind;
 
-bool StyleIsUrl(int style) {
-    return style == StyleIndex(RunStyle{FontKind::Private, false, false, false, Overlay::URL});
-}
-
 QColor ColourOf(config::Colour colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }

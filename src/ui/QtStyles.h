@@ -10,7 +10,6 @@ namespace velmok::ui {
 // formatter: each base font with the bold/underline/italic toggles, then the
 // URL and keyword overlays.
 std::vector<QTextCharFormat> BuildStyleTable(const config::Settings& settings);
-bool StyleIsUrl(int style);
 
 // A settings font as a character format. The stored name is kept in the
 // settings; names missing on this system fall back to an installed Japanese

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "config/FileIo.h"
 #include "config/Frmconnect.h"
 #include "config/Frmselconnect.h"
 #include "config/Iniaccess.h"
@@ -176,10 +177,10 @@ void TSDIAppForm::CreateLayout() {
 
 QtMessageView* TSDIAppForm::NewView(FontKind) {
     auto* view = new QtMessageView(this);
-    view->SetStyleTable(&styles_);
-    view->SetBackground(
-        QColor(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF, (settings_.Bgcolor >> 16) & 0xFF));
-    view->isUrlStyle = [](int style) { return StyleIsUrl(style); };
+    view->SetStyleTable(styles_);
+    view->SetMaxLines(settings_.MaxLines);
+    view->SetBackground(ColourOf(settings_.Bgcolor));
+    if (styles_ && !styles_->empty()) view->setFont((*styles_)[0].font());
     view->onUrlClicked = [](const QString& url) { platform::OpenUrl(url); };
     connect(view, &QtMessageView::contextMenuWanted, this,
             [this, view](const QPoint& pos) { ShowMessageMenu(view, pos); });
@@ -199,7 +200,10 @@ void TSDIAppForm::FormShow() {
     windowState_.Height = height();
     windowState_.Width = width();
     config::LoadWindowState(*ini_, windowState_);
-    setGeometry(windowState_.Left, windowState_.Top, windowState_.Width, windowState_.Height);
+    // Top and Left are where the frame stands (x() and y(), as saved), Width and
+    // Height the inside; restoring the same pair puts the window back exactly.
+    move(windowState_.Left, windowState_.Top);
+    resize(windowState_.Width, windowState_.Height);
     nickListWidth_ = windowState_.NickListWidth;
     engine_->ProtectionMode = windowState_.Defence;
     ActionDefence->setChecked(windowState_.Defence);
@@ -258,6 +262,7 @@ void TSDIAppForm::ApplySettings() {
         ShowEventLogAction->setChecked(false);
     }
     ShowEventLogAction->setEnabled(eventLog_ != nullptr);
+    if (eventLog_) eventLog_->SetMaxLines(settings_.MaxLines);
 }
 
 void TSDIAppForm::SaveAll() {
@@ -270,9 +275,8 @@ void TSDIAppForm::SaveAll() {
     windowState_.Defence = ActionDefence->isChecked();
     windowState_.AllWindow = ShowAllWindowAction->isChecked();
     if (Rich_All_Message->isVisible()) windowState_.AllWindowHeight = Rich_All_Message->height();
-    config::SaveSettings(*ini_, settings_, folder);
-    config::SaveWindowState(*ini_, windowState_);
-    config::SaveEvents(folder, settings_);
+    for (const std::string& path : config::SaveAtExit(*ini_, settings_, windowState_, folder))
+        dialogs_->ShowSaveError(this, path);
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
@@ -327,7 +331,9 @@ bool TSDIAppForm::EditConnections(const std::function<void(config::Tfrm_Connecti
     if (prepare) prepare(editor);
     if (editor.exec() != QDialog::Accepted) return false;
     settings_.ProfileText = editor.ProfileText();
-    config::SaveProfiles(ToSjis(configDir_), settings_);
+    const std::string folder = ToSjis(configDir_);
+    if (!config::SaveProfiles(folder, settings_))
+        dialogs_->ShowSaveError(this, config::JoinPath(folder, config::ConnectionsFileName));
     return true;
 }
 

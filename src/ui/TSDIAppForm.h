@@ -154,6 +154,8 @@ private:
         QTabWidget* tabs = nullptr;
         QtMessageView* serverView = nullptr;
         std::array<WindowView, session::WindowCount> windows{};
+        TabMap map;              // the window shown at each position of tabs
+        bool connected = false;  // the TCP connection is up
     };
 
     void CreateActions();
@@ -163,8 +165,6 @@ private:
     void BuildStyles();
     void SaveAll();
     QtMessageView* NewView(session::FontKind base);
-    int SlotOfServerPage(QWidget* page) const;
-    int WindowOfPage(int slot, QWidget* page) const;
     void OnServerTabChanged();
     void OnSlotTabChanged(int slot);
     void UpdateConnectedActions();
@@ -174,7 +174,7 @@ private:
     void SetMode(int mode);
     void OnTimer();
     QIcon TabIcon(session::TabImage image) const;
-    QString WindowCaption(const std::string& wireName) const;
+    void RestoreTabImage(int slot, int position);
     void ApplyNickListStyle(QListWidget* list);
     void AppendStyled(QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
@@ -194,8 +194,11 @@ private:
     std::unique_ptr<session::Engine> engine_;
     // After the engine, so it goes first: its windows read the engine.
     std::unique_ptr<windows::QtAuxWindows> aux_;
-    std::vector<QTextCharFormat> styles_;
+    // The fonts of the lines rendered from now on; lines shown keep theirs.
+    std::shared_ptr<const QtMessageView::StyleTable> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;
+    // The slot shown at each position of PageControlS.
+    ServerTabMap serverTabs_{-1, -1, -1};
 
     QTabWidget* PageControlS = nullptr;
     QSplitter* Splitter_All = nullptr;

@@ -11,9 +11,11 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "config/FileIo.h"
 #include "config/Frmset.h"
 #include "config/SettingsStore.h"
 #include "platform/QtDesktop.h"
+#include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "ui/Actions.h"
 #include "ui/Frmeventlog.h"
@@ -262,7 +264,9 @@ void TSDIAppForm::DetailSettings() {
     for (auto& sv : slotViews_) {
         if (sv.serverView) sv.serverView->viewport()->update();
     }
-    config::SaveEvents(platform::ToSjis(configDir_), settings_);
+    const std::string folder = platform::ToSjis(configDir_);
+    if (!config::SaveEvents(folder, settings_))
+        dialogs_->ShowSaveError(this, config::JoinPath(folder, config::EventsFileName));
 }
 
 void TSDIAppForm::HelpTopics() {

@@ -37,12 +37,13 @@ bool IsAscii(const std::string& text) {
 }  // namespace
 
 void TSDIAppForm::BuildStyles() {
-    styles_ = BuildStyleTable(settings_);
-    const QFont base = styles_.empty() ? font() : styles_[0].font();
+    styles_ = std::make_shared<const QtMessageView::StyleTable>(BuildStyleTable(settings_));
+    const QFont base = styles_->empty() ? font() : (*styles_)[0].font();
     auto apply = [&](QtMessageView* v) {
         if (!v) return;
         v->setFont(base);
-        v->SetStyleTable(&styles_);
+        v->SetStyleTable(styles_);
+        v->SetMaxLines(settings_.MaxLines);
     };
     apply(Rich_All_Message);
     for (auto& sv : slotViews_) {
@@ -58,8 +59,7 @@ void TSDIAppForm::AppendStyled(QtMessageView* view, const StyledLine& line) {
         for (const Run& r : line.runs)
             viewRuns_.push_back(
                 {static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
-        view->AppendLine(QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())),
-                         viewRuns_);
+        view->AppendLatin1(line.text, viewRuns_);
         return;
     }
     // Runs never split a double-byte character, so each decodes on its own.
@@ -163,6 +163,18 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
                 aux_->NickListDoubleClick(s, w, list);
                 return false;
             }
+        }
+    }
+    if (watched == memo_InputMessage && event->type() == QEvent::ShortcutOverride) {
+        // The editor claims Ctrl and Shift with Left/Right for word moves and
+        // selections; here they switch tabs, and the input line nearly always
+        // has the focus. Declining the override lets the actions have them.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) &&
+            (mods == Qt::ControlModifier || mods == Qt::ShiftModifier)) {
+            event->ignore();
+            return true;
         }
     }
     if (watched == memo_InputMessage && event->type() == QEvent::KeyPress) {
@@ -290,7 +302,10 @@ void TSDIAppForm::CloseServerTab(int slot) {
     if (slot < 0 || engine_->Session(slot).InUse) return;
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    PageControlS->removeTab(PageControlS->indexOf(sv.serverPage));
+    const int position = PageControlS->indexOf(sv.serverPage);
+    // The map first: removing the tab reports the tab now shown.
+    RemoveServerTab(serverTabs_, position);
+    PageControlS->removeTab(position);
     sv.serverPage->deleteLater();
     sv = SlotView{};
     UpdateConnectedActions();

@@ -8,6 +8,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "config/Error.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
 #include "ui/Common.h"
@@ -29,37 +30,20 @@ QIcon TSDIAppForm::TabIcon(TabImage image) const {
     return i >= 0 && i < static_cast<int>(icons_.size()) ? icons_[i] : QIcon();
 }
 
-QString TSDIAppForm::WindowCaption(const std::string& wireName) const {
-    QString caption = FromSjis(session::JisToSjis(wireName));
-    // A tab caption treats "&" as a mnemonic marker; show the name as it is.
-    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return caption;
+int TSDIAppForm::CurrentSlot() const {
+    const int position = PageControlS->currentIndex();
+    return position >= 0 && position < session::SlotCount ? serverTabs_[position] : -1;
 }
-
-int TSDIAppForm::SlotOfServerPage(QWidget* page) const {
-    for (int s = 0; s < session::SlotCount; ++s)
-        if (page && slotViews_[s].serverPage == page) return s;
-    return -1;
-}
-
-int TSDIAppForm::WindowOfPage(int slot, QWidget* page) const {
-    const SlotView& sv = slotViews_[slot];
-    for (int w = 0; w < session::WindowCount; ++w)
-        if (page && sv.windows[w].page == page) return w;
-    return session::ServerWindow;
-}
-
-int TSDIAppForm::CurrentSlot() const { return SlotOfServerPage(PageControlS->currentWidget()); }
 
 int TSDIAppForm::CurrentWindow() const {
     const int slot = CurrentSlot();
-    if (slot < 0 || !slotViews_[slot].tabs) return session::ServerWindow;
-    return WindowOfPage(slot, slotViews_[slot].tabs->currentWidget());
+    return slot >= 0 ? slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex())
+                     : session::ServerWindow;
 }
 
 int TSDIAppForm::ActiveWindow(int slot) {
     if (slot < 0 || slot >= session::SlotCount || !slotViews_[slot].tabs) return session::ServerWindow;
-    return WindowOfPage(slot, slotViews_[slot].tabs->currentWidget());
+    return slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex());
 }
 
 QtMessageView* TSDIAppForm::ViewOf(int slot, int window) const {
@@ -90,15 +74,19 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName) {
             sv.tabs->setTabPosition(positions[settings_.Channel_Position]);
         sv.tabs->setUsesScrollButtons(!settings_.Channel_MultiLine);
         sv.serverView = NewView(FontKind::Server);
+        sv.map.Reset();
         sv.tabs->addTab(sv.serverView, QStringLiteral("Server"));
         layout->addWidget(sv.tabs);
         connect(sv.tabs, &QTabWidget::currentChanged, this, [this, slot] { OnSlotTabChanged(slot); });
+        // The map first: adding the tab may already report a change of tabs.
+        AddServerTab(serverTabs_, slot);
         PageControlS->addTab(sv.serverPage, QString());
         PageControlS->setCurrentWidget(sv.serverPage);
     }
+    sv.connected = true;
     sv.serverView->Clear();
     const int index = PageControlS->indexOf(sv.serverPage);
-    PageControlS->setTabText(index, FromSjis(serverName).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    PageControlS->setTabText(index, FromSjis(CaptionText(serverName)));
     PageControlS->setTabIcon(index, TabIcon(TabImage::Connected));
     sv.tabs->setTabText(0, QStringLiteral("Server"));
     UpdateTitle(slot);
@@ -108,28 +96,29 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName) {
 void TSDIAppForm::ServerRenamed(int slot, const std::string& serverName) {
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    PageControlS->setTabText(PageControlS->indexOf(sv.serverPage),
-                             FromSjis(serverName).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    PageControlS->setTabText(PageControlS->indexOf(sv.serverPage), FromSjis(CaptionText(serverName)));
     UpdateConnectedActions();
 }
 
 void TSDIAppForm::ServerDisconnected(int slot) {
     SlotView& sv = slotViews_[slot];
+    sv.connected = false;
     if (sv.serverPage) {
         PageControlS->setTabIcon(PageControlS->indexOf(sv.serverPage), TabIcon(TabImage::Disconnected));
         sv.tabs->setTabIcon(0, QIcon());
     }
-    setWindowTitle(QStringLiteral("Velmok 2.2"));
+    // The reset emptied the server name, so a shown slot reads the application title.
+    UpdateTitle(slot);
     UpdateConnectedActions();
 }
 
 void TSDIAppForm::UpdateConnectedActions() {
     const int slot = CurrentSlot();
-    const bool connected = slot >= 0 && engine_->Session(slot).InUse;
     const bool registered = slot >= 0 && engine_->Slot(slot).Registered;
     FileDisConnectAction->setEnabled(registered);
     CommandAwayAction->setEnabled(registered);
-    memo_InputMessage->setEnabled(connected && registered);
+    // Commands may be typed as soon as the connection is up, registration or not.
+    memo_InputMessage->setEnabled(slot >= 0 && slotViews_[slot].connected);
 }
 
 void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
@@ -161,7 +150,9 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
                 aux_->ShowNickMenu(slot, window, list, list->viewport()->mapToGlobal(pos));
             });
 
-    const int index = sv.tabs->addTab(w.page, WindowCaption(name));
+    // The map first: entering the tab asks which window it shows.
+    sv.map.Append(window);
+    const int index = sv.tabs->addTab(w.page, FromSjis(TabCaption(name)));
     sv.tabs->setTabIcon(index, HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
     sv.tabs->setCurrentIndex(index);
     if (PageControlS->currentWidget() == sv.serverPage) {
@@ -176,30 +167,34 @@ void TSDIAppForm::RemoveWindow(int slot, int window) {
     if (!sv.tabs || !w.page) return;
     const int active = sv.tabs->currentIndex();
     const int count = sv.tabs->count();
-    const int index = sv.tabs->indexOf(w.page);
+    const int index = sv.map.PositionOf(window);
     {
         // Removing the tab moves the selection itself; decide it below instead.
         QSignalBlocker block(sv.tabs);
         sv.tabs->removeTab(index);
+        sv.map.RemoveAt(index);
     }
     w.page->deleteLater();
     w = WindowView{};
     // A tab closed in the background leaves the one being looked at active.
     const int next = ActiveTabAfterRemove(active, index, count);
     if (next >= 0 && next < sv.tabs->count()) sv.tabs->setCurrentIndex(next);
-    const int now = sv.tabs->currentIndex();
-    if (now >= 0) {
-        const int nowWindow = WindowOfPage(slot, sv.tabs->widget(now));
-        const bool dbcs = nowWindow >= 0 && HasDoubleByte(engine_->Channel(slot, nowWindow).Name);
-        sv.tabs->setTabIcon(now, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
-    }
+    RestoreTabImage(slot, sv.tabs->currentIndex());
     UpdateTitle(slot);
+}
+
+void TSDIAppForm::RestoreTabImage(int slot, int position) {
+    SlotView& sv = slotViews_[slot];
+    if (position < 0) return;
+    const int window = sv.map.WindowAt(position);
+    const bool dbcs = window >= 0 && HasDoubleByte(engine_->Channel(slot, window).Name);
+    sv.tabs->setTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
 }
 
 void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs || !sv.windows[window].page) return;
-    sv.tabs->setTabText(sv.tabs->indexOf(sv.windows[window].page), WindowCaption(name));
+    sv.tabs->setTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
 }
 
 void TSDIAppForm::MembersChanged(int slot, int window) {
@@ -216,20 +211,17 @@ void TSDIAppForm::MembersChanged(int slot, int window) {
 void TSDIAppForm::MarkTab(int slot, int window) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs) return;
-    QWidget* page = window == session::ServerWindow ? sv.serverView : sv.windows[window].page;
-    if (!page) return;
-    const int index = sv.tabs->indexOf(page);
-    if (index >= 0 && index != sv.tabs->currentIndex())
-        sv.tabs->setTabIcon(index, TabIcon(TabImage::NewText));
+    const int position =
+        MarkTabPosition(sv.map, sv.tabs->currentIndex(), window, engine_->Slot(slot).Channels);
+    if (position >= 0) sv.tabs->setTabIcon(position, TabIcon(TabImage::NewText));
 }
 
 void TSDIAppForm::OnSlotTabChanged(int slot) {
     SlotView& sv = slotViews_[slot];
     const int index = sv.tabs->currentIndex();
     if (index < 0) return;
-    const int window = WindowOfPage(slot, sv.tabs->widget(index));
-    const bool dbcs = window >= 0 && HasDoubleByte(engine_->Channel(slot, window).Name);
-    sv.tabs->setTabIcon(index, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
+    const int window = sv.map.WindowAt(index);
+    RestoreTabImage(slot, index);
     if (window >= 0 && sv.windows[window].splitter) {
         sv.windows[window].splitter->setSizes(
             {std::max(50, sv.windows[window].splitter->width() - nickListWidth_), nickListWidth_});
@@ -245,28 +237,27 @@ void TSDIAppForm::OnServerTabChanged() {
 
 void TSDIAppForm::TabChange(int delta) {
     const int slot = CurrentSlot();
-    if (slot < 0 || !slotViews_[slot].tabs) return;
+    if (slot < 0) return;
     QTabWidget* tabs = slotViews_[slot].tabs;
-    const int next = tabs->currentIndex() + delta;
-    if (next >= 0 && next < tabs->count()) tabs->setCurrentIndex(next);
+    const int next = NeighbourTab(tabs->currentIndex(), tabs->count(), delta);
+    if (next >= 0) tabs->setCurrentIndex(next);
 }
 
 void TSDIAppForm::ServerTabChange(int delta) {
-    const int next = PageControlS->currentIndex() + delta;
-    if (next >= 0 && next < PageControlS->count()) PageControlS->setCurrentIndex(next);
+    const int next = NeighbourTab(PageControlS->currentIndex(), PageControlS->count(), delta);
+    if (next >= 0) PageControlS->setCurrentIndex(next);
 }
 
 void TSDIAppForm::UpdateTitle(int slot) {
-    if (slot < 0 || slot >= session::SlotCount) return;
+    // The caption and the AWAY button describe the server being looked at; a
+    // server in the background changes them when its tab is entered.
+    if (slot < 0 || slot != CurrentSlot()) return;
     const int window = ActiveWindow(slot);
-    std::string title;
-    if (window >= 0) {
-        title = TitleText(engine_->Channel(slot, window));
-    } else {
-        title = engine_->Session(slot).ServerName;
-    }
+    const std::string title =
+        window >= 0 ? TitleText(engine_->Channel(slot, window))
+                    : ServerTitleText(engine_->Session(slot).ServerName, config::kApplicationTitle);
     SetAwayState(engine_->Session(slot).Away);
-    setWindowTitle(title.empty() ? QStringLiteral("Velmok 2.2") : FromSjis(title));
+    setWindowTitle(FromSjis(title));
 }
 
 void TSDIAppForm::SetAwayState(bool away) { CommandAwayAction->setChecked(away); }

@@ -5,8 +5,6 @@
 
 namespace velmok::ui {
 
-namespace {}  // namespace
-
 std::string TitleText(const session::ChannelRecord& record) {
     std::string title = session::JisToSjis(record.Name);
     std::string letters;
@@ -30,11 +28,17 @@ std::string ServerTitleText(const std::string& serverName, const std::string& ap
     return serverName.empty() ? applicationTitle : serverName;
 }
 
-std::string TabCaption(const std::string& wireName) {
-    std::string caption = session::JisToSjis(wireName);
-    if (!caption.empty() && caption[0] == '&') caption.insert(0, 1, '&');
+std::string CaptionText(const std::string& sjisName) {
+    std::string caption;
+    caption.reserve(sjisName.size() + 2);
+    for (char c : sjisName) {
+        if (c == '&') caption += '&';
+        caption += c;
+    }
     return caption;
 }
+
+std::string TabCaption(const std::string& wireName) { return CaptionText(session::JisToSjis(wireName)); }
 
 int TabMap::Append(int window) {
     windows_.push_back(window);

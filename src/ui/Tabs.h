@@ -15,8 +15,11 @@ std::string TitleText(const session::ChannelRecord& record);
 // Caption for a slot's "Server" tab: the server name, or the application title.
 std::string ServerTitleText(const std::string& serverName, const std::string& applicationTitle);
 
-// Tab caption of a window name as received: JisToSjis, and a leading "&"
-// doubled so the tab shows one "&".
+// A Shift-JIS name as a tab caption: every "&" doubled, because a tab would
+// take a single one as its mnemonic marker and hide it. ("&" is never the
+// second byte of a double-byte character.)
+std::string CaptionText(const std::string& sjisName);
+// Tab caption of a window name as received: JisToSjis, then CaptionText.
 std::string TabCaption(const std::string& wireName);
 
 // The window shown at each tab position of one slot's tab set; position 0 is

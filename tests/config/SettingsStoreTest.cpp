@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "TempDir.h"
 #include "config/SettingsStore.h"
@@ -101,7 +104,7 @@ TEST_F(SettingsStoreTest, NoFileGivesDefaultsAndACompleteFileInOrder) {
     EXPECT_NE(bytes.find("[Defence]\r\nInterval=500\r\nMaxReply=10\r\nPriv=1\r\nInvite=1\r\nWhois=0\r\n"
                          "[Keyword]\r\nPrivate=1\r\nNotice=0\r\nDCC=1\r\nBeep=0\r\n[Event]\r\nLog=0\r\n"
                          "[Log]\r\nOutput=0\r\nPath=" +
-                         dir_ + "\r\n[Window]\r\nTop=40\r\nLeft=50\r\n"),
+                         dir_ + "\r\n[Window]\r\nMaxLines=10000\r\nTop=40\r\nLeft=50\r\n"),
               std::string::npos);
 }
 
@@ -125,6 +128,12 @@ TEST_F(SettingsStoreTest, RangesAndOddValues) {
     EXPECT_EQ(Load("[Defence]\r\nInterval=-1\r\nMaxReply=20\r\n").Interval, 500);
     EXPECT_EQ(Load("[Defence]\r\nInterval=1000\r\nMaxReply=1\r\n").MaxReply, 1);
     EXPECT_EQ(Load("[Defence]\r\nInterval=1000\r\nMaxReply=1\r\n").Interval, 1000);
+
+    // Files from before the key existed get the default; so do values no view could use.
+    EXPECT_EQ(Load("[Window]\r\nTop=1\r\n").MaxLines, 10000);
+    EXPECT_EQ(Load("[Window]\r\nMaxLines=250000\r\n").MaxLines, 250000);
+    EXPECT_EQ(Load("[Window]\r\nMaxLines=99\r\n").MaxLines, 10000);
+    EXPECT_EQ(Load("[Window]\r\nMaxLines=1000001\r\n").MaxLines, 10000);
 }
 
 TEST_F(SettingsStoreTest, ValuesAreWrittenBackNormalisedWhereTheyStand) {
@@ -183,6 +192,20 @@ TEST_F(SettingsStoreTest, AFailedKeywordWriteIsReportedAndTheIniStillSaved) {
     EXPECT_EQ(failed, Path("Keywords"));
     EXPECT_EQ(Get("Keywords"), "old\r\n");
     EXPECT_NE(Get("velmok.ini").find("QUIT=bye\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, SavingAtExitTriesEveryFileAndNamesEachThatFailedOnce) {
+    // An INI that cannot be read is kept; keyword and trigger files cannot be replaced.
+    ASSERT_EQ(::mkfifo(Path("velmok.ini").c_str(), 0600), 0);
+    std::filesystem::create_directory(Path("Keywords.tmp"));
+    std::filesystem::create_directory(Path("Events.tmp"));
+    IniFile ini(Path("velmok.ini"));
+    Settings s;
+    LoadSettings(ini, s, dir_);
+    s.Keywords = {"k"};
+    EXPECT_EQ(SaveAtExit(ini, s, WindowState{}, dir_),
+              (std::vector<std::string>{Path("Keywords"), Path("velmok.ini"), Path("Events")}));
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("velmok.ini")));
 }
 
 TEST_F(SettingsStoreTest, FilesThisProgramWroteRoundTripByteForByte) {

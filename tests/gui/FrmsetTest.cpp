@@ -116,7 +116,7 @@ TEST_F(FrmsetTest, PagesAndCaptionsInOrder) {
                            d->Btn_EventUp->text(), d->Btn_EventDown->text()}),
               (QStringList{"追加→", "更新→", "削除", "↑", "↓"}));
     EXPECT_EQ(TitlesOf(d->PageControl->widget(6)->findChildren<QGroupBox*>()),
-              (QStringList{"ログ", "メッセージ"}));
+              (QStringList{"ログ", "メッセージ", "表示"}));
 }
 
 TEST_F(FrmsetTest, OpensShowingTheSettings) {
@@ -249,6 +249,30 @@ TEST_F(FrmsetTest, FontColourAndFolderPickersAreAnsweredByTheTest) {
     EXPECT_EQ(notice.Color, DefaultFont(FontKind::Notice).Color);  // the font dialog has no colour
     EXPECT_EQ(r.Font(FontKind::Error).Size, 11);
     EXPECT_EQ(r.LogPath, "/srv/irc");
+}
+
+TEST_F(FrmsetTest, EveryFontRowChoosesItsColourAndAFontChosenLaterKeepsIt) {
+    auto d = Open();
+    QColor offered;
+    d->pickColour = [&](QWidget*, const QColor& initial) -> std::optional<QColor> {
+        offered = initial;
+        return QColor(0x12, 0x34, 0x56);
+    };
+    for (int k = 0; k < session::FontKindCount; ++k) d->Btn_FontColor[k]->click();
+    EXPECT_EQ(offered, ui::ColourOf(DefaultFont(FontKind::Keyword).Color));  // starts at the font's colour
+    const int notice = static_cast<int>(FontKind::Notice);
+    d->pickFont = [](QWidget*, const QFont&) -> std::optional<QFont> {
+        return QFont(QStringLiteral("Mono"));
+    };
+    d->Btn_Font[notice]->click();
+    QTextCursor cursor(d->Rich_Font[notice]->document());
+    cursor.movePosition(QTextCursor::NextCharacter);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(0x12, 0x34, 0x56));
+
+    d->BitBtn_OK->click();
+    for (const FontSetting& f : d->Result().Fonts) EXPECT_EQ(f.Color, 0x563412);  // 0x00BBGGRR
+    EXPECT_EQ(d->Result().Font(FontKind::Notice).Name, "Mono");
+    EXPECT_EQ(d->Result().Bgcolor, settings.Bgcolor);  // the background is a colour of its own
 }
 
 TEST_F(FrmsetTest, OkWithAnEmptyLogFolderStoresTheSettingsFolder) {

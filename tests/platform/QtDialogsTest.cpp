@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "config/Browseforfolder.h"
+#include "config/Error.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtErrorBox.h"
 
@@ -34,6 +35,10 @@ TEST(QtErrorBoxTest, ShowsTheNumberedTextWithTitleStopIconAndOneOkButton) {
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     // Spacing of the fixed texts is kept as it is.
     EXPECT_EQ(MakeErrorBox(nullptr, 18)->text(), QStringLiteral("Userに2 バイト文字は使用できません。"));
+    // A failed save names its file in the same box.
+    const auto save = MakeErrorBox(nullptr, config::SaveErrorText("/home/u/\x93\xfa/velmok.ini"));
+    EXPECT_EQ(save->text(), QStringLiteral("ファイルに保存できませんでした。\n/home/u/日/velmok.ini"));
+    EXPECT_EQ(save->icon(), QMessageBox::Critical);
 }
 
 TEST(QtErrorBoxTest, ShowErrorIsModalAndReturnsWhenClosed) {

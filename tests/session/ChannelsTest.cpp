@@ -166,6 +166,16 @@ TEST_F(ChannelsTest, JoinPartKickAndOperatorChangesKeepTheListSorted) {
     EXPECT_EQ(MembersOf(c), (Members{"bob", "me"}));
 }
 
+TEST_F(ChannelsTest, ListReadsAlphabeticallyWithoutRegardToCaseMarkedMembersFirst) {
+    const int c = OpenWith("#c", "Zed alice @Op @bob +Vic +amy Bob");
+    EXPECT_EQ(MembersOf(c), (Members{"+amy", "+Vic", "@bob", "@Op", "alice", "Bob", "Zed"}));
+    // Joins and nick changes land in the same order.
+    engine.AddMember(0, "#c", "beth");
+    engine.AddMember(0, "#c", "ALF");
+    engine.MemberNick(0, "Zed", "carl");
+    EXPECT_EQ(MembersOf(c), (Members{"+amy", "+Vic", "@bob", "@Op", "ALF", "alice", "beth", "Bob", "carl"}));
+}
+
 TEST_F(ChannelsTest, VoicedMembersLeaveByPartKickAndQuit) {
     const int c = OpenWith("#c", "+v1 +v2 +v3 +v4 other");
     engine.RemoveMember(0, "#c", "v1");  // PART

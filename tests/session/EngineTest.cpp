@@ -80,6 +80,8 @@ TEST_F(EngineTest, RegistrationWithoutPasswordIsNickThenUser) {
     EXPECT_EQ(engine.LocalHost, "box");
     EXPECT_EQ(engine.PingStamp, "0809");
     EXPECT_TRUE(ui.inputEnabled);
+    // Commands typed while registration runs must leave, not wait for "001".
+    EXPECT_EQ(ui.Count("SetSendTimer on"), 1);
     ASSERT_EQ(ui.connected.size(), 1u);
     EXPECT_EQ(ui.connected[0].second, "127.0.0.1");  // no reverse name: kept
 }

@@ -105,6 +105,19 @@ TEST_F(InputLineTest, GlobalMessage) {
     EXPECT_EQ(ui.lines[1].window, 5);
     EXPECT_EQ(ui.lines[1].font, FontKind::Notice);
 
+    // In Action mode the global echo still names the sender in brackets, in
+    // the CTCP font, while the wire carries the ACTION.
+    QueueA().clear();
+    ui.Clear();
+    Type("/G waves", 0, InputMode::Action);
+    EXPECT_EQ(QueueA(),
+              "PRIVMSG #a :\x01"
+              "ACTION waves\x01\r\n2:PRIVMSG #c :\x01"
+              "ACTION waves\x01\r\n2:");
+    ASSERT_EQ(ui.lines.size(), 2u);
+    EXPECT_EQ(ui.lines[0].text, "<me> waves");
+    EXPECT_EQ(ui.lines[1].font, FontKind::CTCP);
+
     QueueA().clear();
     Type("/Gx");  // another command word: raw
     EXPECT_EQ(QueueA(), "Gx\r\n2:");

@@ -146,6 +146,33 @@ TEST(LineFormat, UrlMarking) {
     EXPECT_TRUE(Marked(Format("http:/x").view, Overlay::URL).empty());
 }
 
+TEST(LineFormat, UrlAtCaretReadsTheWholeUrlFromTheText) {
+    const std::u16string line = u"12:34 <bob> see hTTp://www.example.org/a?b=1 \u65e5 mailto:x@y";
+    auto at = [&](std::u16string_view part, std::size_t into) -> std::u16string {
+        const auto url = UrlAtCaret(line, line.find(part) + into);
+        return url ? line.substr(url->first, url->second - url->first) : u"-";
+    };
+    const std::u16string whole = u"hTTp://www.example.org/a?b=1";
+    EXPECT_EQ(at(u"hTTp", 0), whole);  // on the first letter
+    EXPECT_EQ(at(u"TTp:", 1), whole);  // inside the prefix
+    EXPECT_EQ(at(u"example", 3), whole);
+    EXPECT_EQ(at(u"?b=1", 3), whole);  // the last character
+    EXPECT_EQ(at(u"mailto", 8), u"mailto:x@y");
+    EXPECT_EQ(at(u" \u65e5", 0), u"-");  // the blank after the URL
+    EXPECT_EQ(at(u"see", 1), u"-");
+    EXPECT_EQ(at(u"<bob>", 2), u"-");
+    EXPECT_EQ(UrlAtCaret(line, line.size()), std::nullopt);
+
+    // A later prefix inside a URL starts the URL that a click behind it opens.
+    const std::u16string two = u"x http://a/http://b";
+    EXPECT_EQ(UrlAtCaret(two, two.find(u"a/")), std::make_pair(std::size_t{2}, two.size()));
+    EXPECT_EQ(UrlAtCaret(two, two.size() - 1), std::make_pair(two.find(u"http://b"), two.size()));
+    // A word after a URL is no part of it; a bare prefix is no URL.
+    const std::u16string after = u"http://a b";
+    EXPECT_EQ(UrlAtCaret(after, 9), std::nullopt);
+    EXPECT_EQ(UrlAtCaret(u"http:// x", 2), std::nullopt);
+}
+
 TEST(LineFormat, UrlOverlayRespectsControlCodeRuns) {
     FormattedLine out = Format(
         "\x02"

@@ -25,7 +25,8 @@ TEST(Tabs, TitleText) {
     EXPECT_EQ(ServerTitleText("irc.example", "Velmok 2.2"), "irc.example");
     EXPECT_EQ(ServerTitleText("", "Velmok 2.2"), "Velmok 2.2");
     EXPECT_EQ(TabCaption("&local"), "&&local");
-    EXPECT_EQ(TabCaption("#a&b"), "#a&b");
+    EXPECT_EQ(TabCaption("#a&b&"), "#a&&b&&");  // every "&" shows as itself
+    EXPECT_EQ(TabCaption("#\x1b$BF|\x1b(B&"), "#\x93\xfa&&");
 }
 
 TEST(Tabs, TabMapRemoveShifts) {

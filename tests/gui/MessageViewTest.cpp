@@ -1,0 +1,90 @@
+// The message view as a user meets it: clicks, scrolling, long sessions.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <QTest>
+
+#include "ui/QtMessageView.h"
+
+namespace velmok::ui {
+namespace {
+
+std::shared_ptr<const QtMessageView::StyleTable> TableOfSize(int points) {
+    QTextCharFormat f;
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    f.setFont(font);
+    return std::make_shared<const QtMessageView::StyleTable>(4, f);
+}
+
+class MessageViewTest : public ::testing::Test {
+protected:
+    QtMessageView view;
+    MessageViewTest() {
+        view.resize(700, 120);
+        view.SetStyleTable(TableOfSize(10));
+    }
+    void AppendNumbered(int from, int to) {
+        for (int i = from; i < to; ++i) view.AppendLatin1("line " + std::to_string(i), {{0, 6, 0}});
+    }
+};
+
+TEST_F(MessageViewTest, ClickAnywhereInAUrlOpensAllOfItWhateverMarksSplitIt) {
+    // As rendered with the keyword "example": the URL's runs are cut in three.
+    const QString line = QStringLiteral("12:34 <bob> http://www.example.org/page now");
+    const int url = line.indexOf(QStringLiteral("http"));
+    const int keyword = line.indexOf(QStringLiteral("example"));
+    view.AppendLine(
+        line, {{0, url, 0}, {url, keyword - url, 1}, {keyword, 7, 2}, {keyword + 7, 9, 1}, {url + 27, 4, 0}});
+    QStringList opened;
+    view.onUrlClicked = [&](const QString& u) { opened << u; };
+    view.show();
+    QCoreApplication::processEvents();
+
+    // Clicks on the keyword part, then on the URL's tail, of the only (bottom) line.
+    const QFontMetrics metrics(view.FormatAt(0, 0).font());
+    const int y = view.viewport()->height() - metrics.height() / 2;
+    auto clickAt = [&](int character) {
+        const int x = 3 + metrics.horizontalAdvance(line.left(character)) + 1;
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+    };
+    clickAt(keyword + 2);
+    clickAt(keyword + 2);  // the same place again opens nothing
+    clickAt(keyword + 10);
+    clickAt(line.indexOf(QStringLiteral("now")) + 1);
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("http://www.example.org/page"),
+                                   QStringLiteral("http://www.example.org/page")}));
+}
+
+TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
+    view.SetMaxLines(10);
+    AppendNumbered(0, 10);
+    view.show();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(5);  // reading back: "line 5" at the top
+    ASSERT_FALSE(view.AtBottom());
+
+    AppendNumbered(10, 13);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(view.LineCount(), 10);
+    EXPECT_EQ(view.LineText(0), QStringLiteral("line 3"));
+    EXPECT_EQ(view.LineText(9), QStringLiteral("line 12"));
+    EXPECT_EQ(bar->value(), 2);  // still "line 5"
+    EXPECT_FALSE(view.AtBottom());
+
+    // A selection reaching into dropped lines keeps what is left of it.
+    view.SelectAll();
+    AppendNumbered(13, 21);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.SelectedText(), QStringLiteral("line 11\nline 12"));
+    EXPECT_EQ(bar->value(), 0);  // "line 5" went; the oldest line kept is on top
+
+    view.SetMaxLines(2);
+    EXPECT_EQ(view.PlainText(), QStringLiteral("line 19\nline 20"));
+}
+
+}  // namespace
+}  // namespace velmok::ui
