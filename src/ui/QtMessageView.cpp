@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "platform/QtText.h"
+
 namespace velmok::ui {
 
 namespace {
@@ -278,5 +280,37 @@ void QtMessageView::keyPressEvent(QKeyEvent* event) {
 }
 
 void QtMessageView::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuWanted(event->globalPos()); }
+
+namespace {
+
+bool IsAscii(const std::string& text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<QtMessageView::Run>& runs) {
+    runs.clear();
+    if (IsAscii(line.text)) {
+        // Byte offsets are character offsets.
+        for (const Run& r : line.runs)
+            runs.push_back(
+                {static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
+        view.AppendLine(QString::fromLatin1(line.text.data(), static_cast<qsizetype>(line.text.size())),
+                        runs);
+        return;
+    }
+    // Runs never split a double-byte character, so each decodes on its own.
+    QString text;
+    text.reserve(static_cast<qsizetype>(line.text.size()));
+    for (const Run& r : line.runs) {
+        const int start = static_cast<int>(text.size());
+        text += platform::FromSjis(line.text.substr(r.begin, r.end - r.begin));
+        runs.push_back({start, static_cast<int>(text.size()) - start, StyleIndex(r.style)});
+    }
+    view.AppendLine(text, runs);
+}
 
 }  // namespace velmok::ui

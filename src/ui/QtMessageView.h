@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ui/LineFormat.h"
+
 namespace velmok::ui {
 
 // A read-only view of time-stamped lines. Each line is laid out only when it
@@ -102,5 +104,9 @@ private:
     mutable int cacheWidth_ = -1;
     mutable std::unordered_map<int, std::shared_ptr<QTextLayout>> cache_;
 };
+
+// Appends a formatted Shift-JIS line to a view; runs is scratch space the
+// caller keeps so repeated appends do not allocate.
+void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<QtMessageView::Run>& runs);
 
 }  // namespace velmok::ui

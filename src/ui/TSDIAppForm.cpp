@@ -24,6 +24,7 @@
 #include "config/Iniaccess.h"
 #include "config/Profiles.h"
 #include "config/SettingsStore.h"
+#include "dcc/QtDccWindows.h"
 #include "platform/QtClock.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtDialogs.h"
@@ -79,6 +80,7 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     resize(460, 371);
     ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
     engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
+    dccWindows_ = std::make_unique<dcc::DccWindows>(*engine_, *sockets_, dialogs_);
 
     icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
     icons_[1] = DrawIcon(QColor(40, 170, 60), QString());
@@ -102,7 +104,10 @@ TSDIAppForm::~TSDIAppForm() {
     }
 }
 
-void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs ? dialogs : ownDialogs_.get(); }
+void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) {
+    dialogs_ = dialogs ? dialogs : ownDialogs_.get();
+    dccWindows_->SetDialogs(dialogs_);
+}
 
 QAction* TSDIAppForm::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
 
@@ -276,6 +281,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     }
     closed_ = true;
     if (eventLog_) eventLog_->close();
+    dccWindows_->CloseAll();
     event->accept();
 }
 

@@ -28,6 +28,9 @@ class QLabel;
 namespace velmok::config {
 class IniFile;
 }
+namespace velmok::dcc {
+class DccWindows;
+}
 namespace velmok::platform {
 class QtSocketFactory;
 class QtClock;
@@ -51,6 +54,8 @@ public:
 
     const QString& ConfigDir() const { return configDir_; }
     session::Engine& Engine() { return *engine_; }
+    // Every DCC window is created and tracked here.
+    dcc::DccWindows& Dcc() { return *dccWindows_; }
     config::Settings& Config() { return settings_; }
     // Replaces the message boxes (tests answer them).
     void SetDialogs(platform::Dialogs* dialogs);
@@ -102,7 +107,7 @@ public:
     void RefreshWhoisWindow(int slot, const std::string& nick) override;
     void OpenChannelList(int slot) override;
     void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
-                     const std::string& address, int port, std::int32_t size) override;
+                     const std::string& address, int port, std::uint32_t size) override;
     void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) override;
 
     // Actions (public so tests and menus reach the same code).
@@ -182,6 +187,7 @@ private:
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
     std::unique_ptr<session::Engine> engine_;
+    std::unique_ptr<dcc::DccWindows> dccWindows_;  // after engine_: its windows go first
     std::vector<QTextCharFormat> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;
 
