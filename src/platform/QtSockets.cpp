@@ -1,5 +1,11 @@
 #include "platform/QtSockets.h"
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -12,12 +18,12 @@ namespace velmok::platform {
 
 namespace SE = session::SocketError;
 
-int MapSocketError(QAbstractSocket::SocketError error, bool connected) {
+int MapSocketError(QAbstractSocket::SocketError error, bool connected, bool reset) {
     switch (error) {
         case QAbstractSocket::RemoteHostClosedError:
-            // Qt reports a reset connection the same way; either is the end of
-            // the conversation, not a failure, once the connection was up.
-            return connected ? 0 : SE::ConnectionAborted;
+            // Once the connection was up, a close is the end of the
+            // conversation, not a failure; a reset is a failure.
+            return connected && !reset ? 0 : SE::ConnectionAborted;
         case QAbstractSocket::ConnectionRefusedError:
             return SE::ConnectionRefused;
         case QAbstractSocket::HostNotFoundError:
@@ -70,6 +76,7 @@ QtClientSocket::QtClientSocket(QTcpSocket* accepted) {
     accepted->setParent(nullptr);
     Attach(accepted);
     connected_ = true;
+    WatchConnection();
 }
 
 QtClientSocket::~QtClientSocket() {
@@ -110,7 +117,33 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
         Qt::QueuedConnection);
 }
 
+void QtClientSocket::WatchConnection() {
+    StopWatching();
+    if (!socket_ || socket_->socketDescriptor() < 0) return;
+    watchFd_ = ::fcntl(static_cast<int>(socket_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+}
+
+bool QtClientSocket::PeerReset() const {
+#ifdef TCP_INFO
+    if (watchFd_ < 0) return false;
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(watchFd_, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return false;
+    // A peer's FIN leaves the connection half open; its RST ends it outright.
+    return info.tcpi_state == TCP_CLOSE;
+#else
+    return false;
+#endif
+}
+
+void QtClientSocket::StopWatching() {
+    if (watchFd_ < 0) return;
+    ::close(watchFd_);
+    watchFd_ = -1;
+}
+
 void QtClientSocket::Release() {
+    StopWatching();
     if (!socket_) return;
     *alive_ = false;
     QTcpSocket* s = socket_;
@@ -175,6 +208,7 @@ void QtClientSocket::Open() {
 void QtClientSocket::HandleConnected() {
     if (finished_) return;
     connected_ = true;
+    WatchConnection();
     Raise(onConnect);
 }
 
@@ -185,6 +219,7 @@ void QtClientSocket::HandleReadyRead() {
 }
 
 void QtClientSocket::HandleDisconnected() {
+    StopWatching();
     if (finished_) return;
     finished_ = true;
     connected_ = false;
@@ -196,7 +231,9 @@ void QtClientSocket::HandleDisconnected() {
 }
 
 void QtClientSocket::HandleError(QAbstractSocket::SocketError error) {
-    const int code = MapSocketError(error, connected_);
+    const bool reset = error == QAbstractSocket::RemoteHostClosedError && connected_ && PeerReset();
+    StopWatching();
+    const int code = MapSocketError(error, connected_, reset);
     if (code == 0) return;  // the disconnect event follows
     Fail(code);
 }

@@ -16,8 +16,10 @@ namespace velmok::platform {
 // The Windows socket error number the logic expects for a Qt socket error.
 // `connected` tells whether the connection had been established: a peer's
 // close then is the ordinary disconnect event, reported as 0 (no error),
-// while the same close during the connect is a failed connection.
-int MapSocketError(QAbstractSocket::SocketError error, bool connected);
+// while the same close during the connect is a failed connection. Qt reports
+// a peer's reset as a close too; `reset` says the peer reset the connection,
+// which is an aborted connection (10053), not a disconnect.
+int MapSocketError(QAbstractSocket::SocketError error, bool connected, bool reset = false);
 
 // A client connection over QTcpSocket. Every event is delivered from the
 // event loop through a queued call, so none arrives inside a call made by the
@@ -61,6 +63,9 @@ private:
     void HandleDisconnected();
     void HandleError(QAbstractSocket::SocketError error);
     void Fail(int code);
+    void WatchConnection();
+    bool PeerReset() const;
+    void StopWatching();
 
     QTcpSocket* socket_ = nullptr;
     // Cleared when the current Qt socket is let go, so queued calls and
@@ -72,6 +77,10 @@ private:
     bool connected_ = false;
     bool finished_ = false;
     std::optional<std::string> remoteHost_;
+    // A second descriptor of the established connection. Qt closes its own
+    // before it tells of a peer's close; this one keeps the connection's
+    // state readable until then, so a reset can be told from a close.
+    int watchFd_ = -1;
 };
 
 // A listening socket over QTcpServer. Accepted connections are owned here;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,8 @@ TEST(MapSocketErrorTest, APeersCloseIsNoErrorOnceConnected) {
     EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, true), 0);
     // Closed before the connection came up: that attempt failed.
     EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, false), 10053);
+    // A reset is the connection aborted, whenever it comes.
+    EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, true, true), 10053);
 }
 
 // Records every event of one client socket in order.
@@ -106,6 +111,52 @@ TEST(QtSocketsTest, ConnectReadDisconnectArriveInOrder) {
     EXPECT_EQ(rec.bytes, "PING :irc.test\r\n");
     EXPECT_TRUE(rec.errors.empty());
     // Closing an accepted connection drops it from the listener's list.
+    EXPECT_EQ(listener.server.ActiveConnections(), 0);
+}
+
+// Resets the connection instead of closing it: the kernel sends RST.
+void ResetConnection(QTcpSocket* socket) {
+    const linger hard{1, 0};
+    ASSERT_EQ(
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard),
+        0);
+    socket->abort();
+}
+
+TEST(QtSocketsTest, APeersResetIsConnectionAbortedOnBothKindsOfConnection) {
+    // Our outgoing connection, reset by the peer.
+    QTcpServer raw;
+    ASSERT_TRUE(raw.listen(QHostAddress::LocalHost, 0));
+    auto client = Client(raw.serverPort());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return raw.hasPendingConnections() && !rec.events.empty(); }, 5000));
+    QTcpSocket* peer = raw.nextPendingConnection();
+    peer->write("data");
+    peer->flush();
+    ASSERT_TRUE(WaitUntil([&] { return rec.bytes == "data"; }, 5000));
+    ResetConnection(peer);
+    ASSERT_TRUE(WaitUntil([&] { return !rec.errors.empty(); }, 5000));
+    SpinFor(50);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"connect", "read", "error"}));
+    EXPECT_EQ(rec.errors, std::vector<int>{10053});
+
+    // A connection accepted by our listening socket, reset by the peer.
+    Listener listener;
+    std::vector<int> clientErrors;
+    listener.server.onClientError = [&](session::ClientSocket&, int& code) {
+        clientErrors.push_back(code);
+        code = 0;
+    };
+    QTcpSocket incoming;
+    incoming.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(listener.Open()));
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer != nullptr; }, 5000));
+    ResetConnection(&incoming);
+    ASSERT_TRUE(WaitUntil([&] { return !clientErrors.empty(); }, 5000));
+    SpinFor(50);
+    EXPECT_EQ(clientErrors, std::vector<int>{10053});
+    EXPECT_EQ(listener.disconnects, 0);
     EXPECT_EQ(listener.server.ActiveConnections(), 0);
 }
 
