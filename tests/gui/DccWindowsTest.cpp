@@ -1,0 +1,216 @@
+// The DCC windows on real loopback sockets: a file and a chat between two
+// windows of one program, driven through their controls and dialogs.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "MainWindowFixture.h"
+#include "dcc/Frmdcc_chat.h"
+#include "dcc/Frmdcc_send.h"
+#include "dcc/Offer.h"
+#include "dcc/QtDccWindows.h"
+#include "platform/QtSockets.h"
+#include "platform/QtText.h"
+#include "support/QtWait.h"
+#include "support/RecordingFrontend.h"
+
+namespace velmok::dcc {
+namespace {
+
+using test::WaitUntil;
+
+const QString kSent = QStringLiteral("送信完了");
+const QString kReceived = QStringLiteral("受信完了");
+
+void PressKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+QString LastLine(const ui::QtMessageView* view) {
+    return view->LineCount() > 0 ? view->LineText(view->LineCount() - 1) : QString();
+}
+
+// Both ends in one program: the engine's server connection is a fake whose
+// local address is 127.0.0.1, the DCC connections are real.
+class DccWindowsTest : public ::testing::Test {
+protected:
+    session::FakeClock clock;
+    session::FakeSocketFactory ircSockets;
+    session::RecordingFrontend ui;
+    config::Settings settings;
+    session::Engine engine{ui, clock, ircSockets, settings};
+    platform::QtSocketFactory sockets;
+    test::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    std::unique_ptr<DccWindows> windows;
+    session::FakeClientSocket* irc = nullptr;
+
+    void SetUp() override {
+        QApplication::setQuitOnLastWindowClosed(false);
+        ASSERT_TRUE(dir.isValid());
+        session::ServerSession& s = engine.Session(0);
+        s.ServerName = "127.0.0.1";
+        s.Port = 6667;
+        s.Nick = "me";
+        ASSERT_TRUE(engine.ConnectSession(0));
+        irc = ircSockets.Last();
+        irc->FireConnect();
+        irc->TakeSent();
+        windows = std::make_unique<DccWindows>(engine, sockets, &dialogs);
+    }
+    void TearDown() override {
+        windows.reset();
+        QCoreApplication::processEvents();
+    }
+
+    std::string NativePath(const QString& name) const {
+        return QFile::encodeName(QDir(dir.path()).filePath(name)).toStdString();
+    }
+    // The offer sent on the server connection: everything after "DCC <type> ".
+    std::string TakeOffer(const std::string& type) {
+        std::string offer;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                offer = irc->sent;
+                return !offer.empty();
+            },
+            5000));
+        irc->TakeSent();
+        const std::string head =
+            "PRIVMSG bob :\x01"
+            "DCC " +
+            type + " ";
+        EXPECT_EQ(offer.substr(0, head.size()), head);
+        EXPECT_EQ(offer.substr(offer.size() - 3), "\x01\r\n");
+        return offer.substr(head.size(), offer.size() - head.size() - 3);
+    }
+};
+
+TEST_F(DccWindowsTest, AFileCrossesLoopbackBetweenTwoWindowsAndBothEndWell) {
+    QByteArray data(300 * 1024 + 5, '\0');
+    for (int i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 13 + i / 1000);
+    {
+        QFile f(QDir(dir.path()).filePath(QStringLiteral("テスト.bin")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+    dialogs.openFiles = {NativePath(QStringLiteral("テスト.bin"))};
+    windows->OfferFile(0, "bob");
+    ASSERT_EQ(windows->SendWindows().size(), 1u);
+    Tfrm_DCC_Send* sender = windows->SendWindows()[0];
+    EXPECT_EQ(sender->windowTitle(), QStringLiteral("DCC SEND to bob"));
+    EXPECT_TRUE(sender->isVisible());
+    EXPECT_TRUE(sender->Btn_Cancel->isVisible());
+    EXPECT_FALSE(sender->Btn_OK->isVisible());
+    const auto offer = ParseOffer(true, TakeOffer("SEND"));
+    ASSERT_TRUE(offer);
+    EXPECT_EQ(offer->FileName, "\x1b$B%F%9%H\x1b(B.bin");
+    EXPECT_EQ(offer->Address, "127.0.0.1");
+    EXPECT_EQ(offer->Size, static_cast<std::uint32_t>(data.size()));
+    EXPECT_EQ(sender->Lbl_Progress->text(), QStringLiteral("接続待ち"));
+    EXPECT_EQ(sender->Lbl_FileName->text(), QDir(dir.path()).filePath(QStringLiteral("テスト.bin")));
+
+    dialogs.saveFiles = {NativePath(QStringLiteral("got.bin"))};
+    windows->ReceiveFile(0, "alice", offer->FileName, offer->Address, offer->Port, offer->Size);
+    EXPECT_EQ(dialogs.proposedNames, std::vector<std::string>{"\x83\x65\x83X\x83g.bin"});
+    ASSERT_EQ(windows->SendWindows().size(), 2u);
+    Tfrm_DCC_Send* receiver = windows->SendWindows()[1];
+    EXPECT_EQ(receiver->windowTitle(), QStringLiteral("DCC SEND from alice"));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return sender->Lbl_Progress->text() == kSent && receiver->Lbl_Progress->text() == kReceived; },
+        10000))
+        << sender->Lbl_Progress->text().toStdString() << " / "
+        << receiver->Lbl_Progress->text().toStdString();
+    for (Tfrm_DCC_Send* w : {sender, receiver}) {
+        EXPECT_TRUE(w->Btn_OK->isVisible());
+        EXPECT_FALSE(w->Btn_Cancel->isVisible());
+        EXPECT_EQ(w->ProgressBar->value(), w->ProgressBar->maximum());
+    }
+    EXPECT_EQ(ui.Count("Beep Information"), 2);
+    QFile got(QDir(dir.path()).filePath(QStringLiteral("got.bin")));
+    ASSERT_TRUE(got.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(got.readAll() == data);
+    got.close();
+
+    // OK closes the window; the finished file stays.
+    receiver->Btn_OK->click();
+    ASSERT_TRUE(WaitUntil([&] { return windows->SendWindows().size() == 1; }, 2000));
+    EXPECT_TRUE(got.exists());
+}
+
+TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
+    windows->OfferChat(0, "bob");
+    const auto offer = ParseOffer(false, TakeOffer("CHAT"));
+    ASSERT_TRUE(offer);
+    windows->AcceptChat(0, "alice", offer->Address, offer->Port);
+    ASSERT_EQ(windows->ChatWindows().size(), 2u);
+    Tfrm_DCC_Chat* offering = windows->ChatWindows()[0];
+    Tfrm_DCC_Chat* accepting = windows->ChatWindows()[1];
+    EXPECT_EQ(offering->windowTitle(), QStringLiteral("DCC CHAT to bob"));
+    EXPECT_EQ(accepting->windowTitle(), QStringLiteral("DCC CHAT from alice"));
+    ASSERT_TRUE(
+        WaitUntil([&] { return offering->Logic().Connected() && accepting->Logic().Connected(); }, 5000));
+    EXPECT_TRUE(offering->memo_InputMessage->isEnabled());
+    EXPECT_EQ(LastLine(accepting->Rich_DCC_Chat), QStringLiteral("12:34 aliceへ接続が完了しました。"));
+
+    accepting->memo_InputMessage->insertPlainText(QStringLiteral("こんにちは、世界"));
+    PressKey(accepting->memo_InputMessage, Qt::Key_Return);
+    EXPECT_TRUE(accepting->memo_InputMessage->toPlainText().isEmpty());
+    EXPECT_EQ(LastLine(accepting->Rich_DCC_Chat), QStringLiteral("12:34 <me> こんにちは、世界"));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return LastLine(offering->Rich_DCC_Chat) == QStringLiteral("12:34 <bob> こんにちは、世界"); },
+        5000))
+        << LastLine(offering->Rich_DCC_Chat).toStdString();
+
+    // A pasted block goes line by line; its unfinished last line stays.
+    offering->memo_InputMessage->setPlainText(QStringLiteral("one\ntwo\nthr"));
+    EXPECT_EQ(offering->memo_InputMessage->toPlainText(), QStringLiteral("thr"));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return LastLine(accepting->Rich_DCC_Chat) == QStringLiteral("12:34 <alice> two"); }, 5000));
+    PressKey(offering->memo_InputMessage, Qt::Key_Up);
+    EXPECT_EQ(offering->memo_InputMessage->toPlainText(), QStringLiteral("two"));
+
+    // The look follows the settings.
+    settings.Bgcolor = 0x0000FF;
+    offering->TimerTimer();
+    EXPECT_EQ(offering->Rich_DCC_Chat->viewport()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(offering->memo_InputMessage->palette().color(QPalette::Base), QColor(255, 0, 0));
+
+    accepting->close();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return LastLine(offering->Rich_DCC_Chat) == QStringLiteral("12:34 bobから切断されました。"); },
+        5000));
+    EXPECT_FALSE(offering->memo_InputMessage->isEnabled());
+    EXPECT_EQ(windows->ChatWindows().size(), 1u);
+}
+
+using MainWindowDcc = ui::MainWindowFixture;
+
+TEST_F(MainWindowDcc, AcceptedOffersOpenTheirWindowsAndClosingTheMainWindowClosesThem) {
+    Start();
+    Connect(0);
+    form->AcceptChat(0, "bob", "127.0.0.1", 5000);
+    ASSERT_EQ(form->Dcc().ChatWindows().size(), 1u);
+    EXPECT_EQ(form->Dcc().ChatWindows()[0]->windowTitle(), QStringLiteral("DCC CHAT from bob"));
+    EXPECT_EQ(sockets.Last()->address, "127.0.0.1");
+    EXPECT_EQ(sockets.Last()->port, 5000);
+
+    // The save dialog is cancelled: the window goes again without a word.
+    form->ReceiveFile(0, "bob", "a/b/c.txt", "127.0.0.1", 5001, 3000000000u);
+    EXPECT_EQ(dialogs.proposedNames, std::vector<std::string>{"c.txt"});
+    EXPECT_TRUE(dialogs.errors.empty());
+    ASSERT_TRUE(test::WaitUntil([&] { return form->Dcc().SendWindows().empty(); }, 2000));
+
+    EXPECT_TRUE(form->close());
+    ASSERT_TRUE(test::WaitUntil([&] { return form->Dcc().ChatWindows().empty(); }, 2000));
+}
+
+}  // namespace
+}  // namespace velmok::dcc
