@@ -4,11 +4,16 @@
 
 #include "dcc/Frmdcc_chat.h"
 #include "dcc/Frmdcc_send.h"
+#include "platform/QtSockets.h"
 
 namespace velmok::dcc {
 
-DccWindows::DccWindows(session::Engine& engine, session::SocketFactory& sockets, platform::Dialogs* dialogs)
-    : engine_(engine), sockets_(sockets), dialogs_(dialogs) {}
+DccWindows::DccWindows(session::Engine& engine, session::SocketFactory* sockets, platform::Dialogs* dialogs)
+    : engine_(engine),
+      ownSockets_(sockets ? nullptr
+                          : std::make_unique<platform::QtSocketFactory>(platform::SocketMode::Immediate)),
+      sockets_(sockets ? *sockets : *ownSockets_),
+      dialogs_(dialogs) {}
 
 DccWindows::~DccWindows() {
     CloseAll();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QPointer>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@ class SocketFactory;
 }  // namespace velmok::session
 namespace velmok::platform {
 class Dialogs;
-}
+class QtSocketFactory;
+}  // namespace velmok::platform
 
 namespace velmok::dcc {
 
@@ -23,7 +25,9 @@ class Tfrm_DCC_Send;
 // unfinished download is deleted then).
 class DccWindows {
 public:
-    DccWindows(session::Engine& engine, session::SocketFactory& sockets, platform::Dialogs* dialogs);
+    // sockets: where the DCC connections come from; null for the platform's,
+    // set up for the pace of a transfer.
+    DccWindows(session::Engine& engine, session::SocketFactory* sockets, platform::Dialogs* dialogs);
     ~DccWindows();
     DccWindows(const DccWindows&) = delete;
     DccWindows& operator=(const DccWindows&) = delete;
@@ -52,6 +56,7 @@ private:
     void Prune();
 
     session::Engine& engine_;
+    std::unique_ptr<platform::QtSocketFactory> ownSockets_;
     session::SocketFactory& sockets_;
     platform::Dialogs* dialogs_;
     std::vector<QPointer<Tfrm_DCC_Send>> sends_;

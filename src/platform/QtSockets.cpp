@@ -70,9 +70,9 @@ void Raise(const F& callback, Args&&... args) {
 
 // ---------------------------------------------------------------- client
 
-QtClientSocket::QtClientSocket() = default;
+QtClientSocket::QtClientSocket(SocketMode mode) : mode_(mode) {}
 
-QtClientSocket::QtClientSocket(QTcpSocket* accepted) {
+QtClientSocket::QtClientSocket(QTcpSocket* accepted, SocketMode mode) : mode_(mode) {
     accepted->setParent(nullptr);
     Attach(accepted);
     connected_ = true;
@@ -102,7 +102,7 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
         [this, alive] {
             if (*alive) HandleReadyRead();
         },
-        Qt::QueuedConnection);
+        mode_ == SocketMode::Immediate ? Qt::DirectConnection : Qt::QueuedConnection);
     QObject::connect(
         socket, &QTcpSocket::disconnected, socket,
         [this, alive] {
@@ -120,6 +120,7 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
 void QtClientSocket::WatchConnection() {
     StopWatching();
     if (!socket_ || socket_->socketDescriptor() < 0) return;
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     watchFd_ = ::fcntl(static_cast<int>(socket_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
 }
 
@@ -270,7 +271,23 @@ void QtClientSocket::SendText(const std::string& text) {
 
 void QtClientSocket::SendBuf(const char* bytes, int n) {
     if (!socket_ || finished_ || n <= 0 || socket_->state() == QAbstractSocket::UnconnectedState) return;
+    const bool connected = socket_->state() == QAbstractSocket::ConnectedState;
+    if (mode_ == SocketMode::Immediate && connected && socket_->bytesToWrite() == 0) {
+        // Straight to the system: Qt's own write arms and disarms its write
+        // notice for every call, which costs the event loop two wake-ups.
+        const ssize_t sent = ::send(static_cast<int>(socket_->socketDescriptor()), bytes,
+                                    static_cast<std::size_t>(n), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent == n) return;
+        // What the system did not take (or a failure, which Qt then meets and
+        // reports) goes the ordinary way, behind what was sent.
+        if (sent > 0) {
+            bytes += sent;
+            n -= static_cast<int>(sent);
+        }
+    }
     socket_->write(bytes, n);
+    // Hand the bytes to the system now rather than on the next pass of the loop.
+    if (connected) socket_->flush();
 }
 
 std::string QtClientSocket::RemoteHost() {
@@ -306,7 +323,8 @@ void QtClientSocket::Close() {
 
 // ---------------------------------------------------------------- server
 
-QtServerSocket::QtServerSocket() : server_(new QTcpServer()), alive_(std::make_shared<bool>(true)) {
+QtServerSocket::QtServerSocket(SocketMode mode)
+    : server_(new QTcpServer()), mode_(mode), alive_(std::make_shared<bool>(true)) {
     auto alive = alive_;
     QObject::connect(server_, &QTcpServer::newConnection, server_, [this, alive] {
         if (*alive) HandleNewConnections();
@@ -374,7 +392,7 @@ void QtServerSocket::HandleNewConnections() {
     while (server_->hasPendingConnections()) {
         QTcpSocket* socket = server_->nextPendingConnection();
         if (!socket) break;
-        auto owned = std::make_unique<QtClientSocket>(socket);
+        auto owned = std::make_unique<QtClientSocket>(socket, mode_);
         QtClientSocket* connection = owned.get();
         connection->onRead = [this, connection] { Raise(onClientRead, *connection); };
         connection->onDisconnect = [this, connection] { Raise(onClientDisconnect, *connection); };
@@ -409,11 +427,11 @@ void QtServerSocket::ScheduleCleanup() {
 // ---------------------------------------------------------------- factory
 
 std::unique_ptr<session::ClientSocket> QtSocketFactory::CreateClient() {
-    return std::make_unique<QtClientSocket>();
+    return std::make_unique<QtClientSocket>(mode_);
 }
 
 std::unique_ptr<session::ServerSocket> QtSocketFactory::CreateServer() {
-    return std::make_unique<QtServerSocket>();
+    return std::make_unique<QtServerSocket>(mode_);
 }
 
 bool QtSocketFactory::LookupHost(const std::string& name) {

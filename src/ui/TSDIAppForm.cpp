@@ -80,7 +80,9 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     resize(460, 371);
     ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
     engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
-    dccWindows_ = std::make_unique<dcc::DccWindows>(*engine_, *sockets_, dialogs_);
+    // The DCC windows take the platform's sockets in their own mode unless
+    // the caller brought doubles.
+    dccWindows_ = std::make_unique<dcc::DccWindows>(*engine_, ownSockets_ ? nullptr : sockets_, dialogs_);
 
     icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
     icons_[1] = DrawIcon(QColor(40, 170, 60), QString());

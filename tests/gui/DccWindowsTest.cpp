@@ -46,7 +46,6 @@ protected:
     session::RecordingFrontend ui;
     config::Settings settings;
     session::Engine engine{ui, clock, ircSockets, settings};
-    platform::QtSocketFactory sockets;
     test::ScriptedDialogs dialogs;
     QTemporaryDir dir;
     std::unique_ptr<DccWindows> windows;
@@ -63,7 +62,7 @@ protected:
         irc = ircSockets.Last();
         irc->FireConnect();
         irc->TakeSent();
-        windows = std::make_unique<DccWindows>(engine, sockets, &dialogs);
+        windows = std::make_unique<DccWindows>(engine, nullptr, &dialogs);
     }
     void TearDown() override {
         windows.reset();

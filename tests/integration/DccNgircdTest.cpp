@@ -27,7 +27,7 @@ struct Side {
     std::unique_ptr<DccWindows> windows;
 
     void Attach(test::EngineClient& client) {
-        windows = std::make_unique<DccWindows>(client.engine, client.sockets, &dialogs);
+        windows = std::make_unique<DccWindows>(client.engine, nullptr, &dialogs);
         client.ui.yesNoAnswer = true;
         client.ui.onReceiveFile = [this](const session::RecordingFrontend::FileOffer& o) {
             windows->ReceiveFile(o.slot, o.sender, o.fileName, o.address, o.port, o.size);

@@ -190,6 +190,38 @@ TEST(QtSocketsTest, PartialAndSeveralLinesPerReadArriveIntact) {
     EXPECT_EQ(listener.bytes, "NICK a\r\nUSER u 0 * :r\r\n");
 }
 
+TEST(QtSocketsTest, ImmediateModeKeepsEveryByteInOrderWhenTheSystemTakesOnlyPart) {
+    QtServerSocket server(SocketMode::Immediate);
+    session::ClientSocket* peer = nullptr;
+    std::string atServer;
+    server.onClientConnect = [&](session::ClientSocket& c) { peer = &c; };
+    server.onClientRead = [&](session::ClientSocket& c) { atServer += c.ReceiveText(); };
+    server.SetPort(0);
+    ASSERT_EQ(server.Open(), 0);
+    QtClientSocket client(SocketMode::Immediate);
+    client.SetAddress("127.0.0.1");
+    client.SetPort(server.ListeningPort());
+    Recorder rec;
+    rec.Watch(client);
+    client.Open();
+    ASSERT_TRUE(WaitUntil([&] { return peer && !rec.events.empty(); }, 5000));
+
+    // Far more than the system buffers hold, in pieces sent without a pause:
+    // some go straight out, the rest queue behind them.
+    std::string sent;
+    for (int i = 0; i < 200; ++i) {
+        std::string piece(131072 + i, static_cast<char>('a' + i % 26));
+        piece[0] = static_cast<char>(i);
+        client.SendText(piece);
+        peer->SendBuf(piece.data(), static_cast<int>(piece.size()));
+        sent += piece;
+    }
+    ASSERT_TRUE(
+        WaitUntil([&] { return atServer.size() >= sent.size() && rec.bytes.size() >= sent.size(); }, 10000));
+    EXPECT_TRUE(atServer == sent);
+    EXPECT_TRUE(rec.bytes == sent);
+}
+
 TEST(QtSocketsTest, BytesLeftUnreadAtThePeersCloseCanStillBeTaken) {
     Listener listener;
     auto client = Client(listener.Open());
