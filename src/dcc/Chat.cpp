@@ -43,15 +43,7 @@ void Chat::OfferChat(const std::string& nick) {
     view_.SetCaption(caption_);
     view_.ShowWindow();
 
-    server_ = sockets_.CreateServer();
-    server_->onListen = [this] { ServerSocketListen(); };
-    server_->onClientConnect = [this](session::ClientSocket& c) { ServerSocketClientConnect(c); };
-    server_->onClientRead = [this](session::ClientSocket& c) { ServerSocketClientRead(c); };
-    server_->onClientDisconnect = [this](session::ClientSocket& c) { ServerSocketClientDisconnect(c); };
-    server_->onClientError = [this](session::ClientSocket& c, int& code) {
-        ServerSocketClientError(c, code);
-    };
-    server_->onError = [](int& code) { code = 0; };
+    server_ = CreateListener(sockets_, *this);
     if (ListenOnFreePort(*server_, port_) != 0 && !closed_) {
         view_.ShowError(kErrorListen);
         Close();
@@ -60,9 +52,7 @@ void Chat::OfferChat(const std::string& nick) {
 
 void Chat::ServerSocketListen() {
     if (closed_) return;
-    // The peer reaches us at the address our IRC connection leaves from.
-    session::ClientSocket* irc = engine_.Slot(SessionIndex).Socket.get();
-    const std::optional<std::uint32_t> address = irc ? AddressNumber(irc->LocalAddress()) : std::nullopt;
+    const std::optional<std::uint32_t> address = OfferAddress(engine_, SessionIndex);
     if (!address) {
         view_.ShowError(kErrorConnect);
         return Close();
@@ -226,6 +216,7 @@ void Chat::Close() {
 
 void Chat::FormClose() {
     closed_ = true;
+    connected_ = false;
     peer_ = nullptr;
     if (server_) server_->Close();
     if (client_) client_->Close();

@@ -72,7 +72,7 @@ public:
     const ui::InputHistory& History() const { return history_; }
     const std::string& Caption() const { return caption_; }
 
-private:
+    // Socket events: the listening socket's (offering) and the outgoing one's (accepting).
     void ServerSocketListen();
     void ServerSocketClientConnect(session::ClientSocket& connection);
     void ServerSocketClientRead(session::ClientSocket& connection);
@@ -83,6 +83,7 @@ private:
     void ClientSocketDisconnect();
     void ClientSocketError(int& code);
 
+private:
     void Status(const std::string& text);
     void ShowReceived(const std::vector<std::string>& lines);
     void PeerGone(const std::string& status);

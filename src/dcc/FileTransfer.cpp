@@ -100,15 +100,7 @@ void FileTransfer::OfferFile(const std::string& nick) {
     offerName_ = chosen->name;
     view_.ShowWindow();
 
-    server_ = sockets_.CreateServer();
-    server_->onListen = [this] { ServerSocketListen(); };
-    server_->onClientConnect = [this](session::ClientSocket& c) { ServerSocketClientConnect(c); };
-    server_->onClientRead = [this](session::ClientSocket& c) { ServerSocketClientRead(c); };
-    server_->onClientDisconnect = [this](session::ClientSocket& c) { ServerSocketClientDisconnect(c); };
-    server_->onClientError = [this](session::ClientSocket& c, int& code) {
-        ServerSocketClientError(c, code);
-    };
-    server_->onError = [](int& code) { code = 0; };
+    server_ = CreateListener(sockets_, *this);
     phase_ = Phase::Waiting;
     if (ListenOnFreePort(*server_, port_) != 0 && phase_ == Phase::Waiting) {
         view_.ShowError(kErrorListen);
@@ -118,9 +110,7 @@ void FileTransfer::OfferFile(const std::string& nick) {
 
 void FileTransfer::ServerSocketListen() {
     if (phase_ != Phase::Waiting || peerSeen_) return;
-    // The peer reaches us at the address our IRC connection leaves from.
-    session::ClientSocket* irc = engine_.Slot(SessionIndex).Socket.get();
-    const std::optional<std::uint32_t> address = irc ? AddressNumber(irc->LocalAddress()) : std::nullopt;
+    const std::optional<std::uint32_t> address = OfferAddress(engine_, SessionIndex);
     if (!address) {
         view_.ShowError(kErrorConnect);
         return Close();

@@ -95,7 +95,7 @@ public:
     const std::string& PeerNick() const { return peerNick_; }
     const std::string& Path() const { return path_; }
 
-private:
+    // Socket events: the listening socket's (sender) and the outgoing one's (receiver).
     void ServerSocketListen();
     void ServerSocketClientConnect(session::ClientSocket& connection);
     void ServerSocketClientRead(session::ClientSocket& connection);
@@ -105,6 +105,7 @@ private:
     void ClientSocketDisconnect();
     void ClientSocketError(int& code);
 
+private:
     void ReadAcknowledgements();
     void ShowCount(std::uint32_t count);
     void Finish(const std::string& status);

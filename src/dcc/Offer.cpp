@@ -4,7 +4,7 @@
 #include <system_error>
 #include <vector>
 
-#include "session/Socket.h"
+#include "session/Engine.h"
 
 namespace velmok::dcc {
 
@@ -94,6 +94,11 @@ int ListenOnFreePort(session::ServerSocket& server, int& port) {
         ++failures;
         if (code != session::SocketError::AddressInUse || failures > PortRetries) return code;
     }
+}
+
+std::optional<std::uint32_t> OfferAddress(session::Engine& engine, int slot) {
+    session::ClientSocket* irc = engine.Slot(slot).Socket.get();
+    return irc ? AddressNumber(irc->LocalAddress()) : std::nullopt;
 }
 
 }  // namespace velmok::dcc

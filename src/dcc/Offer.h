@@ -2,12 +2,15 @@
 // DCC offers: the CTCP lines we send to invite a peer, the parsing of the
 // offers peers send us, and the listening port search they share.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "session/Socket.h"
+
 namespace velmok::session {
-class ServerSocket;
+class Engine;
 }
 
 namespace velmok::dcc {
@@ -48,5 +51,29 @@ std::optional<Offer> ParseOffer(bool isSend, std::string_view fields);
 // while the port is taken (error 10048), at most PortRetries times. Returns 0,
 // or the error number of the last attempt.
 int ListenOnFreePort(session::ServerSocket& server, int& port);
+
+// The address a peer reaches us at: the one our connection to the slot's
+// server leaves from, as the offer's number; nothing while that connection
+// has no IPv4 address.
+std::optional<std::uint32_t> OfferAddress(session::Engine& engine, int slot);
+
+// A listening socket whose events go to the owner's handlers of the same
+// names (ServerSocketListen, ServerSocketClientConnect, ...). Errors of the
+// listener itself are consumed.
+template <typename Owner>
+std::unique_ptr<session::ServerSocket> CreateListener(session::SocketFactory& sockets, Owner& owner) {
+    std::unique_ptr<session::ServerSocket> server = sockets.CreateServer();
+    server->onListen = [&owner] { owner.ServerSocketListen(); };
+    server->onClientConnect = [&owner](session::ClientSocket& c) { owner.ServerSocketClientConnect(c); };
+    server->onClientRead = [&owner](session::ClientSocket& c) { owner.ServerSocketClientRead(c); };
+    server->onClientDisconnect = [&owner](session::ClientSocket& c) {
+        owner.ServerSocketClientDisconnect(c);
+    };
+    server->onClientError = [&owner](session::ClientSocket& c, int& code) {
+        owner.ServerSocketClientError(c, code);
+    };
+    server->onError = [](int& code) { code = 0; };
+    return server;
+}
 
 }  // namespace velmok::dcc
