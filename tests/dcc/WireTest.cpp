@@ -36,20 +36,6 @@ TEST(DccOfferTest, OfferLinesAreExactBytes) {
     EXPECT_EQ(DottedAddress(3232235777u), "192.168.1.1");
 }
 
-TEST(DccOfferTest, ParsesSizesAcrossTheWhole32BitRange) {
-    const auto big = ParseOffer(true, "big.iso 2130706433 5000 3000000000");
-    ASSERT_TRUE(big);
-    EXPECT_EQ(big->Size, 3000000000u);
-    EXPECT_EQ(big->Address, "127.0.0.1");
-    EXPECT_EQ(big->Port, 5000);
-    EXPECT_EQ(ParseOffer(true, "x 1 2 4294967295")->Size, 4294967295u);
-    EXPECT_FALSE(ParseOffer(true, "x 1 2 4294967296"));
-    EXPECT_FALSE(ParseOffer(true, " 1 2 3"));  // no name at all
-    const auto chat = ParseOffer(false, "chat 3232235786 10000");
-    ASSERT_TRUE(chat);
-    EXPECT_EQ(chat->Address, "192.168.1.10");
-}
-
 TEST(DccOfferTest, ListeningMovesPastTakenPortsUpToAHundredMore) {
     session::FakeServerSocket server;
     server.takenPorts = {10000, 10001, 10002};

@@ -1,22 +1,14 @@
-// The DCC windows on real loopback sockets: a file and a chat between two
-// windows of one program, driven through their controls and dialogs.
+// The DCC windows' controls: a chat between two windows of one program on
+// real loopback sockets, driven from the keyboard, and the main window's part.
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTemporaryDir>
 
 #include "MainWindowFixture.h"
 #include "dcc/Frmdcc_chat.h"
-#include "dcc/Frmdcc_send.h"
 #include "dcc/Offer.h"
 #include "dcc/QtDccWindows.h"
 #include "platform/QtSockets.h"
-#include "platform/QtText.h"
 #include "support/QtWait.h"
 #include "support/RecordingFrontend.h"
 
@@ -24,9 +16,6 @@ namespace velmok::dcc {
 namespace {
 
 using test::WaitUntil;
-
-const QString kSent = QStringLiteral("送信完了");
-const QString kReceived = QStringLiteral("受信完了");
 
 void PressKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -47,13 +36,11 @@ protected:
     config::Settings settings;
     session::Engine engine{ui, clock, ircSockets, settings};
     test::ScriptedDialogs dialogs;
-    QTemporaryDir dir;
     std::unique_ptr<DccWindows> windows;
     session::FakeClientSocket* irc = nullptr;
 
     void SetUp() override {
         QApplication::setQuitOnLastWindowClosed(false);
-        ASSERT_TRUE(dir.isValid());
         session::ServerSession& s = engine.Session(0);
         s.ServerName = "127.0.0.1";
         s.Port = 6667;
@@ -69,9 +56,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    std::string NativePath(const QString& name) const {
-        return QFile::encodeName(QDir(dir.path()).filePath(name)).toStdString();
-    }
     // The offer sent on the server connection: everything after "DCC <type> ".
     std::string TakeOffer(const std::string& type) {
         std::string offer;
@@ -91,58 +75,6 @@ protected:
         return offer.substr(head.size(), offer.size() - head.size() - 3);
     }
 };
-
-TEST_F(DccWindowsTest, AFileCrossesLoopbackBetweenTwoWindowsAndBothEndWell) {
-    QByteArray data(300 * 1024 + 5, '\0');
-    for (int i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 13 + i / 1000);
-    {
-        QFile f(QDir(dir.path()).filePath(QStringLiteral("テスト.bin")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
-    }
-    dialogs.openFiles = {NativePath(QStringLiteral("テスト.bin"))};
-    windows->OfferFile(0, "bob");
-    ASSERT_EQ(windows->SendWindows().size(), 1u);
-    Tfrm_DCC_Send* sender = windows->SendWindows()[0];
-    EXPECT_EQ(sender->windowTitle(), QStringLiteral("DCC SEND to bob"));
-    EXPECT_TRUE(sender->isVisible());
-    EXPECT_TRUE(sender->Btn_Cancel->isVisible());
-    EXPECT_FALSE(sender->Btn_OK->isVisible());
-    const auto offer = ParseOffer(true, TakeOffer("SEND"));
-    ASSERT_TRUE(offer);
-    EXPECT_EQ(offer->FileName, "\x1b$B%F%9%H\x1b(B.bin");
-    EXPECT_EQ(offer->Address, "127.0.0.1");
-    EXPECT_EQ(offer->Size, static_cast<std::uint32_t>(data.size()));
-    EXPECT_EQ(sender->Lbl_Progress->text(), QStringLiteral("接続待ち"));
-    EXPECT_EQ(sender->Lbl_FileName->text(), QDir(dir.path()).filePath(QStringLiteral("テスト.bin")));
-
-    dialogs.saveFiles = {NativePath(QStringLiteral("got.bin"))};
-    windows->ReceiveFile(0, "alice", offer->FileName, offer->Address, offer->Port, offer->Size);
-    EXPECT_EQ(dialogs.proposedNames, std::vector<std::string>{"\x83\x65\x83X\x83g.bin"});
-    ASSERT_EQ(windows->SendWindows().size(), 2u);
-    Tfrm_DCC_Send* receiver = windows->SendWindows()[1];
-    EXPECT_EQ(receiver->windowTitle(), QStringLiteral("DCC SEND from alice"));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return sender->Lbl_Progress->text() == kSent && receiver->Lbl_Progress->text() == kReceived; },
-        10000))
-        << sender->Lbl_Progress->text().toStdString() << " / "
-        << receiver->Lbl_Progress->text().toStdString();
-    for (Tfrm_DCC_Send* w : {sender, receiver}) {
-        EXPECT_TRUE(w->Btn_OK->isVisible());
-        EXPECT_FALSE(w->Btn_Cancel->isVisible());
-        EXPECT_EQ(w->ProgressBar->value(), w->ProgressBar->maximum());
-    }
-    EXPECT_EQ(ui.Count("Beep Information"), 2);
-    QFile got(QDir(dir.path()).filePath(QStringLiteral("got.bin")));
-    ASSERT_TRUE(got.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(got.readAll() == data);
-    got.close();
-
-    // OK closes the window; the finished file stays.
-    receiver->Btn_OK->click();
-    ASSERT_TRUE(WaitUntil([&] { return windows->SendWindows().size() == 1; }, 2000));
-    EXPECT_TRUE(got.exists());
-}
 
 TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
     windows->OfferChat(0, "bob");

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -92,14 +94,29 @@ TEST_F(DccNgircdTest, AMegabyteFileArrivesByteForByte) {
 
     Tfrm_DCC_Send* sending = a.windows->SendWindows()[0];
     Tfrm_DCC_Send* receiving = b.windows->SendWindows()[0];
+    EXPECT_EQ(sending->windowTitle(), QStringLiteral("DCC SEND to bob"));
+    EXPECT_EQ(receiving->windowTitle(), QStringLiteral("DCC SEND from alice"));
+    EXPECT_EQ(sending->Lbl_FileName->text(), QDir(dir.path()).filePath(QStringLiteral("写真.jpg")));
     ASSERT_TRUE(Wait([&] {
         return sending->Lbl_Progress->text() == QStringLiteral("送信完了") &&
                receiving->Lbl_Progress->text() == QStringLiteral("受信完了");
     })) << sending->Lbl_Progress->text().toStdString()
         << " / " << receiving->Lbl_Progress->text().toStdString();
+    for (Tfrm_DCC_Send* w : {sending, receiving}) {
+        EXPECT_TRUE(w->Btn_OK->isVisible());
+        EXPECT_FALSE(w->Btn_Cancel->isVisible());
+        EXPECT_EQ(w->ProgressBar->value(), w->ProgressBar->maximum());
+    }
+    EXPECT_EQ(alice->ui.Count("Beep Information") + bob->ui.Count("Beep Information"), 2);
     QFile received(QDir(dir.path()).filePath(QStringLiteral("received.jpg")));
     ASSERT_TRUE(received.open(QIODevice::ReadOnly));
     EXPECT_TRUE(received.readAll() == data);
+    received.close();
+
+    // OK closes the window; the finished file stays.
+    receiving->Btn_OK->click();
+    ASSERT_TRUE(Wait([&] { return b.windows->SendWindows().empty(); }));
+    EXPECT_TRUE(received.exists());
 }
 
 TEST_F(DccNgircdTest, AJapaneseChatLineEachWay) {
