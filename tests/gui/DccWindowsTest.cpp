@@ -1,8 +1,11 @@
 // The DCC windows' controls: a chat between two windows of one program on
 // real loopback sockets, driven from the keyboard, and the main window's part.
 #include <QApplication>
+#include <QDesktopServices>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextBrowser>
 
 #include "MainWindowFixture.h"
 #include "dcc/Frmdcc_chat.h"
@@ -107,6 +110,21 @@ TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
         [&] { return LastLine(accepting->Rich_DCC_Chat) == QStringLiteral("12:34 <alice> two"); }, 5000));
     PressKey(offering->memo_InputMessage, Qt::Key_Up);
     EXPECT_EQ(offering->memo_InputMessage->toPlainText(), QStringLiteral("two"));
+
+    // A click on an address in the view opens it with the desktop's handler.
+    QTextBrowser opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &opened, "setSource");
+    const QString url = QStringLiteral("http://example.com/") + QString(80, QLatin1Char('a'));
+    accepting->Logic().SendChatLine(url.toStdString());
+    ASSERT_TRUE(WaitUntil([&] { return LastLine(offering->Rich_DCC_Chat).endsWith(url); }, 5000));
+    ui::QtMessageView* view = offering->Rich_DCC_Chat;
+    view->viewport()->repaint();
+    const QPointF at(view->viewport()->width() / 2, view->viewport()->height() - 8);
+    QMouseEvent press(QEvent::MouseButtonPress, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &press);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    EXPECT_EQ(opened.source(), QUrl(url));
 
     // The look follows the settings.
     settings.Bgcolor = 0x0000FF;
