@@ -1,5 +1,9 @@
 #include "platform/QtDialogs.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "config/Browseforfolder.h"
@@ -30,5 +34,31 @@ bool QtDialogs::AskYesNo(QWidget* owner, const std::string& text) {
 }
 
 std::string QtDialogs::BrowseForFolder(QWidget* owner) { return config::BrowseForFolder(owner); }
+
+namespace {
+
+// Every file; "*.*" would leave out names without a dot here.
+const char* const kAllFiles = "すべてのファイル(*)";
+
+std::string Chosen(const QString& path, QString& folder) {
+    if (path.isEmpty()) return {};
+    folder = QFileInfo(path).absolutePath();
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+std::string QtDialogs::OpenFileName(QWidget* owner) {
+    const QString start = openFolder_.isEmpty() ? QDir::homePath() : openFolder_;
+    return Chosen(QFileDialog::getOpenFileName(owner, QString(), start, QString::fromUtf8(kAllFiles)),
+                  openFolder_);
+}
+
+std::string QtDialogs::SaveFileName(QWidget* owner, const std::string& proposedName) {
+    const QString folder = saveFolder_.isEmpty() ? QDir::homePath() : saveFolder_;
+    const QString start = QDir(folder).filePath(FromSjis(proposedName));
+    return Chosen(QFileDialog::getSaveFileName(owner, QString(), start, QString::fromUtf8(kAllFiles)),
+                  saveFolder_);
+}
 
 }  // namespace velmok::platform

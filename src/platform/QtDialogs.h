@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,13 @@ public:
     virtual bool AskYesNo(QWidget* owner, const std::string& text) = 0;
     // The chosen folder's full path, or empty when the user cancels.
     virtual std::string BrowseForFolder(QWidget* owner) = 0;
+    // A file to send: the full path of an existing file, in the file system's
+    // own encoding, or empty when the user cancels.
+    virtual std::string OpenFileName(QWidget* owner) = 0;
+    // Where to save a received file, proposing proposedName (Shift-JIS, no
+    // folder): the full path in the file system's encoding, or empty on cancel.
+    // The dialog asks before an existing file is replaced.
+    virtual std::string SaveFileName(QWidget* owner, const std::string& proposedName) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -30,6 +38,13 @@ public:
     void ShowSaveError(QWidget* owner, const std::string& path) override;
     bool AskYesNo(QWidget* owner, const std::string& text) override;
     std::string BrowseForFolder(QWidget* owner) override;
+    std::string OpenFileName(QWidget* owner) override;
+    std::string SaveFileName(QWidget* owner, const std::string& proposedName) override;
+
+private:
+    // The folders last used, so a second transfer starts where the first was.
+    QString openFolder_;
+    QString saveFolder_;
 };
 
 // The yes/no box AskYesNo shows, built apart from showing it.

@@ -1,5 +1,11 @@
 #include "platform/QtSockets.h"
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -12,12 +18,12 @@ namespace velmok::platform {
 
 namespace SE = session::SocketError;
 
-int MapSocketError(QAbstractSocket::SocketError error, bool connected) {
+int MapSocketError(QAbstractSocket::SocketError error, bool connected, bool reset) {
     switch (error) {
         case QAbstractSocket::RemoteHostClosedError:
-            // Qt reports a reset connection the same way; either is the end of
-            // the conversation, not a failure, once the connection was up.
-            return connected ? 0 : SE::ConnectionAborted;
+            // Once the connection was up, a close is the end of the
+            // conversation, not a failure; a reset is a failure.
+            return connected && !reset ? 0 : SE::ConnectionAborted;
         case QAbstractSocket::ConnectionRefusedError:
             return SE::ConnectionRefused;
         case QAbstractSocket::HostNotFoundError:
@@ -64,12 +70,13 @@ void Raise(const F& callback, Args&&... args) {
 
 // ---------------------------------------------------------------- client
 
-QtClientSocket::QtClientSocket() = default;
+QtClientSocket::QtClientSocket(SocketMode mode) : mode_(mode) {}
 
-QtClientSocket::QtClientSocket(QTcpSocket* accepted) {
+QtClientSocket::QtClientSocket(QTcpSocket* accepted, SocketMode mode) : mode_(mode) {
     accepted->setParent(nullptr);
     Attach(accepted);
     connected_ = true;
+    WatchConnection();
 }
 
 namespace {
@@ -103,7 +110,7 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
         [this, alive] {
             if (*alive) HandleReadyRead();
         },
-        Qt::QueuedConnection);
+        mode_ == SocketMode::Immediate ? Qt::DirectConnection : Qt::QueuedConnection);
     QObject::connect(
         socket, &QTcpSocket::disconnected, socket,
         [this, alive] {
@@ -118,7 +125,34 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
         Qt::QueuedConnection);
 }
 
+void QtClientSocket::WatchConnection() {
+    StopWatching();
+    if (!socket_ || socket_->socketDescriptor() < 0) return;
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    watchFd_ = ::fcntl(static_cast<int>(socket_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+}
+
+bool QtClientSocket::PeerReset() const {
+#ifdef TCP_INFO
+    if (watchFd_ < 0) return false;
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(watchFd_, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return false;
+    // A peer's FIN leaves the connection half open; its RST ends it outright.
+    return info.tcpi_state == TCP_CLOSE;
+#else
+    return false;
+#endif
+}
+
+void QtClientSocket::StopWatching() {
+    if (watchFd_ < 0) return;
+    ::close(watchFd_);
+    watchFd_ = -1;
+}
+
 void QtClientSocket::Release() {
+    StopWatching();
     if (!socket_) return;
     *alive_ = false;
     QTcpSocket* s = socket_;
@@ -183,6 +217,7 @@ void QtClientSocket::Open() {
 void QtClientSocket::HandleConnected() {
     if (finished_) return;
     connected_ = true;
+    WatchConnection();
     Raise(onConnect);
 }
 
@@ -193,6 +228,7 @@ void QtClientSocket::HandleReadyRead() {
 }
 
 void QtClientSocket::HandleDisconnected() {
+    StopWatching();
     if (finished_) return;
     finished_ = true;
     connected_ = false;
@@ -204,7 +240,9 @@ void QtClientSocket::HandleDisconnected() {
 }
 
 void QtClientSocket::HandleError(QAbstractSocket::SocketError error) {
-    const int code = MapSocketError(error, connected_);
+    const bool reset = error == QAbstractSocket::RemoteHostClosedError && connected_ && PeerReset();
+    StopWatching();
+    const int code = MapSocketError(error, connected_, reset);
     if (code == 0) return;  // the disconnect event follows
     Fail(code);
 }
@@ -241,7 +279,23 @@ void QtClientSocket::SendText(const std::string& text) {
 
 void QtClientSocket::SendBuf(const char* bytes, int n) {
     if (!socket_ || finished_ || n <= 0 || socket_->state() == QAbstractSocket::UnconnectedState) return;
+    const bool connected = socket_->state() == QAbstractSocket::ConnectedState;
+    if (mode_ == SocketMode::Immediate && connected && socket_->bytesToWrite() == 0) {
+        // Straight to the system: Qt's own write arms and disarms its write
+        // notice for every call, which costs the event loop two wake-ups.
+        const ssize_t sent = ::send(static_cast<int>(socket_->socketDescriptor()), bytes,
+                                    static_cast<std::size_t>(n), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent == n) return;
+        // What the system did not take (or a failure, which Qt then meets and
+        // reports) goes the ordinary way, behind what was sent.
+        if (sent > 0) {
+            bytes += sent;
+            n -= static_cast<int>(sent);
+        }
+    }
     socket_->write(bytes, n);
+    // Hand the bytes to the system now rather than on the next pass of the loop.
+    if (connected) socket_->flush();
 }
 
 std::string QtClientSocket::RemoteHost() {
@@ -277,7 +331,8 @@ void QtClientSocket::Close() {
 
 // ---------------------------------------------------------------- server
 
-QtServerSocket::QtServerSocket() : server_(new QTcpServer()), alive_(std::make_shared<bool>(true)) {
+QtServerSocket::QtServerSocket(SocketMode mode)
+    : server_(new QTcpServer()), mode_(mode), alive_(std::make_shared<bool>(true)) {
     auto alive = alive_;
     QObject::connect(server_, &QTcpServer::newConnection, server_, [this, alive] {
         if (*alive) HandleNewConnections();
@@ -345,7 +400,7 @@ void QtServerSocket::HandleNewConnections() {
     while (server_->hasPendingConnections()) {
         QTcpSocket* socket = server_->nextPendingConnection();
         if (!socket) break;
-        auto owned = std::make_unique<QtClientSocket>(socket);
+        auto owned = std::make_unique<QtClientSocket>(socket, mode_);
         QtClientSocket* connection = owned.get();
         connection->onRead = [this, connection] { Raise(onClientRead, *connection); };
         connection->onDisconnect = [this, connection] { Raise(onClientDisconnect, *connection); };
@@ -380,11 +435,11 @@ void QtServerSocket::ScheduleCleanup() {
 // ---------------------------------------------------------------- factory
 
 std::unique_ptr<session::ClientSocket> QtSocketFactory::CreateClient() {
-    return std::make_unique<QtClientSocket>();
+    return std::make_unique<QtClientSocket>(mode_);
 }
 
 std::unique_ptr<session::ServerSocket> QtSocketFactory::CreateServer() {
-    return std::make_unique<QtServerSocket>();
+    return std::make_unique<QtServerSocket>(mode_);
 }
 
 bool QtSocketFactory::LookupHost(const std::string& name) {

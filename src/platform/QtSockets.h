@@ -16,18 +16,32 @@ namespace velmok::platform {
 // The Windows socket error number the logic expects for a Qt socket error.
 // `connected` tells whether the connection had been established: a peer's
 // close then is the ordinary disconnect event, reported as 0 (no error),
-// while the same close during the connect is a failed connection.
-int MapSocketError(QAbstractSocket::SocketError error, bool connected);
+// while the same close during the connect is a failed connection. Qt reports
+// a peer's reset as a close too; `reset` says the peer reset the connection,
+// which is an aborted connection (10053), not a disconnect.
+int MapSocketError(QAbstractSocket::SocketError error, bool connected, bool reset = false);
+
+// How a socket meets its owner.
+enum class SocketMode {
+    // Reads are reported through a queued call: a modal dialog inside a read
+    // handler still lets further reads in (the server connections, whose
+    // dispatcher asks the user about DCC offers).
+    Queued,
+    // Reads are reported straight from the event loop's notice, and bytes
+    // sent go to the system at once: for owners that take every byte on each
+    // event and never wait inside it. A DCC transfer, one block in flight,
+    // runs at the pace of these round trips.
+    Immediate,
+};
 
 // A client connection over QTcpSocket. Every event is delivered from the
-// event loop through a queued call, so none arrives inside a call made by the
-// owner, and a modal dialog inside a read handler still lets further reads in.
-// After an error event the connection is closed and no disconnect follows.
+// event loop, none inside a call made by the owner. After an error event the
+// connection is closed and no disconnect follows.
 class QtClientSocket : public session::ClientSocket {
 public:
-    QtClientSocket();
+    explicit QtClientSocket(SocketMode mode = SocketMode::Queued);
     // Wraps a connection accepted by a listening socket; takes ownership.
-    explicit QtClientSocket(QTcpSocket* accepted);
+    explicit QtClientSocket(QTcpSocket* accepted, SocketMode mode = SocketMode::Queued);
     ~QtClientSocket() override;
     QtClientSocket(const QtClientSocket&) = delete;
     QtClientSocket& operator=(const QtClientSocket&) = delete;
@@ -61,6 +75,9 @@ private:
     void HandleDisconnected();
     void HandleError(QAbstractSocket::SocketError error);
     void Fail(int code);
+    void WatchConnection();
+    bool PeerReset() const;
+    void StopWatching();
 
     QTcpSocket* socket_ = nullptr;
     // Cleared when the current Qt socket is let go, so queued calls and
@@ -69,9 +86,14 @@ private:
     std::string host_;
     std::string address_;
     int port_ = 0;
+    SocketMode mode_;
     bool connected_ = false;
     bool finished_ = false;
     std::optional<std::string> remoteHost_;
+    // A second descriptor of the established connection. Qt closes its own
+    // before it tells of a peer's close; this one keeps the connection's
+    // state readable until then, so a reset can be told from a close.
+    int watchFd_ = -1;
 };
 
 // A listening socket over QTcpServer. Accepted connections are owned here;
@@ -79,7 +101,8 @@ private:
 // and onClientError. A connection that closes or fails leaves the list.
 class QtServerSocket : public session::ServerSocket {
 public:
-    QtServerSocket();
+    // mode: that of the accepted connections.
+    explicit QtServerSocket(SocketMode mode = SocketMode::Queued);
     ~QtServerSocket() override;
     QtServerSocket(const QtServerSocket&) = delete;
     QtServerSocket& operator=(const QtServerSocket&) = delete;
@@ -99,6 +122,7 @@ private:
     void ScheduleCleanup();
 
     QTcpServer* server_;
+    SocketMode mode_;
     std::shared_ptr<bool> alive_;
     int port_ = 0;
     std::vector<std::unique_ptr<QtClientSocket>> connections_;
@@ -109,10 +133,14 @@ private:
 
 class QtSocketFactory : public session::SocketFactory {
 public:
+    explicit QtSocketFactory(SocketMode mode = SocketMode::Queued) : mode_(mode) {}
     std::unique_ptr<session::ClientSocket> CreateClient() override;
     std::unique_ptr<session::ServerSocket> CreateServer() override;
     // Blocking look-up; a dotted address resolves without asking anyone.
     bool LookupHost(const std::string& name) override;
+
+private:
+    SocketMode mode_;
 };
 
 }  // namespace velmok::platform

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "dcc/Offer.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 
@@ -56,16 +57,6 @@ std::string UpperAscii(std::string s) {
 // a bare CR would let the peer smuggle a command of its own into our reply.
 bool SafeOnWire(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) == s.npos; }
 
-// Plain decimal digits only (no sign, no blanks), within the range of T.
-template <typename T>
-std::optional<T> ParseDigits(std::string_view s) {
-    if (s.empty() || s.front() < '0' || s.front() > '9') return std::nullopt;
-    T value{};
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return value;
-}
-
 // A signed 32-bit decimal, as the PING payload carries the tick count.
 std::optional<std::int32_t> ParseInt32(std::string_view s) {
     std::int32_t value = 0;
@@ -73,11 +64,6 @@ std::optional<std::int32_t> ParseInt32(std::string_view s) {
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
     return value;
-}
-
-std::string DottedAddress(std::uint32_t a) {
-    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
-           std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF);
 }
 
 std::string TwoDigits(int n) {
@@ -112,48 +98,6 @@ std::string SecondsText(std::uint32_t ms) {
         text += "." + digits;
     }
     return text;
-}
-
-std::vector<std::string> SplitBlanks(const std::string& s) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t blank = s.find(' ', start);
-        out.push_back(s.substr(start, blank == std::string::npos ? std::string::npos : blank - start));
-        if (blank == std::string::npos) break;
-        start = blank + 1;
-    }
-    return out;
-}
-
-struct DccOffer {
-    std::string FileName;
-    std::string Address;  // dotted
-    int Port = 0;
-    std::int32_t Size = 0;
-};
-
-// The fields after the DCC type: SEND takes file name, address, port and size,
-// CHAT takes the word chat, address and port. An address of 0 or a port outside
-// 1..65535 cannot be connected to, so such offers are refused like malformed ones
-// instead of being put to the user.
-std::optional<DccOffer> ParseDccOffer(bool isSend, const std::string& rest) {
-    const std::vector<std::string> f = SplitBlanks(rest);
-    if (f.size() != (isSend ? 4u : 3u)) return std::nullopt;
-    const auto address = ParseDigits<std::uint32_t>(f[1]);
-    const auto port = ParseDigits<std::uint32_t>(f[2]);
-    if (!address || *address == 0 || !port || *port == 0 || *port > 65535) return std::nullopt;
-    DccOffer offer;
-    offer.Address = DottedAddress(*address);
-    offer.Port = static_cast<int>(*port);
-    if (isSend) {
-        const auto size = ParseDigits<std::uint64_t>(f[3]);
-        if (!size) return std::nullopt;
-        offer.FileName = f[0];
-        // The transfer window keeps the size in 32 bits.
-        offer.Size = static_cast<std::int32_t>(static_cast<std::uint32_t>(*size));
-    }
-    return offer;
 }
 
 }  // namespace
@@ -199,7 +143,7 @@ void Engine::HandleCtcpQuery(int slot, const IrcMessage& message) {
                 trace += "(Unknown Message)";
             } else if (!mayAnswer || (isSend && !cfg.DccSend) || (!isSend && !cfg.DccChat)) {
                 trace += "(Ignore)";
-            } else if (const auto offer = ParseDccOffer(isSend, rest); !offer) {
+            } else if (const auto offer = dcc::ParseOffer(isSend, rest); !offer) {
                 trace += "(Parameter Error)";
             } else if (isSend) {
                 if (frontend_.AskYesNo(

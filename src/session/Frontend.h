@@ -118,7 +118,7 @@ public:
     virtual void RefreshChannelList(int slot) = 0;
     // Accepted DCC offers (sender and name as received, dotted address).
     virtual void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
-                             const std::string& address, int port, std::int32_t size) = 0;
+                             const std::string& address, int port, std::uint32_t size) = 0;
     virtual void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) = 0;
 };
 

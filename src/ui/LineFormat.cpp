@@ -259,7 +259,7 @@ void FormatLine(const LineInput& input, FormattedLine& out) {
     RunStyle plain;
     plain.base = input.font;
     const std::string_view text = input.text;
-    const bool hasCodes = HasAttributeCodes(text);
+    const bool hasCodes = input.controlCodes && HasAttributeCodes(text);
 
     CopyMap map;
     std::string& view = out.view.text;

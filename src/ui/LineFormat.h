@@ -64,6 +64,8 @@ struct LineInput {
     // Shift-JIS name of a channel or private window, inserted into the
     // all-window copy as "<name:nick>"; empty for a server window.
     std::string_view windowName;
+    // False writes the text as it is, control bytes and all (DCC chat lines).
+    bool controlCodes = true;
 };
 
 struct FormattedLine {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/QtText.h"
 #include "ui/LineFormat.h"
 
 namespace velmok::ui {
@@ -337,5 +338,36 @@ void QtMessageView::keyPressEvent(QKeyEvent* event) {
 }
 
 void QtMessageView::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuWanted(event->globalPos()); }
+
+namespace {
+
+bool IsAscii(const std::string& text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<QtMessageView::Run>& runs) {
+    runs.clear();
+    if (IsAscii(line.text)) {
+        // Byte offsets are character offsets.
+        for (const Run& r : line.runs)
+            runs.push_back(
+                {static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
+        view.AppendLatin1(line.text, runs);
+        return;
+    }
+    // Runs never split a double-byte character, so each decodes on its own.
+    QString text;
+    text.reserve(static_cast<qsizetype>(line.text.size()));
+    for (const Run& r : line.runs) {
+        const int start = static_cast<int>(text.size());
+        text += platform::FromSjis(line.text.substr(r.begin, r.end - r.begin));
+        runs.push_back({start, static_cast<int>(text.size()) - start, StyleIndex(r.style)});
+    }
+    view.AppendLine(text, runs);
+}
 
 }  // namespace velmok::ui

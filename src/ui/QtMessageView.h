@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ui/LineFormat.h"
 #include "ui/LineStore.h"
 
 namespace velmok::ui {
@@ -113,5 +114,9 @@ private:
     mutable int cacheWidth_ = -1;
     mutable std::unordered_map<std::int64_t, std::shared_ptr<QTextLayout>> cache_;
 };
+
+// Appends a formatted Shift-JIS line to a view; runs is scratch space the
+// caller keeps so repeated appends do not allocate.
+void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<QtMessageView::Run>& runs);
 
 }  // namespace velmok::ui

@@ -25,6 +25,7 @@
 #include "config/Iniaccess.h"
 #include "config/Profiles.h"
 #include "config/SettingsStore.h"
+#include "dcc/QtDccWindows.h"
 #include "platform/QtClock.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtDialogs.h"
@@ -36,6 +37,7 @@
 #include "ui/QtNickList.h"
 #include "ui/QtStyles.h"
 #include "windows/QtAuxWindows.h"
+#include "windows/QtNickMenu.h"
 
 namespace velmok::ui {
 
@@ -87,6 +89,12 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
         if (QListWidget* list = NickListOf(slot, window))
             FillNickList(list, engine_->Channel(slot, window).Members);
     });
+    // The DCC windows take the platform's sockets in their own mode unless
+    // the caller brought doubles.
+    dccWindows_ = std::make_unique<dcc::DccWindows>(*engine_, ownSockets_ ? nullptr : sockets_, dialogs_);
+    windows::NickMenu& nickMenu = aux_->NickMenu().Logic();
+    nickMenu.OfferChat = [this](int slot, const std::string& nick) { dccWindows_->OfferChat(slot, nick); };
+    nickMenu.OfferFile = [this](int slot, const std::string& nick) { dccWindows_->OfferFile(slot, nick); };
 
     icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
     icons_[1] = DrawIcon(QColor(40, 170, 60), QString());
@@ -113,6 +121,7 @@ TSDIAppForm::~TSDIAppForm() {
 void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) {
     dialogs_ = dialogs ? dialogs : ownDialogs_.get();
     aux_->SetDialogs(dialogs_);
+    dccWindows_->SetDialogs(dialogs_);
 }
 
 QAction* TSDIAppForm::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
@@ -291,6 +300,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     closed_ = true;
     if (eventLog_) eventLog_->close();
     aux_->CloseAll();
+    dccWindows_->CloseAll();
     event->accept();
 }
 

@@ -30,6 +30,9 @@ namespace velmok::config {
 class IniFile;
 class Tfrm_Connection;
 }  // namespace velmok::config
+namespace velmok::dcc {
+class DccWindows;
+}
 namespace velmok::platform {
 class QtSocketFactory;
 class QtClock;
@@ -58,6 +61,8 @@ public:
 
     const QString& ConfigDir() const { return configDir_; }
     session::Engine& Engine() { return *engine_; }
+    // Every DCC window is created and tracked here.
+    dcc::DccWindows& Dcc() { return *dccWindows_; }
     config::Settings& Config() { return settings_; }
     // Replaces the message boxes (tests answer them).
     void SetDialogs(platform::Dialogs* dialogs);
@@ -110,7 +115,7 @@ public:
     void OpenChannelList(int slot) override;
     void RefreshChannelList(int slot) override;
     void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
-                     const std::string& address, int port, std::int32_t size) override;
+                     const std::string& address, int port, std::uint32_t size) override;
     void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) override;
 
     // Actions (public so tests and menus reach the same code).
@@ -192,8 +197,9 @@ private:
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
     std::unique_ptr<session::Engine> engine_;
-    // After the engine, so it goes first: its windows read the engine.
+    // After the engine, so they go first: their windows read the engine.
     std::unique_ptr<windows::QtAuxWindows> aux_;
+    std::unique_ptr<dcc::DccWindows> dccWindows_;
     // The fonts of the lines rendered from now on; lines shown keep theirs.
     std::shared_ptr<const QtMessageView::StyleTable> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;

@@ -1,5 +1,6 @@
 // Requests for the dialogs and auxiliary windows.
 #include "config/Frminputbox.h"
+#include "dcc/QtDccWindows.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"
 #include "windows/QtAuxWindows.h"
@@ -31,9 +32,13 @@ void TSDIAppForm::OpenChannelList(int slot) { aux_->OpenChannelList(slot); }
 
 void TSDIAppForm::RefreshChannelList(int slot) { aux_->RefreshChannelList(slot); }
 
-void TSDIAppForm::ReceiveFile(int, const std::string&, const std::string&, const std::string&, int,
-                              std::int32_t) {}
+void TSDIAppForm::ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
+                              const std::string& address, int port, std::uint32_t size) {
+    dccWindows_->ReceiveFile(slot, sender, fileName, address, port, size);
+}
 
-void TSDIAppForm::AcceptChat(int, const std::string&, const std::string&, int) {}
+void TSDIAppForm::AcceptChat(int slot, const std::string& sender, const std::string& address, int port) {
+    dccWindows_->AcceptChat(slot, sender, address, port);
+}
 
 }  // namespace velmok::ui

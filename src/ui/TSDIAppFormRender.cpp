@@ -26,16 +26,6 @@ namespace velmok::ui {
 using platform::FromSjis;
 using platform::ToSjis;
 
-namespace {
-
-bool IsAscii(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return false;
-    return true;
-}
-
-}  // namespace
-
 void TSDIAppForm::BuildStyles() {
     styles_ = std::make_shared<const QtMessageView::StyleTable>(BuildStyleTable(settings_));
     const QFont base = styles_->empty() ? font() : (*styles_)[0].font();
@@ -53,24 +43,7 @@ void TSDIAppForm::BuildStyles() {
 }
 
 void TSDIAppForm::AppendStyled(QtMessageView* view, const StyledLine& line) {
-    viewRuns_.clear();
-    if (IsAscii(line.text)) {
-        // Byte offsets are character offsets.
-        for (const Run& r : line.runs)
-            viewRuns_.push_back(
-                {static_cast<int>(r.begin), static_cast<int>(r.end - r.begin), StyleIndex(r.style)});
-        view->AppendLatin1(line.text, viewRuns_);
-        return;
-    }
-    // Runs never split a double-byte character, so each decodes on its own.
-    QString text;
-    text.reserve(static_cast<qsizetype>(line.text.size()));
-    for (const Run& r : line.runs) {
-        const int start = static_cast<int>(text.size());
-        text += FromSjis(line.text.substr(r.begin, r.end - r.begin));
-        viewRuns_.push_back({start, static_cast<int>(text.size()) - start, StyleIndex(r.style)});
-    }
-    view->AppendLine(text, viewRuns_);
+    AppendStyledLine(*view, line, viewRuns_);
 }
 
 void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const std::string& text,

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,8 @@ TEST(MapSocketErrorTest, APeersCloseIsNoErrorOnceConnected) {
     EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, true), 0);
     // Closed before the connection came up: that attempt failed.
     EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, false), 10053);
+    // A reset is the connection aborted, whenever it comes.
+    EXPECT_EQ(MapSocketError(QAbstractSocket::RemoteHostClosedError, true, true), 10053);
 }
 
 // Records every event of one client socket in order.
@@ -110,6 +115,52 @@ TEST(QtSocketsTest, ConnectReadDisconnectArriveInOrder) {
     EXPECT_EQ(listener.server.ActiveConnections(), 0);
 }
 
+// Resets the connection instead of closing it: the kernel sends RST.
+void ResetConnection(QTcpSocket* socket) {
+    const linger hard{1, 0};
+    ASSERT_EQ(
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard),
+        0);
+    socket->abort();
+}
+
+TEST(QtSocketsTest, APeersResetIsConnectionAbortedOnBothKindsOfConnection) {
+    // Our outgoing connection, reset by the peer.
+    QTcpServer raw;
+    ASSERT_TRUE(raw.listen(QHostAddress::LocalHost, 0));
+    auto client = Client(raw.serverPort());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return raw.hasPendingConnections() && !rec.events.empty(); }, 5000));
+    QTcpSocket* peer = raw.nextPendingConnection();
+    peer->write("data");
+    peer->flush();
+    ASSERT_TRUE(WaitUntil([&] { return rec.bytes == "data"; }, 5000));
+    ResetConnection(peer);
+    ASSERT_TRUE(WaitUntil([&] { return !rec.errors.empty(); }, 5000));
+    SpinFor(50);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"connect", "read", "error"}));
+    EXPECT_EQ(rec.errors, std::vector<int>{10053});
+
+    // A connection accepted by our listening socket, reset by the peer.
+    Listener listener;
+    std::vector<int> clientErrors;
+    listener.server.onClientError = [&](session::ClientSocket&, int& code) {
+        clientErrors.push_back(code);
+        code = 0;
+    };
+    QTcpSocket incoming;
+    incoming.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(listener.Open()));
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer != nullptr; }, 5000));
+    ResetConnection(&incoming);
+    ASSERT_TRUE(WaitUntil([&] { return !clientErrors.empty(); }, 5000));
+    SpinFor(50);
+    EXPECT_EQ(clientErrors, std::vector<int>{10053});
+    EXPECT_EQ(listener.disconnects, 0);
+    EXPECT_EQ(listener.server.ActiveConnections(), 0);
+}
+
 TEST(QtSocketsTest, PartialAndSeveralLinesPerReadArriveIntact) {
     Listener listener;
     auto client = Client(listener.Open());
@@ -141,6 +192,38 @@ TEST(QtSocketsTest, PartialAndSeveralLinesPerReadArriveIntact) {
     client->SendBuf(" u 0 * :r\r\n", 11);
     ASSERT_TRUE(WaitUntil([&] { return listener.bytes.size() >= 22; }, 5000));
     EXPECT_EQ(listener.bytes, "NICK a\r\nUSER u 0 * :r\r\n");
+}
+
+TEST(QtSocketsTest, ImmediateModeKeepsEveryByteInOrderWhenTheSystemTakesOnlyPart) {
+    QtServerSocket server(SocketMode::Immediate);
+    session::ClientSocket* peer = nullptr;
+    std::string atServer;
+    server.onClientConnect = [&](session::ClientSocket& c) { peer = &c; };
+    server.onClientRead = [&](session::ClientSocket& c) { atServer += c.ReceiveText(); };
+    server.SetPort(0);
+    ASSERT_EQ(server.Open(), 0);
+    QtClientSocket client(SocketMode::Immediate);
+    client.SetAddress("127.0.0.1");
+    client.SetPort(server.ListeningPort());
+    Recorder rec;
+    rec.Watch(client);
+    client.Open();
+    ASSERT_TRUE(WaitUntil([&] { return peer && !rec.events.empty(); }, 5000));
+
+    // Far more than the system buffers hold, in pieces sent without a pause:
+    // some go straight out, the rest queue behind them.
+    std::string sent;
+    for (int i = 0; i < 200; ++i) {
+        std::string piece(131072 + i, static_cast<char>('a' + i % 26));
+        piece[0] = static_cast<char>(i);
+        client.SendText(piece);
+        peer->SendBuf(piece.data(), static_cast<int>(piece.size()));
+        sent += piece;
+    }
+    ASSERT_TRUE(
+        WaitUntil([&] { return atServer.size() >= sent.size() && rec.bytes.size() >= sent.size(); }, 10000));
+    EXPECT_TRUE(atServer == sent);
+    EXPECT_TRUE(rec.bytes == sent);
 }
 
 TEST(QtSocketsTest, BytesLeftUnreadAtThePeersCloseCanStillBeTaken) {

@@ -171,14 +171,20 @@ TEST_F(CtcpTest, DccSendOfferIsPutToTheUser) {
     EXPECT_EQ(ui.lines.back().text, "CTCP DCC SEND from bob");
     EXPECT_EQ(socket->TakeSent(), "");
 
-    // Sizes beyond 32 bits still parse; the transfer window keeps the low 32 bits.
+    // Every size the protocol's 32 bits can count reaches the window whole;
+    // a larger one would end early and look complete, so it is refused.
     Privmsg("n",
             "\x01"
-            "DCC send big.iso 2130706433 5001 4294967297\x01");
+            "DCC send big.iso 2130706433 5001 4294967295\x01");
     ASSERT_EQ(ui.fileOffers.size(), 2u);
     EXPECT_EQ(ui.fileOffers[1].address, "127.0.0.1");
-    EXPECT_EQ(ui.fileOffers[1].size, 1);
+    EXPECT_EQ(ui.fileOffers[1].size, 4294967295u);
     EXPECT_EQ(ui.lines.back().text, "CTCP DCC send from bob");
+    Privmsg("n",
+            "\x01"
+            "DCC SEND huge.iso 2130706433 5001 4294967297\x01");
+    EXPECT_EQ(ui.fileOffers.size(), 2u);
+    EXPECT_EQ(ui.lines.back().text, "CTCP DCC SEND from bob(Parameter Error)");
 
     ui.yesNoAnswer = false;
     Privmsg("n",

@@ -112,7 +112,9 @@ class FakeServerSocket : public ServerSocket {
 public:
     int port = 0;
     int openCount = 0;
-    int openResult = 0;  // returned by Open(): 0 or an error number such as 10048
+    int openResult = 0;        // returned by Open(): 0 or an error number such as 10048
+    std::set<int> takenPorts;  // ports whose Open() fails with 10048
+    std::vector<int> triedPorts;
     bool listening = false;
     bool closed = false;
     std::vector<std::unique_ptr<FakeClientSocket>> connections;
@@ -120,9 +122,11 @@ public:
     void SetPort(int p) override { port = p; }
     int Open() override {
         ++openCount;
-        listening = openResult == 0;
+        triedPorts.push_back(port);
+        const int result = takenPorts.count(port) ? SocketError::AddressInUse : openResult;
+        listening = result == 0;
         if (listening && onListen) onListen();
-        return openResult;
+        return result;
     }
     int ActiveConnections() override { return static_cast<int>(connections.size()); }
     ClientSocket* Connection(int index) override {
@@ -136,9 +140,20 @@ public:
     }
 
     // A peer connects: the connection is added and the accept event raised.
+    // Its own events (FireError, FireDisconnect, Deliver) reach the listener's
+    // handlers, as with the real listening socket.
     FakeClientSocket* Accept() {
         connections.push_back(std::make_unique<FakeClientSocket>());
         FakeClientSocket* c = connections.back().get();
+        c->onRead = [this, c] {
+            if (onClientRead) onClientRead(*c);
+        };
+        c->onDisconnect = [this, c] {
+            if (onClientDisconnect) onClientDisconnect(*c);
+        };
+        c->onError = [this, c](int& code) {
+            if (onClientError) onClientError(*c, code);
+        };
         if (onClientConnect) onClientConnect(*c);
         return c;
     }
@@ -158,6 +173,7 @@ public:
     std::vector<FakeClientSocket*> created;
     std::vector<FakeServerSocket*> servers;
     std::set<std::string> resolvable;  // host names that LookupHost accepts
+    std::set<int> takenPorts;          // handed to every listening socket created
     std::vector<std::string> lookups;  // every name asked for
 
     std::unique_ptr<ClientSocket> CreateClient() override {
@@ -167,6 +183,7 @@ public:
     }
     std::unique_ptr<ServerSocket> CreateServer() override {
         auto s = std::make_unique<FakeServerSocket>();
+        s->takenPorts = takenPorts;
         servers.push_back(s.get());
         return s;
     }

@@ -55,7 +55,7 @@ public:
         int slot;
         std::string sender, fileName, address;
         int port;
-        std::int32_t size;
+        std::uint32_t size;
     };
     struct ChatOffer {
         int slot;
@@ -100,6 +100,8 @@ public:
     std::function<void(BeepKind)> onBeep;
     std::function<void(bool)> onSetSendTimer;
     std::function<void()> onRequestClose;
+    std::function<void(const FileOffer&)> onReceiveFile;  // run after the offer is recorded
+    std::function<void(const ChatOffer&)> onAcceptChat;
 
     void RenderLine(int slot, int window, FontKind font, const std::string& text,
                     bool markKeywords) override {
@@ -213,14 +215,16 @@ public:
         Log("RefreshChannelList " + std::to_string(slot));
     }
     void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
-                     const std::string& address, int port, std::int32_t size) override {
+                     const std::string& address, int port, std::uint32_t size) override {
         fileOffers.push_back({slot, sender, fileName, address, port, size});
         Log("ReceiveFile " + std::to_string(slot) + " " + sender + " " + fileName + " " + address + " " +
             std::to_string(port) + " " + std::to_string(size));
+        if (onReceiveFile) onReceiveFile(fileOffers.back());
     }
     void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) override {
         chatOffers.push_back({slot, sender, address, port});
         Log("AcceptChat " + std::to_string(slot) + " " + sender + " " + address + " " + std::to_string(port));
+        if (onAcceptChat) onAcceptChat(chatOffers.back());
     }
 
     // ---- conveniences for assertions ----

@@ -17,6 +17,9 @@ public:
     std::deque<bool> answers;  // Yes/No answers in order; No once they run out
     std::string folder;        // what the folder picker returns
     int browsed = 0;
+    std::deque<std::string> openFiles;  // answers of the open-file dialog in order; cancel once they run out
+    std::deque<std::string> saveFiles;  // the same for the save dialog
+    std::vector<std::string> proposedNames;  // what each save dialog proposed
 
     void ShowError(QWidget*, int number) override { errors.push_back(number); }
     void ShowSaveError(QWidget*, const std::string& path) override { saveErrors.push_back(path); }
@@ -30,6 +33,19 @@ public:
     std::string BrowseForFolder(QWidget*) override {
         ++browsed;
         return folder;
+    }
+    std::string OpenFileName(QWidget*) override { return Next(openFiles); }
+    std::string SaveFileName(QWidget*, const std::string& proposedName) override {
+        proposedNames.push_back(proposedName);
+        return Next(saveFiles);
+    }
+
+private:
+    static std::string Next(std::deque<std::string>& answers) {
+        if (answers.empty()) return {};
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 
