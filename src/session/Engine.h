@@ -79,6 +79,7 @@ struct SlotState {
     ServerSession Session;
     bool Registered = false;
     std::string ReceiveBuffer;
+    bool DroppingLine = false;  // the rest of an overlong line is still arriving: skip to its LF
     std::string SavedNick;
     std::string SendQueueA;
     std::string SendQueueB;
@@ -215,6 +216,8 @@ public:
 
 private:
     void BindSocket(int slot);
+    // One short notice in the server window for a line dropped for its length.
+    void NoticeDroppedLine(int slot, std::size_t size, bool unfinished);
     int SlotOf(const ClientSocket* socket) const;
 
     Frontend& frontend_;

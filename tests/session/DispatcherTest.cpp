@@ -113,6 +113,15 @@ TEST_F(DispatcherTest, ErrorReplyIsShownInTheServerWindowWithABeep) {
     ui.Clear();
     socket->Deliver(":srv 404 n #c :Cannot send\r\n");
     EXPECT_TRUE(ui.marks.empty());
+
+    // Errors start at 401, which beeps too; 400 and below are plain replies.
+    ui.Clear();
+    socket->Deliver(":srv 400 n x :Unknown\r\n:srv 401 n bob :No such nick/channel\r\n");
+    ASSERT_EQ(ui.lines.size(), 2u);
+    EXPECT_EQ(ui.lines[0].font, FontKind::Server);
+    EXPECT_EQ(ui.lines[1].font, FontKind::Error);
+    EXPECT_EQ(ui.beeps, std::vector<BeepKind>{BeepKind::Warning});
+    EXPECT_EQ(ui.log[2], "Beep Warning");  // after the 400's line, before the 401's
 }
 
 TEST_F(DispatcherTest, NoSuchNickGoesToTheNicksWindow) {
@@ -180,6 +189,14 @@ TEST_F(DispatcherTest, InviteUnderProtectionIsOnlyShown) {
     EXPECT_EQ(ui.lines[0].window, ServerWindow);
     EXPECT_EQ(ui.lines[0].font, FontKind::Command);
     EXPECT_EQ(ui.lines[0].text, "bob INVITE #x");
+
+    // With too many prompts open the window declines the box: the line instead.
+    engine.ProtectionMode = false;
+    ui.Clear();
+    ui.inputBoxShown = false;
+    socket->Deliver(":eve!u@h INVITE n :#y\r\n");
+    ASSERT_EQ(ui.inputBoxes.size(), 1u);
+    EXPECT_EQ(ui.TextsIn(0, ServerWindow), std::vector<std::string>{"eve INVITE #y"});
 }
 
 TEST_F(DispatcherTest, MessageToAChannelWithoutWindowLandsInTheServerWindow) {
@@ -228,6 +245,13 @@ TEST_F(DispatcherTest, OwnJoinOpensTheChannelAndAsksForItsModes) {
     EXPECT_EQ(ui.TextsIn(0, window), (std::vector<std::string>{"n JOIN (n!u@h)", "bob JOIN (bob!v@w)"}));
     EXPECT_EQ(ui.lines[0].font, FontKind::Command);
     EXPECT_EQ(engine.Channel(0, window).Members, std::vector<std::string>{"bob"});
+
+    // The server may echo our nick in other letters' case: still our own JOIN.
+    socket->Deliver(":N!u@h JOIN :#b\r\n");
+    window = engine.FindChannel(0, "#b");
+    ASSERT_GE(window, 0);
+    EXPECT_TRUE(engine.Channel(0, window).Members.empty());
+    EXPECT_EQ(engine.Slot(0).SendQueueB, "MODE #a\r\n2:MODE #b\r\n2:");
 }
 
 TEST_F(DispatcherTest, PartKickAndTopicLines) {
