@@ -1,6 +1,7 @@
 // Conversation records of a slot and the member lists of its channels.
 #include <algorithm>
 
+#include "config/Error.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
@@ -72,7 +73,13 @@ int Engine::OpenChannelTab(int slot, const std::string& name) {
         }
     }
     if (free < 0) {
-        frontend_.ShowError(31);
+        // A message from a stranger must not raise a modal box, one for each
+        // further sender, while the server waits for its PONG: beyond the
+        // limit it is said in the server window.
+        if (!IsChannelName(name) && !UserOpening)
+            frontend_.RenderLine(slot, ServerWindow, FontKind::Error, config::ErrorText(31), false);
+        else
+            frontend_.ShowError(31);
         return -1;
     }
     const bool isChannel = IsChannelName(name);
