@@ -231,8 +231,19 @@ void Engine::ClientSocketError(int slot, int& code) {
 
 // ---- sending ----------------------------------------------------------------
 
+// Every call sends one line. Bytes from peers end up in some of them (the
+// token of a PING, nicks and channel names in queued commands); a CR, LF or
+// NUL among them would end the line early at the server and let the rest pass
+// as a command of its own. Only the closing CR LF stays.
 void Engine::SendNow(int slot, const std::string& text) {
-    if (slots_[slot].Socket) slots_[slot].Socket->SendText(text);
+    if (!slots_[slot].Socket) return;
+    const bool closed = text.size() >= 2 && text.compare(text.size() - 2, 2, CrLf) == 0;
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size() - (closed ? 2 : 0); ++i)
+        if (text[i] != '\r' && text[i] != '\n' && text[i] != '\0') line += text[i];
+    if (closed) line += CrLf;
+    slots_[slot].Socket->SendText(line);
 }
 
 void Engine::EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds) {

@@ -114,6 +114,7 @@ public:
     void ClientSocketRead(int slot);
     void ClientSocketDisconnect(int slot);
     void ClientSocketError(int slot, int& code);
+    // One line, ending in CR LF; a CR, LF or NUL inside it is dropped.
     void SendNow(int slot, const std::string& text);
     // Appends line + CR LF + delay + ":" to the queue.
     void EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds);

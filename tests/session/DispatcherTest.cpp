@@ -94,6 +94,15 @@ TEST_F(DispatcherTest, PingIsAnsweredAtOnceAndNotShown) {
     EXPECT_EQ(socket->sent, "PONG 127.0.0.5 srv\r\n");
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_TRUE(ui.eventLog.empty());
+
+    // A CR or NUL in what we echo can never end our line early; neither can
+    // one in a nick we queue a command for.
+    socket->TakeSent();
+    socket->Deliver(std::string("PING :a\rQUIT :x\0y\r\n", 21));
+    EXPECT_EQ(socket->TakeSent(), "PONG 127.0.0.5 aQUIT :xy\r\n");
+    engine.EnqueueLine(Queue::B, 0, "WHOIS e\rvil", 2);
+    engine.DrainSendQueues();
+    EXPECT_EQ(socket->TakeSent(), "WHOIS evil\r\n");
 }
 
 TEST_F(DispatcherTest, ErrorReplyIsShownInTheServerWindowWithABeep) {
