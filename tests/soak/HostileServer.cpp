@@ -317,7 +317,7 @@ int main(int argc, char** argv) {
         k << "hello\r\n\x93\xfa\x96{\r\n";  // 日本
         std::ofstream ini(dir / "velmok.ini", std::ios::binary);
         ini << "[Message]\r\nQUIT=soaked\r\n[Log]\r\nOutput=1\r\nPath=" << logs.string()
-            << "\r\n[Event]\r\nLog=1\r\n[Window]\r\nAllWindow=1\r\nMaxLines=2000\r\n";
+            << "\r\n[Event]\r\nLog=1\r\n[Window]\r\nAllWindow=1\r\n";
     }
     const velmok::config::Settings before = LoadAll(dir.string());
 
