@@ -118,11 +118,11 @@ void Engine::AddNames(int slot, const std::string& names, const std::string& cha
     std::size_t pos = !names.empty() && names[0] == ' ' ? 1 : 0;
     while (pos < names.size()) {
         const std::size_t blank = names.find(' ', pos);
-        // Two blanks in a row end the listing; an empty caption is never added.
+        // Two blanks in a row end the listing; a caption without a nick is never added.
         if (blank == pos) break;
         std::string caption = names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
         if (caption == ownOp) record.OwnOp = true;
-        added.push_back(std::move(caption));
+        if (!channels::CaptionNick(caption).empty()) added.push_back(std::move(caption));
         if (blank == std::string::npos) break;
         pos = blank + 1;
     }
@@ -165,7 +165,7 @@ void Engine::RemoveMember(int slot, const std::string& channel, const std::strin
 
 void Engine::GiveOp(int slot, const std::string& channel, const std::string& nick) {
     const int index = FindChannel(slot, channel);
-    if (index < 0) return;
+    if (index < 0 || nick.empty()) return;
     ChannelRecord& record = slots_[slot].Channels[index];
     if (nick == slots_[slot].Session.Nick) record.OwnOp = true;
     auto it = std::find(record.Members.begin(), record.Members.end(), nick);
@@ -177,7 +177,7 @@ void Engine::GiveOp(int slot, const std::string& channel, const std::string& nic
 
 void Engine::TakeOp(int slot, const std::string& channel, const std::string& nick) {
     const int index = FindChannel(slot, channel);
-    if (index < 0) return;
+    if (index < 0 || nick.empty()) return;
     ChannelRecord& record = slots_[slot].Channels[index];
     if (nick == slots_[slot].Session.Nick) record.OwnOp = false;
     auto it = std::find(record.Members.begin(), record.Members.end(), "@" + nick);

@@ -288,6 +288,12 @@ TEST_F(DispatcherTest, NamesReplyFillsTheMatchingChannel) {
     socket->Deliver(":srv 366 n #a :End of NAMES list\r\n");
     EXPECT_FALSE(engine.Channel(0, window).NamesPending);
     EXPECT_EQ(engine.Channel(0, window).Members.size(), 3u);
+
+    // A bare mark names nobody, and a mode change without its nick changes
+    // nobody: no empty entry ever reaches the list.
+    socket->Deliver(
+        ":srv 353 n = #a :@ + x\r\n:srv 366 n #a :End\r\n:o!u@h MODE #a -o\r\n:o!u@h MODE #a +o\r\n");
+    EXPECT_EQ(engine.Channel(0, window).Members, std::vector<std::string>{"x"});
 }
 
 TEST_F(DispatcherTest, UserModeIsNotShown) {
