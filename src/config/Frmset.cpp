@@ -178,6 +178,7 @@ void Tfrm_Set::LoadControls() {
 
     Check_LogOutput->setChecked(e.LogOutput);
     Edit_LogPath->setText(FromSjis(e.LogPath));
+    Check_AutoReconnect->setChecked(e.AutoReconnect);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -210,6 +211,7 @@ void Tfrm_Set::CollectControls() {
     e.EventLog = Check_EventLog->isChecked();
     e.LogOutput = Check_LogOutput->isChecked();
     e.LogPath = ToSjis(Edit_LogPath->text());
+    e.AutoReconnect = Check_AutoReconnect->isChecked();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {

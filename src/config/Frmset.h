@@ -112,6 +112,7 @@ public:
     QPushButton* Btn_Browse;
     // AWAY, KICK, PART, QUIT.
     std::array<QLineEdit*, SettingsEditor::MessageCount> Edit_Message{};
+    QCheckBox* Check_AutoReconnect;
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;

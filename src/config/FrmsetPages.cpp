@@ -306,6 +306,10 @@ QWidget* Tfrm_Set::BuildOtherPage() {
         messageGrid->addWidget(Edit_Message[i], i, 1);
     }
     column->addWidget(messages);
+
+    Check_AutoReconnect =
+        Named(new QCheckBox(QStringLiteral("切断されたら自動的に再接続する")), "Check_AutoReconnect");
+    column->addWidget(Check_AutoReconnect);
     column->addStretch();
     return page;
 }

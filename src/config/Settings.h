@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Certificates.h"
 #include "session/Frontend.h"
 
 namespace velmok::config {
@@ -96,6 +97,11 @@ struct Settings {
     // [Log]
     bool LogOutput = false;
     std::string LogPath;  // the settings folder unless set
+
+    // [Connection]
+    bool AutoReconnect = true;  // a dropped connection comes back by itself
+    // [Certificates]
+    CertificateStore Certificates;
 
     std::vector<std::string> Keywords;
     // Connection profiles: eight CR LF-terminated fields per profile.

@@ -71,6 +71,7 @@ SettingsEditor::SettingsEditor(const Settings& s)
       LogOutput(s.LogOutput),
       LogPath(s.LogPath),
       Messages{s.AwayMessage, s.KickMessage, s.PartMessage, s.QuitMessage},
+      AutoReconnect(s.AutoReconnect),
       keywords_(s.Keywords),
       events_(s.Events),
       keywordPreviewColour_(s.Bgcolor) {}
@@ -201,6 +202,7 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
 
     s.LogOutput = LogOutput;
     s.LogPath = LogPath;
+    s.AutoReconnect = AutoReconnect;
 }
 
 }  // namespace velmok::config

@@ -114,6 +114,7 @@ public:
     bool LogOutput = false;
     std::string LogPath;
     std::array<std::string, MessageCount> Messages;
+    bool AutoReconnect = true;
 
     // OK: writes every value of the dialog into settings. An empty log folder
     // becomes settingsFolder without its trailing separator, in the field too.

@@ -122,6 +122,9 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
 
     s.LogOutput = ini.ReadBool("Log", "Output", false);
     s.LogPath = ini.ReadString("Log", "Path", WithoutTrailingSeparator(settingsFolder));
+
+    s.AutoReconnect = ini.ReadBool("Connection", "AutoReconnect", true);
+    s.Certificates.Load(ini);
 }
 
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
@@ -188,6 +191,14 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
         ok = false;
     }
     return ok;
+}
+
+bool SaveConnectionSettings(IniFile& ini, const Settings& s) {
+    // Until the user changes it, a file keeps the layout older versions wrote.
+    if (!s.AutoReconnect || !ini.Keys("Connection").empty())
+        ini.WriteBool("Connection", "AutoReconnect", s.AutoReconnect);
+    s.Certificates.Save(ini);
+    return ini.Flush();
 }
 
 void LoadWindowState(const IniFile& ini, WindowState& w) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractSocket>
+#include <QList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QSslError;
 
 namespace velmok::platform {
 
@@ -19,7 +21,7 @@ namespace velmok::platform {
 // while the same close during the connect is a failed connection.
 int MapSocketError(QAbstractSocket::SocketError error, bool connected);
 
-// A client connection over QTcpSocket. Every event is delivered from the
+// A client connection over QTcpSocket, or QSslSocket when TLS is asked for. Every event is delivered from the
 // event loop through a queued call, so none arrives inside a call made by the
 // owner, and a modal dialog inside a read handler still lets further reads in.
 // After an error event the connection is closed and no disconnect follows.
@@ -35,6 +37,7 @@ public:
     void SetHost(const std::string& host) override;
     void SetAddress(const std::string& address) override;
     void SetPort(int port) override;
+    void SetTls(bool tls) override;
     void Open() override;
 
     std::string ReceiveText() override;
@@ -60,6 +63,7 @@ private:
     void HandleReadyRead();
     void HandleDisconnected();
     void HandleError(QAbstractSocket::SocketError error);
+    void HandleSslErrors(const QList<QSslError>& errors);
     void Fail(int code);
 
     QTcpSocket* socket_ = nullptr;
@@ -69,6 +73,10 @@ private:
     std::string host_;
     std::string address_;
     int port_ = 0;
+    bool tls_ = false;
+    // The owner refused the server's certificate; the failure that follows is
+    // reported as CertificateRejected.
+    bool certificateRefused_ = false;
     bool connected_ = false;
     bool finished_ = false;
     std::optional<std::string> remoteHost_;

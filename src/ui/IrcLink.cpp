@@ -190,7 +190,7 @@ int ParseIrcLink(const std::string& text, const Utf8ToSjis& toSjis, IrcLink& lin
 config::ConnectionProfile LinkProfile(const IrcLink& link, const config::ConnectionProfile& identity) {
     config::ConnectionProfile profile;
     profile.Host = link.Host;
-    profile.Port = std::to_string(link.Port);
+    profile.Port = config::PortWithTls(std::to_string(link.Port), link.Tls);
     profile.Nick = identity.Nick;
     profile.AwayNick = identity.AwayNick;
     profile.UserName = identity.UserName;

@@ -24,7 +24,6 @@ inline constexpr int kIrcPort = 6667;
 inline constexpr int kIrcsPort = 6697;
 
 // Error numbers of the links beyond the profile and channel checks.
-inline constexpr int kLinkNeedsTls = 35;
 inline constexpr int kNoFreeSlot = 36;
 inline constexpr int kLinkMalformed = 37;
 

@@ -28,7 +28,7 @@ QIcon TSDIAppForm::TabIcon(TabImage image) const {
 }
 
 QString TSDIAppForm::WindowCaption(const std::string& wireName) const {
-    QString caption = FromSjis(session::JisToSjis(wireName));
+    QString caption = FromSjis(session::WireToSjis(wireName));
     // A tab caption treats "&" as a mnemonic marker; show the name as it is.
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return caption;
@@ -73,7 +73,7 @@ QListWidget* TSDIAppForm::NickListOf(int slot, int window) const {
     return slotViews_[slot].windows[window].nicks;
 }
 
-void TSDIAppForm::ServerConnected(int slot, const std::string& serverName) {
+void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool clearView) {
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) {
         sv.serverPage = new QWidget;
@@ -94,7 +94,7 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName) {
         PageControlS->addTab(sv.serverPage, QString());
         PageControlS->setCurrentWidget(sv.serverPage);
     }
-    sv.serverView->Clear();
+    if (clearView) sv.serverView->Clear();
     const int index = PageControlS->indexOf(sv.serverPage);
     PageControlS->setTabText(index, FromSjis(serverName).replace(QLatin1Char('&'), QStringLiteral("&&")));
     PageControlS->setTabIcon(index, TabIcon(TabImage::Connected));
@@ -125,7 +125,8 @@ void TSDIAppForm::UpdateConnectedActions() {
     const int slot = CurrentSlot();
     const bool connected = slot >= 0 && engine_->Session(slot).InUse;
     const bool registered = slot >= 0 && engine_->Slot(slot).Registered;
-    FileDisConnectAction->setEnabled(registered);
+    // The disconnect action also stops an automatic reconnection.
+    FileDisConnectAction->setEnabled(registered || (slot >= 0 && engine_->ReconnectPending(slot)));
     CommandAwayAction->setEnabled(registered);
     memo_InputMessage->setEnabled(connected && registered);
 }

@@ -15,7 +15,7 @@ std::string TitleText(const session::ChannelRecord& record);
 // Caption for a slot's "Server" tab: the server name, or the application title.
 std::string ServerTitleText(const std::string& serverName, const std::string& applicationTitle);
 
-// Tab caption of a window name as received: JisToSjis, and a leading "&"
+// Tab caption of a window name as received: WireToSjis, and a leading "&"
 // doubled so the tab shows one "&".
 std::string TabCaption(const std::string& wireName);
 
