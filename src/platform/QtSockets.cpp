@@ -123,6 +123,12 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
                 if (*alive) HandleConnected();
             },
             Qt::QueuedConnection);
+        QObject::connect(ssl, &QSslSocket::connected, ssl, [this, alive, ssl] {
+            if (!*alive) return;
+            QTimer::singleShot(handshakeTimeoutMs_, ssl, [this, alive] {
+                if (*alive && !connected_) Fail(SE::TlsFailed);
+            });
+        });
         // Direct: the errors can only be let pass from inside this signal.
         QObject::connect(ssl, &QSslSocket::sslErrors, ssl, [this, alive](const QList<QSslError>& errors) {
             if (*alive) HandleSslErrors(errors);
@@ -450,7 +456,9 @@ void QtServerSocket::ScheduleCleanup() {
 // ---------------------------------------------------------------- factory
 
 std::unique_ptr<session::ClientSocket> QtSocketFactory::CreateClient() {
-    return std::make_unique<QtClientSocket>();
+    auto socket = std::make_unique<QtClientSocket>();
+    socket->SetHandshakeTimeout(handshakeTimeoutMs_);
+    return socket;
 }
 
 std::unique_ptr<session::ServerSocket> QtSocketFactory::CreateServer() {

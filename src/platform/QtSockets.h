@@ -52,6 +52,9 @@ public:
     void Close() override;
 
     bool IsConnected() const { return connected_; }
+    // How long a TLS handshake may take once TCP is up; a server that never
+    // answers it (a plain port) must not leave the connection hanging.
+    void SetHandshakeTimeout(int ms) { handshakeTimeoutMs_ = ms; }
     // Called after Close() (by the owner or on an error) so a listening
     // socket can drop the connection from its list.
     std::function<void()> onClosed;
@@ -74,6 +77,7 @@ private:
     std::string address_;
     int port_ = 0;
     bool tls_ = false;
+    int handshakeTimeoutMs_ = 20000;
     // The owner refused the server's certificate; the failure that follows is
     // reported as CertificateRejected.
     bool certificateRefused_ = false;
@@ -117,10 +121,15 @@ private:
 
 class QtSocketFactory : public session::SocketFactory {
 public:
+    // For the client sockets made from now on (tests shorten it).
+    void SetHandshakeTimeout(int ms) { handshakeTimeoutMs_ = ms; }
     std::unique_ptr<session::ClientSocket> CreateClient() override;
     std::unique_ptr<session::ServerSocket> CreateServer() override;
     // Blocking look-up; a dotted address resolves without asking anyone.
     bool LookupHost(const std::string& name) override;
+
+private:
+    int handshakeTimeoutMs_ = 20000;
 };
 
 }  // namespace velmok::platform

@@ -22,7 +22,7 @@ bool IsUtf8Text(const std::string& text);
 // UTF-8 to Shift-JIS (code page 932). A character the code page lacks becomes
 // "〓"; invisible joiners and variation selectors are dropped; a byte that
 // starts no well-formed character becomes "〓" too.
-std::string Utf8ToSjis(const std::string& text);
+std::string Utf8ToShiftJis(const std::string& text);
 // Received text for display: UTF-8 when IsUtf8Text says so, else ISO-2022-JP.
 std::string WireToSjis(const std::string& text);
 

@@ -117,6 +117,7 @@ static bool NoDispatchRunning(const std::array<SlotState, SlotCount>& slots) {
 }
 
 bool Engine::ConnectSession(int slot) {
+    if (NoDispatchRunning(slots_)) retired_.clear();
     SlotState& s = slots_[slot];
     // A connection the user asks for replaces the automatic ones of the slot.
     if (s.Reconnect.Active) {
@@ -127,8 +128,9 @@ bool Engine::ConnectSession(int slot) {
     return OpenConnection(slot, false);
 }
 
+// Also called from inside socket events (a certificate accepted, an attempt
+// started in a nested event loop), so it never frees retired sockets.
 bool Engine::OpenConnection(int slot, bool quiet) {
-    if (NoDispatchRunning(slots_)) retired_.clear();
     SlotState& s = slots_[slot];
     s.QuitSent = false;
     s.CertificateRefused = false;

@@ -71,7 +71,7 @@ bool IsUtf8Text(const std::string& text) {
     return wide;
 }
 
-std::string Utf8ToSjis(const std::string& text) {
+std::string Utf8ToShiftJis(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -103,7 +103,7 @@ std::string Utf8ToSjis(const std::string& text) {
 }
 
 std::string WireToSjis(const std::string& text) {
-    return IsUtf8Text(text) ? Utf8ToSjis(text) : JisToSjis(text);
+    return IsUtf8Text(text) ? Utf8ToShiftJis(text) : JisToSjis(text);
 }
 
 }  // namespace velmok::session
