@@ -77,6 +77,10 @@ void Engine::ConnectionEnded(int slot, int code) {
         for (const ChannelRecord& record : s.Channels)
             if (!record.IsFree() && record.IsChannel)
                 s.Reconnect.Channels.emplace_back(record.Name, record.Key);
+    } else if (!reconnect && s.Reconnect.Active) {
+        // Turned off, or the window closing, while an attempt was under way.
+        s.Reconnect = ReconnectState{};
+        UpdateReconnectTimer();
     }
     ResetSession(slot);
 

@@ -116,6 +116,15 @@ TEST_F(ReconnectTest, AnEndTheUserAskedForNeverReconnects) {
     EXPECT_EQ(ui.errors, std::vector<int>{2});
     settings.AutoReconnect = true;
 
+    // Turned off while an attempt is under way: that attempt is the last.
+    Register(0)->FireDisconnect();
+    ASSERT_EQ(SecondsUntilAttempt(10), 5);
+    settings.AutoReconnect = false;
+    sockets.Last()->FireError(SocketError::ConnectionRefused);
+    EXPECT_FALSE(engine.ReconnectPending(0));
+    EXPECT_FALSE(ui.reconnectTimer);
+    settings.AutoReconnect = true;
+
     // A connection that never registered is no drop.
     socket = Connect(0);
     EXPECT_EQ(socket->FireError(SocketError::ConnectionRefused), 0);
