@@ -25,7 +25,7 @@ std::optional<std::uint32_t> AckAssembler::Feed(std::string_view bytes) {
 void ChatFramer::Emit(std::string_view wire, std::vector<std::string>& out) const {
     // One conversion for the whole run of lines: an escape sequence stays in
     // force across line ends as the sender wrote it.
-    const std::string text = session::JisToSjis(std::string(wire));
+    const std::string text = session::WireToSjis(std::string(wire));
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t lf = text.find('\n', start);
