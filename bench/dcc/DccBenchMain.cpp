@@ -44,6 +44,7 @@ public:
     void SetHost(const std::string&) override {}
     void SetAddress(const std::string&) override {}
     void SetPort(int) override {}
+    void SetTls(bool) override {}
     void Open() override {}
     std::string ReceiveText() override { return {}; }
     int ReceiveBuf(char*, int) override { return -1; }
@@ -78,7 +79,8 @@ public:
     void UpdateTitle(int) override {}
     int ActiveWindow(int) override { return -1; }
     void WriteEventLog(const std::string&) override {}
-    void ServerConnected(int, const std::string&) override {}
+    void ServerConnected(int, const std::string&, bool) override {}
+    void SetReconnectTimer(bool) override {}
     void ServerRenamed(int, const std::string&) override {}
     void ServerDisconnected(int) override {}
     void EnableAction(session::Action, bool) override {}

@@ -113,6 +113,8 @@ void ConnectEditor::EnableProfileMoves() {
 void ConnectEditor::LoadProfile(int row) {
     const ConnectionProfile& p = profiles_[row];
     Fields = {p.Host, p.Port, p.Password, p.Nick, p.AwayNick, p.UserName, p.RealName};
+    Tls = PortUsesTls(p.Port);
+    if (Tls) Fields[FieldPort].erase(0, 1);
     BeforeChannelChange();
     channels_.clear();
     for (AutoJoinChannel& c : ReadAutoJoin(p.AutoJoin)) {
@@ -133,7 +135,7 @@ void ConnectEditor::SelectProfile(int row) {
 ConnectionProfile ConnectEditor::ProfileFromFields() const {
     ConnectionProfile p;
     p.Host = Fields[FieldHost];
-    p.Port = Fields[FieldPort];
+    p.Port = PortWithTls(Fields[FieldPort], Tls);
     p.Password = WithoutLineBreaks(Fields[FieldPassword]);
     p.Nick = Fields[FieldNick];
     p.AwayNick = Fields[FieldAwayNick];

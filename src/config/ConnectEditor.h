@@ -50,6 +50,9 @@ public:
 
     // ---- edit fields (Host, Port, Password, Nick, Away nick, User, Real name) ----
     std::array<std::string, ProfileCheckedFieldCount> Fields;
+    // The "TLS" tick box: the port is stored with a leading "+". The port field
+    // itself shows the number without it.
+    bool Tls = false;
     // The channel edits; call ChannelTextChanged after changing them.
     std::string ChannelEdit;
     std::string KeyEdit;

@@ -1,5 +1,6 @@
 #include "config/Frmconnect.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -85,6 +86,9 @@ void Tfrm_Connection::BuildControls() {
     addField(QStringLiteral("User："), Edit_User);
     addField(QStringLiteral("Real Name："), Edit_RealName);
     Edit_Port->setMaxLength(10);
+    Check_Tls = new QCheckBox(QStringLiteral("TLS"), this);
+    Check_Tls->setObjectName(QStringLiteral("Check_Tls"));
+    fields->addWidget(Check_Tls, 1, 2);
     Edit_Pass->setEchoMode(QLineEdit::Password);
     Edit_Nick->setMaxLength(9);
     Edit_AwayNick->setMaxLength(9);
@@ -187,6 +191,7 @@ void Tfrm_Connection::FieldsToEditor() {
                                 Edit_AwayNick, Edit_User, Edit_RealName};
     for (std::size_t i = 0; i < editor_.Fields.size(); ++i)
         editor_.Fields[i] = platform::ToSjis(edits[i]->text());
+    editor_.Tls = Check_Tls->isChecked();
     editor_.ChannelEdit = platform::ToSjis(Edit_Channel->text());
     editor_.KeyEdit = platform::ToSjis(Edit_ChannelKey->text());
 }
@@ -196,6 +201,7 @@ void Tfrm_Connection::FieldsFromEditor() {
                           Edit_AwayNick, Edit_User, Edit_RealName};
     for (std::size_t i = 0; i < editor_.Fields.size(); ++i)
         edits[i]->setText(platform::FromSjis(editor_.Fields[i]));
+    Check_Tls->setChecked(editor_.Tls);
 }
 
 void Tfrm_Connection::ShowChannels() {

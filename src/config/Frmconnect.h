@@ -5,6 +5,7 @@
 
 #include "config/ConnectEditor.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -34,6 +35,7 @@ public:
 
     QLineEdit* Edit_Host;
     QLineEdit* Edit_Port;
+    QCheckBox* Check_Tls;  // "TLS": the port is written "+port"
     QLineEdit* Edit_Pass;
     QLineEdit* Edit_Nick;
     QLineEdit* Edit_AwayNick;

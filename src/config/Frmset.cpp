@@ -182,6 +182,7 @@ void Tfrm_Set::LoadControls() {
     Check_LogOutput->setChecked(e.LogOutput);
     Edit_LogPath->setText(FromSjis(e.LogPath));
     Spin_MaxLines->setValue(e.MaxLines);
+    Check_AutoReconnect->setChecked(e.AutoReconnect);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -215,6 +216,7 @@ void Tfrm_Set::CollectControls() {
     e.LogOutput = Check_LogOutput->isChecked();
     e.LogPath = ToSjis(Edit_LogPath->text());
     e.MaxLines = Spin_MaxLines->value();
+    e.AutoReconnect = Check_AutoReconnect->isChecked();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {

@@ -116,6 +116,7 @@ public:
     // AWAY, KICK, PART, QUIT.
     std::array<QLineEdit*, SettingsEditor::MessageCount> Edit_Message{};
     QSpinBox* Spin_MaxLines;
+    QCheckBox* Check_AutoReconnect;
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;

@@ -329,6 +329,9 @@ QWidget* Tfrm_Set::BuildOtherPage() {
     displayRow->addWidget(Spin_MaxLines);
     displayRow->addStretch();
     column->addWidget(display);
+    Check_AutoReconnect =
+        Named(new QCheckBox(QStringLiteral("切断されたら自動的に再接続する")), "Check_AutoReconnect");
+    column->addWidget(Check_AutoReconnect);
     column->addStretch();
     return page;
 }

@@ -173,6 +173,17 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+std::vector<std::string> IniFile::Keys(const std::string& section) const {
+    std::vector<std::string> keys;
+    std::size_t sectionLine = FindSection(section);
+    if (sectionLine == npos) return keys;
+    std::string name;
+    std::size_t end = SectionEnd(sectionLine);
+    for (std::size_t i = sectionLine + 1; i < end; ++i)
+        if (ParseKey(lines_[i], name, nullptr)) keys.push_back(name);
+    return keys;
+}
+
 bool IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     if (Trim(section).empty() || HasLineBreak(section) || section.find(']') != npos) return false;
     if (Trim(key).empty() || HasLineBreak(key) || key.find('=') != npos) return false;

@@ -36,6 +36,9 @@ public:
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
     // Any integer other than 0 is true; text that is no integer gives the default.
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+    // The key names of the first section with that name, in file order, as
+    // spelt in the file; empty when the section is missing.
+    std::vector<std::string> Keys(const std::string& section) const;
 
     // False, with nothing changed, when the section or key name cannot be stored
     // (empty, or holding a line break, "]" in a section or "=" in a key). A value

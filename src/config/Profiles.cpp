@@ -217,12 +217,19 @@ std::vector<std::string> CheckedFields(const ConnectionProfile& p) {
     return {p.Host, p.Port, p.Password, p.Nick, p.AwayNick, p.UserName, p.RealName};
 }
 
+bool PortUsesTls(const std::string& port) { return !port.empty() && port[0] == '+'; }
+
+std::string PortWithTls(const std::string& port, bool tls) {
+    return tls && !PortUsesTls(port) ? "+" + port : port;
+}
+
 void FillSession(const ConnectionProfile& profile, session::ServerSession& session) {
     session.ServerName = profile.Host;
     std::int32_t port = 0;
     // Profiles reaching the picker have passed ProfileCheck; a port that still
     // fails to convert becomes 0 rather than a stale value from the last use.
     session.Port = PortToInteger(profile.Port, port) ? port : 0;
+    session.Tls = PortUsesTls(profile.Port);
     session.Password = profile.Password;
     session.Nick = profile.Nick;
     session.AwayNick = profile.AwayNick;

@@ -43,6 +43,12 @@ int AutoJoinCheck(const std::string& line);
 // hexadecimal after "$", "0x" or "0X". False when it is no such number.
 bool PortToInteger(const std::string& text, std::int32_t& value);
 
+// A port written with a leading "+" ("+6697") asks for a TLS connection.
+bool PortUsesTls(const std::string& port);
+// The port field of the connection editor's edit and tick box: "+" in front
+// when TLS is ticked, unless the text has it already.
+std::string PortWithTls(const std::string& port, bool tls);
+
 struct ConnectionProfile {
     std::string Host;
     std::string Port;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Certificates.h"
 #include "session/Frontend.h"
 
 namespace velmok::config {
@@ -104,6 +105,10 @@ struct Settings {
     static constexpr int kMaxLinesLeast = 100;
     static constexpr int kMaxLinesMost = 1000000;
     int MaxLines = kMaxLinesDefault;
+    // [Connection]
+    bool AutoReconnect = true;  // a dropped connection comes back by itself
+    // [Certificates]
+    CertificateStore Certificates;
 
     std::vector<std::string> Keywords;
     // Connection profiles: eight CR LF-terminated fields per profile.

@@ -73,6 +73,7 @@ SettingsEditor::SettingsEditor(const Settings& s)
       LogPath(s.LogPath),
       Messages{s.AwayMessage, s.KickMessage, s.PartMessage, s.QuitMessage},
       MaxLines(s.MaxLines),
+      AutoReconnect(s.AutoReconnect),
       keywords_(s.Keywords),
       events_(s.Events),
       keywordPreviewColour_(s.Bgcolor) {}
@@ -204,6 +205,7 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
     s.LogOutput = LogOutput;
     s.LogPath = LogPath;
     s.MaxLines = std::clamp(MaxLines, Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
+    s.AutoReconnect = AutoReconnect;
 }
 
 }  // namespace velmok::config

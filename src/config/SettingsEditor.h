@@ -116,6 +116,7 @@ public:
     std::array<std::string, MessageCount> Messages;
     // Lines each view keeps; OK keeps it within the settings' range.
     int MaxLines = Settings::kMaxLinesDefault;
+    bool AutoReconnect = true;
 
     // OK: writes every value of the dialog into settings. An empty log folder
     // becomes settingsFolder without its trailing separator, in the field too.

@@ -128,6 +128,8 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
     s.MaxLines = ini.ReadInteger("Window", "MaxLines", Settings::kMaxLinesDefault);
     if (s.MaxLines < Settings::kMaxLinesLeast || s.MaxLines > Settings::kMaxLinesMost)
         s.MaxLines = Settings::kMaxLinesDefault;
+    s.AutoReconnect = ini.ReadBool("Connection", "AutoReconnect", true);
+    s.Certificates.Load(ini);
 }
 
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
@@ -200,6 +202,14 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
     return ok;
 }
 
+bool SaveConnectionSettings(IniFile& ini, const Settings& s) {
+    // Until the user changes it, a file keeps the layout older versions wrote.
+    if (!s.AutoReconnect || !ini.Keys("Connection").empty())
+        ini.WriteBool("Connection", "AutoReconnect", s.AutoReconnect);
+    s.Certificates.Save(ini);
+    return ini.Flush();
+}
+
 void LoadWindowState(const IniFile& ini, WindowState& w) {
     w.Top = ini.ReadInteger("Window", "Top", w.Top);
     w.Left = ini.ReadInteger("Window", "Left", w.Left);
@@ -234,6 +244,7 @@ std::vector<std::string> SaveAtExit(IniFile& ini, const Settings& settings, cons
     // After a failed keyword file the INI may still have failed too; the
     // window state's flush tells.
     if (!SaveWindowState(ini, window)) note(ini.Path());
+    if (!SaveConnectionSettings(ini, settings)) note(ini.Path());
     if (!SaveEvents(settingsFolder, settings)) note(JoinPath(settingsFolder, EventsFileName));
     return failed;
 }

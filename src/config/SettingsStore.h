@@ -35,6 +35,13 @@ void LoadSettings(const IniFile& ini, Settings& settings, const std::string& set
 bool SaveSettings(IniFile& ini, const Settings& settings, const std::string& settingsFolder,
                   std::string* failedPath = nullptr);
 
+// [Connection] and [Certificates], which files of older versions lack: written
+// after [Window], so the sections those versions wrote keep their places, and
+// only once they hold something other than the defaults (reconnection off, an
+// accepted certificate) or are in the file already. Flushes the INI file;
+// false when the write failed.
+bool SaveConnectionSettings(IniFile& ini, const Settings& settings);
+
 // The eight keys of a font section. Styles read as true are added to the font's
 // styles; none is ever removed.
 void ReadFont(const IniFile& ini, const std::string& section, FontSetting& font, Colour defaultColour,

@@ -9,6 +9,9 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QSslCertificate>
+#include <QSslError>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -40,6 +43,10 @@ int MapSocketError(QAbstractSocket::SocketError error, bool connected, bool rese
             return 10049;
         case QAbstractSocket::UnsupportedSocketOperationError:
             return 10047;  // address family not supported
+        case QAbstractSocket::SslHandshakeFailedError:
+        case QAbstractSocket::SslInternalError:
+        case QAbstractSocket::SslInvalidUserDataError:
+            return SE::TlsFailed;
         case QAbstractSocket::NetworkError:
             // Unreachable while connecting; a broken link afterwards.
             return connected ? SE::ConnectionAborted : SE::HostUnreachable;
@@ -56,6 +63,30 @@ std::string Dotted(const QHostAddress& address) {
     const quint32 v4 = address.toIPv4Address(&ok);
     if (ok) return QHostAddress(v4).toString().toStdString();
     return address.toString().toStdString();
+}
+
+session::CertificateProblem ProblemOf(QSslError::SslError error) {
+    using P = session::CertificateProblem;
+    switch (error) {
+        case QSslError::CertificateExpired:
+            return P::Expired;
+        case QSslError::CertificateNotYetValid:
+            return P::NotYetValid;
+        case QSslError::HostNameMismatch:
+            return P::WrongHost;
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+            return P::SelfSigned;
+        case QSslError::UnableToGetIssuerCertificate:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::CertificateUntrusted:
+            return P::UntrustedIssuer;
+        case QSslError::CertificateRevoked:
+            return P::Revoked;
+        default:
+            return P::Other;
+    }
 }
 
 // Runs a copy of the callback, so the owner may replace it or delete the
@@ -99,12 +130,32 @@ void QtClientSocket::Attach(QTcpSocket* socket) {
     // Queued even though the signals come from the event loop: connectToHost
     // may report a refusal at once, and a queued readyRead keeps working while
     // the owner sits in a modal dialog inside an earlier read.
-    QObject::connect(
-        socket, &QTcpSocket::connected, socket,
-        [this, alive] {
-            if (*alive) HandleConnected();
-        },
-        Qt::QueuedConnection);
+    if (auto* ssl = qobject_cast<QSslSocket*>(socket)) {
+        // A TLS connection is up for the owner once the handshake is done.
+        QObject::connect(
+            ssl, &QSslSocket::encrypted, ssl,
+            [this, alive] {
+                if (*alive) HandleConnected();
+            },
+            Qt::QueuedConnection);
+        QObject::connect(ssl, &QSslSocket::connected, ssl, [this, alive, ssl] {
+            if (!*alive) return;
+            QTimer::singleShot(handshakeTimeoutMs_, ssl, [this, alive] {
+                if (*alive && !connected_) Fail(SE::TlsFailed);
+            });
+        });
+        // Direct: the errors can only be let pass from inside this signal.
+        QObject::connect(ssl, &QSslSocket::sslErrors, ssl, [this, alive](const QList<QSslError>& errors) {
+            if (*alive) HandleSslErrors(errors);
+        });
+    } else {
+        QObject::connect(
+            socket, &QTcpSocket::connected, socket,
+            [this, alive] {
+                if (*alive) HandleConnected();
+            },
+            Qt::QueuedConnection);
+    }
     QObject::connect(
         socket, &QTcpSocket::readyRead, socket,
         [this, alive] {
@@ -178,13 +229,15 @@ void QtClientSocket::Release() {
 void QtClientSocket::SetHost(const std::string& host) { host_ = host; }
 void QtClientSocket::SetAddress(const std::string& address) { address_ = address; }
 void QtClientSocket::SetPort(int port) { port_ = port; }
+void QtClientSocket::SetTls(bool tls) { tls_ = tls; }
 
 void QtClientSocket::Open() {
     Release();
     connected_ = false;
     finished_ = false;
     remoteHost_.reset();
-    auto* s = new QTcpSocket();
+    certificateRefused_ = false;
+    QTcpSocket* s = tls_ ? new QSslSocket() : new QTcpSocket();
     Attach(s);
     auto alive = alive_;
     QMetaObject::invokeMethod(
@@ -196,7 +249,17 @@ void QtClientSocket::Open() {
                 return;
             }
             const auto port = static_cast<quint16>(port_);
-            if (!address_.empty()) {
+            if (tls_) {
+                // Qt loads its TLS library at run time; without it there is no TLS.
+                auto* ssl = static_cast<QSslSocket*>(s);
+                const std::string& name = address_.empty() ? host_ : address_;
+                if (!QSslSocket::supportsSsl() || name.empty()) {
+                    Fail(name.empty() ? SE::HostNotFound : SE::TlsFailed);
+                    return;
+                }
+                ssl->connectToHostEncrypted(QString::fromStdString(name), port, QIODevice::ReadWrite,
+                                            QAbstractSocket::IPv4Protocol);
+            } else if (!address_.empty()) {
                 QHostAddress address;
                 if (!address.setAddress(QString::fromStdString(address_)) ||
                     address.protocol() != QAbstractSocket::IPv4Protocol) {
@@ -239,7 +302,29 @@ void QtClientSocket::HandleDisconnected() {
     if (*alive) Raise(onClosed);
 }
 
+void QtClientSocket::HandleSslErrors(const QList<QSslError>& errors) {
+    auto* ssl = qobject_cast<QSslSocket*>(socket_);
+    if (!ssl || finished_) return;
+    session::CertificateReport report;
+    QSslCertificate certificate = ssl->peerCertificate();
+    if (certificate.isNull() && !errors.isEmpty()) certificate = errors.first().certificate();
+    if (!certificate.isNull())
+        report.Fingerprint =
+            certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper().toStdString();
+    for (const QSslError& error : errors) report.Problems.push_back(ProblemOf(error.error()));
+    auto check = onCertificate;
+    if (check && check(report))
+        ssl->ignoreSslErrors(errors);
+    else
+        certificateRefused_ = true;
+}
+
 void QtClientSocket::HandleError(QAbstractSocket::SocketError error) {
+    if (certificateRefused_ && !connected_) {
+        StopWatching();
+        Fail(SE::CertificateRejected);
+        return;
+    }
     const bool reset = error == QAbstractSocket::RemoteHostClosedError && connected_ && PeerReset();
     StopWatching();
     const int code = MapSocketError(error, connected_, reset);
@@ -435,7 +520,9 @@ void QtServerSocket::ScheduleCleanup() {
 // ---------------------------------------------------------------- factory
 
 std::unique_ptr<session::ClientSocket> QtSocketFactory::CreateClient() {
-    return std::make_unique<QtClientSocket>(mode_);
+    auto socket = std::make_unique<QtClientSocket>(mode_);
+    socket->SetHandshakeTimeout(handshakeTimeoutMs_);
+    return socket;
 }
 
 std::unique_ptr<session::ServerSocket> QtSocketFactory::CreateServer() {

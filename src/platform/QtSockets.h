@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractSocket>
+#include <QList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QSslError;
 
 namespace velmok::platform {
 
@@ -34,9 +36,10 @@ enum class SocketMode {
     Immediate,
 };
 
-// A client connection over QTcpSocket. Every event is delivered from the
-// event loop, none inside a call made by the owner. After an error event the
-// connection is closed and no disconnect follows.
+// A client connection over QTcpSocket, or QSslSocket when TLS is asked for.
+// Every event is delivered from the event loop, none inside a call made by the
+// owner. After an error event the connection is closed and no disconnect
+// follows.
 class QtClientSocket : public session::ClientSocket {
 public:
     explicit QtClientSocket(SocketMode mode = SocketMode::Queued);
@@ -49,6 +52,7 @@ public:
     void SetHost(const std::string& host) override;
     void SetAddress(const std::string& address) override;
     void SetPort(int port) override;
+    void SetTls(bool tls) override;
     void Open() override;
 
     std::string ReceiveText() override;
@@ -63,6 +67,9 @@ public:
     void Close() override;
 
     bool IsConnected() const { return connected_; }
+    // How long a TLS handshake may take once TCP is up; a server that never
+    // answers it (a plain port) must not leave the connection hanging.
+    void SetHandshakeTimeout(int ms) { handshakeTimeoutMs_ = ms; }
     // Called after Close() (by the owner or on an error) so a listening
     // socket can drop the connection from its list.
     std::function<void()> onClosed;
@@ -74,6 +81,7 @@ private:
     void HandleReadyRead();
     void HandleDisconnected();
     void HandleError(QAbstractSocket::SocketError error);
+    void HandleSslErrors(const QList<QSslError>& errors);
     void Fail(int code);
     void WatchConnection();
     bool PeerReset() const;
@@ -87,6 +95,11 @@ private:
     std::string address_;
     int port_ = 0;
     SocketMode mode_;
+    bool tls_ = false;
+    int handshakeTimeoutMs_ = 20000;
+    // The owner refused the server's certificate; the failure that follows is
+    // reported as CertificateRejected.
+    bool certificateRefused_ = false;
     bool connected_ = false;
     bool finished_ = false;
     std::optional<std::string> remoteHost_;
@@ -134,6 +147,8 @@ private:
 class QtSocketFactory : public session::SocketFactory {
 public:
     explicit QtSocketFactory(SocketMode mode = SocketMode::Queued) : mode_(mode) {}
+    // For the client sockets made from now on (tests shorten it).
+    void SetHandshakeTimeout(int ms) { handshakeTimeoutMs_ = ms; }
     std::unique_ptr<session::ClientSocket> CreateClient() override;
     std::unique_ptr<session::ServerSocket> CreateServer() override;
     // Blocking look-up; a dotted address resolves without asking anyone.
@@ -141,6 +156,7 @@ public:
 
 private:
     SocketMode mode_;
+    int handshakeTimeoutMs_ = 20000;
 };
 
 }  // namespace velmok::platform

@@ -189,8 +189,9 @@ void Engine::TakeOp(int slot, const std::string& channel, const std::string& nic
 
 void Engine::MemberQuit(int slot, const std::string& nick, const std::string& message) {
     if (nick.empty()) return;
-    std::string text = JisToSjis(nick) + " QUIT";
-    if (!message.empty()) text += " (" + JisToSjis(message) + ")";
+    std::string text = nick + " QUIT";
+    if (!message.empty()) text += " (" + message + ")";
+    text = WireToSjis(text);
     auto& channels = slots_[slot].Channels;
     for (int i = 0; i < WindowCount; ++i) {
         ChannelRecord& record = channels[i];
@@ -211,7 +212,7 @@ void Engine::MemberNick(int slot, const std::string& oldNick, const std::string&
     if (oldNick.empty() || newNick.empty()) return;
     std::string& ownNick = slots_[slot].Session.Nick;
     if (oldNick == ownNick) ownNick = newNick;
-    const std::string text = JisToSjis(oldNick) + " NICK " + JisToSjis(newNick);
+    const std::string text = WireToSjis(oldNick + " NICK " + newNick);
     auto& channels = slots_[slot].Channels;
     for (int i = 0; i < WindowCount; ++i) {
         ChannelRecord& record = channels[i];

@@ -185,7 +185,7 @@ void Engine::HandleCtcpQuery(int slot, const IrcMessage& message) {
         }
 
         // Looked up per line: the question above may have let the window close.
-        frontend_.RenderLine(slot, FindChannel(slot, target), FontKind::CTCP, JisToSjis(trace), false);
+        frontend_.RenderLine(slot, FindChannel(slot, target), FontKind::CTCP, WireToSjis(trace), false);
         shown = true;
     }
 
@@ -218,11 +218,11 @@ void Engine::HandleCtcpReply(int slot, const IrcMessage& message) {
             shown = true;
         } else if (command == "ACTION") {
             if (seg.Args.empty()) continue;
-            frontend_.RenderLine(slot, window, FontKind::CTCP, JisToSjis(sender + " " + seg.Args), false);
+            frontend_.RenderLine(slot, window, FontKind::CTCP, WireToSjis(sender + " " + seg.Args), false);
             shown = true;
         } else if (command == "CLIENTINFO" || command == "FINGER" || command == "TIME" ||
                    command == "USERINFO" || command == "VERSION") {
-            frontend_.RenderLine(slot, window, FontKind::CTCP, JisToSjis(sender + " " + seg.Text), false);
+            frontend_.RenderLine(slot, window, FontKind::CTCP, WireToSjis(sender + " " + seg.Text), false);
             shown = true;
         }
     }

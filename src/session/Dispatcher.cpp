@@ -140,6 +140,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
             if (channel[0] == '!') channel.insert(0, "!");
             EnqueueLine(Queue::A, slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(key), 2);
         }
+        RejoinChannels(slot);
     } else if (command == "305") {
         session.Away = false;
         frontend_.SetAwayState(false);
@@ -195,7 +196,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
         }
     } else if (command == "475") {
         InputBoxRequest box;
-        box.Caption = "JOIN " + JisToSjis(m[3]);
+        box.Caption = "JOIN " + WireToSjis(m[3]);
         box.ComboVisible = false;
         box.Label2Visible = false;
         box.Edit2Visible = false;
@@ -237,7 +238,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
         }
         RemoveMember(slot, channel, sender);
         text = sender + " PART";
-        if (!m[3].empty()) text += " (" + JisToSjis(m[3]) + ")";
+        if (!m[3].empty()) text += " (" + m[3] + ")";
         target = channel;
         show = commandStyle;
     } else if (command == "KICK") {
@@ -246,10 +247,10 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
         if (SameName(kicked, session.Nick)) {
             CloseChannelTab(slot, channel);
             // The channel window is gone, so the line lands in the server window.
-            text = sender + " KICK " + channel + " " + kicked + " (" + JisToSjis(m[4]) + ")";
+            text = sender + " KICK " + channel + " " + kicked + " (" + m[4] + ")";
         } else {
             RemoveMember(slot, channel, kicked);
-            text = sender + " KICK " + kicked + " (" + JisToSjis(m[4]) + ")";
+            text = sender + " KICK " + kicked + " (" + m[4] + ")";
         }
         target = channel;
         show = commandStyle;
@@ -317,7 +318,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
                 if (OpenChannelTab(slot, sender) >= 0) frontend_.Beep(BeepKind::Warning);
             }
             if (FindChannel(slot, target) < 0)
-                text = "<" + JisToSjis(target) + ":" + sender + ">" + body;
+                text = "<" + target + ":" + sender + ">" + body;
             else
                 text = "<" + sender + "> " + body;
         }
@@ -326,7 +327,8 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     int window = FindChannel(slot, target);
     if (window < 0) window = ServerWindow;
     if (show.markTab) frontend_.MarkTab(slot, window);
-    frontend_.RenderLine(slot, window, show.font, JisToSjis(text), show.keywords);
+    // The whole shown line is read one way: UTF-8 when it is that, else ISO-2022-JP.
+    frontend_.RenderLine(slot, window, show.font, WireToSjis(text), show.keywords);
 }
 
 }  // namespace velmok::session

@@ -108,6 +108,10 @@ void Engine::BindSocket(int slot) {
         int s = SlotOf(socket);
         if (s >= 0) ClientSocketError(s, code);
     };
+    socket->onCertificate = [this, socket](const CertificateReport& report) {
+        int s = SlotOf(socket);
+        return s >= 0 && CheckCertificate(s, report);
+    };
 }
 
 // A socket may be retired from inside its own event handler, and a nested
@@ -120,6 +124,21 @@ static bool NoDispatchRunning(const std::array<SlotState, SlotCount>& slots) {
 bool Engine::ConnectSession(int slot) {
     if (NoDispatchRunning(slots_)) retired_.clear();
     SlotState& s = slots_[slot];
+    // A connection the user asks for replaces the automatic ones of the slot.
+    if (s.Reconnect.Active) {
+        s.Reconnect = ReconnectState{};
+        UpdateReconnectTimer();
+    }
+    s.Profile = s.Session;
+    return OpenConnection(slot, false);
+}
+
+// Also called from inside socket events (a certificate accepted, an attempt
+// started in a nested event loop), so it never frees retired sockets.
+bool Engine::OpenConnection(int slot, bool quiet) {
+    SlotState& s = slots_[slot];
+    s.QuitSent = false;
+    s.CertificateRefused = false;
     if (s.Socket) {
         s.Socket->Close();
         retired_.push_back(std::move(s.Socket));
@@ -135,13 +154,14 @@ bool Engine::ConnectSession(int slot) {
         s.Socket->SetHost(name);
         s.Socket->SetAddress("");
         if (!sockets_.LookupHost(name)) {
-            frontend_.ShowError(4);
+            if (!quiet) frontend_.ShowError(4);
             frontend_.EnableAction(Action::FileConnect, true);
             s.Socket.reset();  // never opened, no event can be pending
             return false;
         }
     }
     s.Socket->SetPort(s.Session.Port);
+    s.Socket->SetTls(s.Session.Tls);
     s.Socket->Open();
     s.Session.InUse = true;
     return true;
@@ -164,7 +184,7 @@ void Engine::ClientSocketConnect(int slot) {
     SendNow(slot, "NICK " + s.Session.Nick + CrLf);
     SendNow(slot, "USER " + s.Session.UserName + " 0 * :" + SjisToJis(s.Session.RealName) + CrLf);
 
-    frontend_.ServerConnected(slot, s.Session.ServerName);
+    frontend_.ServerConnected(slot, s.Session.ServerName, !s.Reconnect.Active);
 
     LocalAddress = s.Socket->LocalAddress();
     LocalHost = s.Socket->LocalHost();
@@ -206,44 +226,40 @@ void Engine::NoticeDroppedLine(int slot, std::size_t size, bool unfinished) {
                          DroppedLine + std::to_string(size) + (unfinished ? BytesOrMore : Bytes), false);
 }
 
-void Engine::ClientSocketDisconnect(int slot) {
-    ResetSession(slot);
-    slots_[slot].Registered = false;
-    if (Closing)
-        frontend_.RequestClose();
-    else
-        frontend_.ShowError(2);
-}
+void Engine::ClientSocketDisconnect(int slot) { ConnectionEnded(slot, 0); }
 
 void Engine::ClientSocketError(int slot, int& code) {
-    SlotState& s = slots_[slot];
-    bool wasRegistered = s.Registered;
-    s.Registered = false;
+    const int reported = code;
     code = 0;
-    ResetSession(slot);
-    // While the window waits for the servers to drop us, a failing connection
-    // counts as dropped; otherwise the close would wait for ever.
-    if (Closing && wasRegistered)
-        frontend_.RequestClose();
-    else
-        frontend_.ShowError(wasRegistered ? 2 : 1);
+    ConnectionEnded(slot, reported);
 }
 
 // ---- sending ----------------------------------------------------------------
+
+// A QUIT of ours, whoever asked for it (the disconnect action, closing the
+// window, a typed /quit, a trigger), means the end that follows was wanted.
+static bool IsQuitLine(const std::string& text) {
+    if (text.size() < 4) return false;
+    for (int i = 0; i < 4; ++i)
+        if ((text[i] & ~0x20) != "QUIT"[i]) return false;
+    return text.size() == 4 || text[4] == ' ' || text[4] == '\r' || text[4] == '\n';
+}
 
 // Every call sends one line. Bytes from peers end up in some of them (the
 // token of a PING, nicks and channel names in queued commands); a CR, LF or
 // NUL among them would end the line early at the server and let the rest pass
 // as a command of its own. Only the closing CR LF stays.
 void Engine::SendNow(int slot, const std::string& text) {
-    if (!slots_[slot].Socket) return;
+    SlotState& s = slots_[slot];
+    if (!s.Socket) return;
+    if (IsQuitLine(text)) s.QuitSent = true;
     const bool closed = text.size() >= 2 && text.compare(text.size() - 2, 2, CrLf) == 0;
     std::string line;
     line.reserve(text.size());
     for (std::size_t i = 0; i < text.size() - (closed ? 2 : 0); ++i)
         if (text[i] != '\r' && text[i] != '\n' && text[i] != '\0') line += text[i];
     if (closed) line += CrLf;
-    slots_[slot].Socket->SendText(line);
+    s.Socket->SendText(line);
 }
 
 void Engine::EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds) {
@@ -287,6 +303,7 @@ void Engine::ResetSession(int slot) {
     session.UserName.clear();
     session.RealName.clear();
     session.Port = 0;
+    session.Tls = false;
     session.Away = false;
     NickRetryCounter = 0;
 
@@ -331,6 +348,9 @@ void Engine::SendQuit(int slot) {
 }
 
 bool Engine::RequestClose() {
+    // Closing the window ends every automatic reconnection.
+    for (SlotState& s : slots_) s.Reconnect = ReconnectState{};
+    UpdateReconnectTimer();
     for (int slot = 0; slot < SlotCount; ++slot) {
         if (!slots_[slot].Registered) continue;
         Closing = true;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/Settings.h"
@@ -22,6 +23,7 @@ struct ServerSession {
     bool InUse = false;
     std::string ServerName;
     std::int32_t Port = 0;
+    bool Tls = false;  // the profile's port was written "+port"
     std::string Password;
     std::string Nick;
     std::string AwayNick;
@@ -51,6 +53,17 @@ struct ChannelRecord {
 };
 
 enum class Queue { A, B, C };
+
+// Automatic reconnection of a slot whose registered connection was dropped.
+struct ReconnectState {
+    bool Active = false;   // attempts go on until the user stops them or one registers
+    bool Waiting = false;  // waiting for DueTick; false while an attempt is under way
+    int Attempts = 0;      // attempts started since the drop
+    std::uint32_t DueTick = 0;
+    std::string Reason;  // why the last connection ended or failed (Shift-JIS)
+    // Channels whose windows were open at the drop, with their keys (wire form).
+    std::vector<std::pair<std::string, std::string>> Channels;
+};
 
 // Columns of the WHOIS table.
 enum WhoisColumn {
@@ -91,8 +104,15 @@ struct SlotState {
     int ListState = 0;           // 0 no list window, 1 complete list waiting, 2 taken by the window
     bool ListReceiving = false;  // list replies have come in and their end has not
     bool ListDropped = false;    // the list window was closed while they came: skip to the end
-    bool Dispatching = false;    // a dispatch of this slot is running (nested event loops)
-    unsigned Resets = 0;         // counts ResetSession, so a running dispatch notices one
+    // The session as it was filled for the current connection, before the
+    // server's names replaced ServerName: what a reconnection uses.
+    ServerSession Profile;
+    bool QuitSent = false;  // QUIT went out on this connection: its end was asked for
+    ReconnectState Reconnect;
+    bool CertificateRefused = false;  // the TLS handshake ended on our refusal
+    CertificateReport RefusedCertificate;
+    bool Dispatching = false;  // a dispatch of this slot is running (nested event loops)
+    unsigned Resets = 0;       // counts ResetSession, so a running dispatch notices one
 };
 
 // The IRC session engine: three server slots, their queues, dispatcher,
@@ -129,6 +149,18 @@ public:
     int FirstFreeSlot() const;
     bool AnyInUse() const;
     bool AnyRegistered() const;
+
+    // ---- reconnecting after a drop ------------------------------------------
+    // One tick of the reconnect timer (about once a second): starts the
+    // attempts that are due.
+    void CheckReconnects();
+    // The slot waits for, or is making, an automatic reconnection.
+    bool ReconnectPending(int slot) const { return slots_[slot].Reconnect.Active; }
+    // The user stops the attempts (disconnect action, closing the server tab);
+    // an attempt under way is dropped.
+    void StopReconnect(int slot);
+    // Seconds before attempt n (1-based): 5, 10, 30, 60, then 120.
+    static int ReconnectDelay(int attempt);
 
     // ---- dispatcher -------------------------------------------------------
     // Takes every complete line off the slot's receive buffer and handles it.
@@ -219,6 +251,20 @@ private:
     void BindSocket(int slot);
     // One short notice in the server window for a line dropped for its length.
     void NoticeDroppedLine(int slot, std::size_t size, bool unfinished);
+    // ConnectSession without touching the reconnection state; quiet: an
+    // automatic attempt, whose failures are lines rather than message boxes.
+    bool OpenConnection(int slot, bool quiet);
+    // The connection of a slot ended (code 0: the server closed it).
+    void ConnectionEnded(int slot, int code);
+    // announce: say so in the server view (a failed attempt; the drop itself
+    // has its message box, and the attempt line repeats the reason).
+    void ScheduleReconnect(int slot, const std::string& reason, bool announce);
+    void StartReconnectAttempt(int slot);
+    // After the welcome reply of a reconnection: JOIN the channels again.
+    void RejoinChannels(int slot);
+    bool CheckCertificate(int slot, const CertificateReport& report);
+    void AskAboutCertificate(int slot);
+    void UpdateReconnectTimer();
     int SlotOf(const ClientSocket* socket) const;
 
     Frontend& frontend_;

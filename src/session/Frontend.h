@@ -85,8 +85,9 @@ public:
 
     // --- server tabs and connection state --------------------------------
     // The TCP connection of a slot is up: create the server tab if needed,
-    // clear the server view, captions, connected image, title.
-    virtual void ServerConnected(int slot, const std::string& serverName) = 0;
+    // clear the server view (kept when clearView is false: an automatic
+    // reconnection keeps what led to it), captions, connected image, title.
+    virtual void ServerConnected(int slot, const std::string& serverName, bool clearView) = 0;
     // Registration: the server tab's caption becomes the server's own name.
     virtual void ServerRenamed(int slot, const std::string& serverName) = 0;
     // The slot was reset: disconnected image, application title, input line
@@ -97,6 +98,8 @@ public:
     virtual void SetAwayState(bool away) = 0;            // AWAY menu check and tool button
     virtual void SetProtectionButton(bool pressed) = 0;  // defence tool button
     virtual void SetSendTimer(bool enabled) = 0;
+    // A timer of about one second that calls Engine::CheckReconnects.
+    virtual void SetReconnectTimer(bool enabled) = 0;
     // A disconnect arrived while closing: ask the main window to close again.
     virtual void RequestClose() = 0;
 

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velmok::session {
 
@@ -14,7 +15,30 @@ constexpr int TimedOut = 10060;
 constexpr int ConnectionRefused = 10061;
 constexpr int HostUnreachable = 10065;
 constexpr int HostNotFound = 11001;
+// The server's certificate was refused (the owner's certificate check said no).
+constexpr int CertificateRejected = 12045;
+// TLS could not be set up: no TLS support at run time, or the handshake failed.
+constexpr int TlsFailed = 12157;
 }  // namespace SocketError
+
+// Why the certificate a server presented is not trusted by the system.
+enum class CertificateProblem {
+    Expired,
+    NotYetValid,
+    WrongHost,
+    SelfSigned,
+    UntrustedIssuer,
+    Revoked,
+    Other
+};
+
+// What a TLS handshake found out about the server's certificate.
+struct CertificateReport {
+    // SHA-256 of the certificate (DER), upper-case hexadecimal pairs joined by ":".
+    std::string Fingerprint;
+    // Empty when the system's trust store and the host name vouch for it.
+    std::vector<CertificateProblem> Problems;
+};
 
 // An asynchronous TCP client connection. Open() returns at once; the outcome
 // arrives as the connect or error event. Every event is delivered on the one
@@ -27,6 +51,9 @@ public:
     std::function<void()> onRead;
     std::function<void()> onDisconnect;
     std::function<void(int& code)> onError;
+    // TLS connections only: the server's certificate has problems. True lets
+    // the handshake go on; false ends it with the error CertificateRejected.
+    std::function<bool(const CertificateReport& report)> onCertificate;
 
     virtual ~ClientSocket() = default;
 
@@ -34,6 +61,10 @@ public:
     virtual void SetHost(const std::string& host) = 0;
     virtual void SetAddress(const std::string& address) = 0;
     virtual void SetPort(int port) = 0;
+    // Whether Open() speaks TLS on the connection; the connect event then
+    // comes once the handshake is done. Verification uses the host set with
+    // SetHost, or the address when no host is set.
+    virtual void SetTls(bool tls) = 0;
     virtual void Open() = 0;
 
     // Every byte waiting now.

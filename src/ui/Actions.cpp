@@ -61,7 +61,7 @@ InputBoxRequest PartRequest(const session::Engine& engine, int slot) {
     r.Edit1Visible = false;
     for (const session::ChannelRecord& rec : engine.Slot(slot).Channels) {
         if (rec.IsFree() || !rec.IsChannel) continue;
-        std::string item = session::JisToSjis(rec.Name);
+        std::string item = session::WireToSjis(rec.Name);
         if (HasDoubleByte(rec.Name)) item += kSjisNote;
         r.ComboItems.push_back(item);
         r.AuxText += rec.Name + "\r\n";

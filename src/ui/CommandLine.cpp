@@ -167,7 +167,7 @@ std::string HelpText(const std::string& settingsFolder) {
            "  nick, away nick, user and real name of the first profile and joins\n"
            "  CHANNEL (\"#\" is added when it has no channel prefix). The port defaults\n"
            "  to 6667. Percent-escapes are decoded; Japanese channel names are read as\n"
-           "  UTF-8. ircs:// links need TLS, which this version does not support yet.\n"
+           "  UTF-8. ircs:// links connect with TLS (port 6697 unless given).\n"
            "  With no profile yet, the connection editor opens with the host and port\n"
            "  filled in.\n"
            "\n"

@@ -103,7 +103,7 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
     if (IsNumeric(command)) return;
 
     std::array<std::string, 16> params;  // 1..15, in Shift-JIS
-    for (int n = 1; n <= 15; ++n) params[n] = JisToSjis(message[n + 1]);
+    for (int n = 1; n <= 15; ++n) params[n] = WireToSjis(message[n + 1]);
 
     frontend_.WriteEventLog(kReceivedCommand + command);
     frontend_.WriteEventLog(kReceivedPrefix + prefix);

@@ -61,7 +61,7 @@ bool IsUtf8(const std::string& text) {
 }
 
 // Decodes one part of the link into Shift-JIS.
-bool DecodePart(const std::string& raw, const Utf8ToSjis& toSjis, std::string& sjis) {
+bool DecodePart(const std::string& raw, const Utf8ToShiftJis& toSjis, std::string& sjis) {
     std::string bytes;
     if (!PercentDecode(raw, bytes)) return false;
     for (char c : bytes) {
@@ -92,7 +92,7 @@ bool IsLinkFlag(const std::string& item) {
 
 }  // namespace
 
-int ParseIrcLink(const std::string& text, const Utf8ToSjis& toSjis, IrcLink& link) {
+int ParseIrcLink(const std::string& text, const Utf8ToShiftJis& toSjis, IrcLink& link) {
     link = IrcLink{};
     std::string lower;
     for (std::size_t i = 0; i < text.size() && i < 7; ++i)
@@ -190,7 +190,7 @@ int ParseIrcLink(const std::string& text, const Utf8ToSjis& toSjis, IrcLink& lin
 config::ConnectionProfile LinkProfile(const IrcLink& link, const config::ConnectionProfile& identity) {
     config::ConnectionProfile profile;
     profile.Host = link.Host;
-    profile.Port = std::to_string(link.Port);
+    profile.Port = config::PortWithTls(std::to_string(link.Port), link.Tls);
     profile.Nick = identity.Nick;
     profile.AwayNick = identity.AwayNick;
     profile.UserName = identity.UserName;

@@ -46,7 +46,7 @@ std::string LogFileName(const std::string& serverName, const std::string& window
         raw += windowName;
     }
     raw += day;
-    const std::string name = session::JisToSjis(raw);
+    const std::string name = session::WireToSjis(raw);
     std::string out;
     out.reserve(name.size() + 8);
     for (char c : name) {
@@ -63,7 +63,7 @@ std::string LogLine(const std::string& stamp, const std::string& windowName, con
     line.reserve(stamp.size() + windowName.size() + text.size() + 3);
     line += stamp;
     if (!windowName.empty()) {
-        line += session::JisToSjis(windowName);
+        line += session::WireToSjis(windowName);
         line += ' ';
     }
     line += text;

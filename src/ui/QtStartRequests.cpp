@@ -1,5 +1,6 @@
 #include "ui/QtStartRequests.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <cstdio>
 
@@ -51,6 +52,7 @@ void QtStartRequests::ConnectFromNewProfile(const IrcLink& link) {
     const bool saved = form_.EditConnections([&link](config::Tfrm_Connection& editor) {
         editor.Edit_Host->setText(QString::fromStdString(link.Host));
         editor.Edit_Port->setText(QString::number(link.Port));
+        editor.Check_Tls->setChecked(link.Tls);
         editor.Edit_Channel->setText(FromSjis(link.Channel));
         editor.Edit_ChannelKey->setText(FromSjis(link.Key));
     });

@@ -45,12 +45,6 @@ std::string ConnectProfileNumber(session::Engine& engine, const std::vector<conf
 LinkOutcome ConnectLink(session::Engine& engine, const std::string& profileText, const IrcLink& link,
                         int& message) {
     message = 0;
-    // TLS comes with its own connection type; until then such links are refused
-    // rather than sent in clear text to a port that expects TLS.
-    if (link.Tls) {
-        message = kLinkNeedsTls;
-        return LinkOutcome::Refused;
-    }
     const std::vector<config::ConnectionProfile> profiles = config::ParseProfileText(profileText);
     if (profiles.empty()) return LinkOutcome::NeedsProfile;
     const int slot = engine.FirstFreeSlot();

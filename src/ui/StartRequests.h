@@ -26,7 +26,7 @@ enum class LinkOutcome { Connected, NeedsProfile, Refused };
 
 // Starts the link's connection in the first free slot with the identity of the
 // first profile of profileText. Refused sets `message` to the error number
-// (kLinkNeedsTls, kNoFreeSlot); NeedsProfile: there is no profile to take the
+// (kNoFreeSlot); NeedsProfile: there is no profile to take the
 // identity from.
 LinkOutcome ConnectLink(session::Engine& engine, const std::string& profileText, const IrcLink& link,
                         int& message);

@@ -35,6 +35,7 @@
 #include "ui/Common.h"
 #include "ui/Frmeventlog.h"
 #include "ui/InputLine.h"
+#include "ui/NickCompletion.h"
 #include "ui/QtNickList.h"
 #include "ui/QtStyles.h"
 #include "windows/QtAuxWindows.h"
@@ -78,7 +79,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
       sockets_(sockets ? sockets : ownSockets_.get()),
       clock_(clock ? clock : ownClock_.get()),
       ownDialogs_(std::make_unique<platform::QtDialogs>()),
-      history_(std::make_unique<InputHistory>()) {
+      history_(std::make_unique<InputHistory>()),
+      completion_(std::make_unique<NickCompletion>()) {
     dialogs_ = ownDialogs_.get();
     setObjectName(QStringLiteral("TSDIAppForm"));
     setWindowTitle(QStringLiteral("Velmok 2.2"));
@@ -112,6 +114,9 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(2000);
     connect(Timer, &QTimer::timeout, this, &TSDIAppForm::OnTimer);
+    reconnectTimer_ = new QTimer(this);
+    reconnectTimer_->setInterval(1000);
+    connect(reconnectTimer_, &QTimer::timeout, this, [this] { engine_->CheckReconnects(); });
 }
 
 TSDIAppForm::~TSDIAppForm() {
@@ -325,6 +330,11 @@ void TSDIAppForm::SetSendTimer(bool enabled) {
     }
 }
 
+void TSDIAppForm::SetReconnectTimer(bool enabled) {
+    if (enabled && !reconnectTimer_->isActive()) reconnectTimer_->start();
+    if (!enabled) reconnectTimer_->stop();
+}
+
 void TSDIAppForm::FileConnect() {
     const int slot = engine_->FirstFreeSlot();
     if (slot < 0) return;
@@ -336,7 +346,13 @@ void TSDIAppForm::FileConnect() {
 
 void TSDIAppForm::FileDisConnect() {
     const int slot = CurrentSlot();
-    if (slot >= 0 && engine_->Slot(slot).Registered) engine_->SendQuit(slot);
+    if (slot < 0) return;
+    if (engine_->Slot(slot).Registered) {
+        engine_->SendQuit(slot);
+    } else if (engine_->ReconnectPending(slot)) {
+        engine_->StopReconnect(slot);
+        UpdateConnectedActions();
+    }
 }
 
 void TSDIAppForm::ConnectionSettings() { EditConnections(); }

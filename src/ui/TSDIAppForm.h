@@ -49,6 +49,7 @@ namespace velmok::ui {
 class Tfrm_EventLog;
 class InputHistory;
 class NickListRefresh;
+class NickCompletion;
 
 // The main window. It owns the engine and every long-lived piece of state and
 // shows what the engine asks for through the Frontend interface.
@@ -100,7 +101,7 @@ public:
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;
     void WriteEventLog(const std::string& text) override;
-    void ServerConnected(int slot, const std::string& serverName) override;
+    void ServerConnected(int slot, const std::string& serverName, bool clearView) override;
     void ServerRenamed(int slot, const std::string& serverName) override;
     void ServerDisconnected(int slot) override;
     void EnableAction(session::Action action, bool enabled) override;
@@ -108,6 +109,7 @@ public:
     void SetAwayState(bool away) override;
     void SetProtectionButton(bool pressed) override;
     void SetSendTimer(bool enabled) override;
+    void SetReconnectTimer(bool enabled) override;
     void RequestClose() override;
     void Beep(session::BeepKind kind) override;
     void ShowError(int number) override;
@@ -179,6 +181,8 @@ private:
     void ShowMessageMenu(QtMessageView* view, const QPoint& globalPos);
     void ShowEventLogMenu(const QPoint& globalPos);
     void InputChanged();
+    // Tab and Shift+Tab in the input line.
+    void CompleteNick(bool backwards);
     void SetMode(int mode);
     void OnTimer();
     QIcon TabIcon(session::TabImage image) const;
@@ -220,9 +224,11 @@ private:
     QWidget* inputPanel_ = nullptr;
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
+    QTimer* reconnectTimer_ = nullptr;
     Tfrm_EventLog* eventLog_ = nullptr;
     NickListRefresh* nickRefresh_ = nullptr;
     std::unique_ptr<InputHistory> history_;
+    std::unique_ptr<NickCompletion> completion_;
     std::array<QIcon, 9> icons_;
 
     QMenu* mnu_Command = nullptr;

@@ -16,6 +16,7 @@
 #include "ui/InputLine.h"
 #include "ui/LineFormat.h"
 #include "ui/LogWriter.h"
+#include "ui/NickCompletion.h"
 #include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
@@ -71,7 +72,7 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     }
 
     windowNameSjis_.clear();
-    if (window >= 0) windowNameSjis_ = session::JisToSjis(targetName);
+    if (window >= 0) windowNameSjis_ = session::WireToSjis(targetName);
     LineInput input{text, font, stamp_, &settings_.Keywords, markKeywords, copy, serverName, windowNameSjis_};
     FormatLine(input, formatted_);
     AppendStyled(view, formatted_.view);
@@ -125,6 +126,24 @@ void TSDIAppForm::InputChanged() {
     for (const std::string& line : change.lines) ProcessTyped(line);
 }
 
+void TSDIAppForm::CompleteNick(bool backwards) {
+    const int slot = CurrentSlot();
+    const int window = CurrentWindow();
+    if (slot < 0 || window < 0 || !engine_->Channel(slot, window).IsChannel) return;
+    QTextCursor cursor = memo_InputMessage->textCursor();
+    const int caret = cursor.position();
+    const QString before = memo_InputMessage->toPlainText().left(caret);
+    const auto completed =
+        completion_->Complete(ToSjis(before), engine_->Channel(slot, window).Members, backwards);
+    if (!completed) return;
+    inInputChange_ = true;
+    cursor.setPosition(0);
+    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    cursor.insertText(FromSjis(*completed));
+    memo_InputMessage->setTextCursor(cursor);
+    inInputChange_ = false;
+}
+
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
         for (int s = 0; s < session::SlotCount; ++s) {
@@ -152,6 +171,17 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == memo_InputMessage && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+            CompleteNick(key->key() == Qt::Key_Backtab || modifiers == Qt::ShiftModifier);
+            return true;
+        }
+        // Any other key ends a completion cycle; a modifier alone (the Shift of
+        // Shift+Tab) does not.
+        if (key->key() != Qt::Key_Shift && key->key() != Qt::Key_Control && key->key() != Qt::Key_Alt &&
+            key->key() != Qt::Key_Meta)
+            completion_->Reset();
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             !(key->modifiers() & Qt::ShiftModifier)) {
             const std::string text = ToSjis(memo_InputMessage->toPlainText());
@@ -273,6 +303,7 @@ void TSDIAppForm::CloseFromMenu(MenuOrigin origin, int slot, int window) {
 
 void TSDIAppForm::CloseServerTab(int slot) {
     if (slot < 0 || engine_->Session(slot).InUse) return;
+    engine_->StopReconnect(slot);
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
     const int position = PageControlS->indexOf(sv.serverPage);

@@ -59,7 +59,7 @@ QListWidget* TSDIAppForm::NickListOf(int slot, int window) const {
     return slotViews_[slot].windows[window].nicks;
 }
 
-void TSDIAppForm::ServerConnected(int slot, const std::string& serverName) {
+void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool clearView) {
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) {
         sv.serverPage = new QWidget;
@@ -84,7 +84,7 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName) {
         PageControlS->setCurrentWidget(sv.serverPage);
     }
     sv.connected = true;
-    sv.serverView->Clear();
+    if (clearView) sv.serverView->Clear();
     const int index = PageControlS->indexOf(sv.serverPage);
     PageControlS->setTabText(index, FromSjis(CaptionText(serverName)));
     PageControlS->setTabIcon(index, TabIcon(TabImage::Connected));
@@ -115,7 +115,8 @@ void TSDIAppForm::ServerDisconnected(int slot) {
 void TSDIAppForm::UpdateConnectedActions() {
     const int slot = CurrentSlot();
     const bool registered = slot >= 0 && engine_->Slot(slot).Registered;
-    FileDisConnectAction->setEnabled(registered);
+    // The disconnect action also stops an automatic reconnection.
+    FileDisConnectAction->setEnabled(registered || (slot >= 0 && engine_->ReconnectPending(slot)));
     CommandAwayAction->setEnabled(registered);
     // Commands may be typed as soon as the connection is up, registration or not.
     memo_InputMessage->setEnabled(slot >= 0 && slotViews_[slot].connected);

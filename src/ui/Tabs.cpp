@@ -6,7 +6,7 @@
 namespace velmok::ui {
 
 std::string TitleText(const session::ChannelRecord& record) {
-    std::string title = session::JisToSjis(record.Name);
+    std::string title = session::WireToSjis(record.Name);
     std::string letters;
     std::string parameters;
     for (std::size_t i = 0; i < record.ModeFlags.size(); ++i)
@@ -20,7 +20,7 @@ std::string TitleText(const session::ChannelRecord& record) {
         parameters += " " + record.Key;
     }
     if (!letters.empty()) title += " +" + letters + parameters;
-    if (!record.Topic.empty()) title += " " + session::JisToSjis(record.Topic);
+    if (!record.Topic.empty()) title += " " + session::WireToSjis(record.Topic);
     return title;
 }
 
@@ -38,7 +38,7 @@ std::string CaptionText(const std::string& sjisName) {
     return caption;
 }
 
-std::string TabCaption(const std::string& wireName) { return CaptionText(session::JisToSjis(wireName)); }
+std::string TabCaption(const std::string& wireName) { return CaptionText(session::WireToSjis(wireName)); }
 
 int TabMap::Append(int window) {
     windows_.push_back(window);
@@ -121,7 +121,7 @@ CloseItemState CloseItemFor(MenuOrigin origin, bool slotConnected, const std::st
             return {"Server\x83^\x83u\x82\xf0\x95\xc2\x82\xb6\x82\xe9", !slotConnected};
         case MenuOrigin::ChannelTab:
             // チャンネル <name> から抜ける
-            return {"\x83`\x83\x83\x83\x93\x83l\x83\x8b " + session::JisToSjis(channelName) +
+            return {"\x83`\x83\x83\x83\x93\x83l\x83\x8b " + session::WireToSjis(channelName) +
                         " \x82\xa9\x82\xe7\x94\xb2\x82\xaf\x82\xe9",
                     true};
         case MenuOrigin::PrivateTab:

@@ -19,7 +19,7 @@ std::string ServerTitleText(const std::string& serverName, const std::string& ap
 // take a single one as its mnemonic marker and hide it. ("&" is never the
 // second byte of a double-byte character.)
 std::string CaptionText(const std::string& sjisName);
-// Tab caption of a window name as received: JisToSjis, then CaptionText.
+// Tab caption of a window name as received: WireToSjis, then CaptionText.
 std::string TabCaption(const std::string& wireName);
 
 // The window shown at each tab position of one slot's tab set; position 0 is

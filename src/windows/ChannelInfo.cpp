@@ -55,7 +55,7 @@ ChannelInfoState ChannelInfoFromRecord(const session::Engine& engine, int slot, 
 ChannelInfoView ChannelInfoShown(const ChannelInfoState& state) {
     ChannelInfoView v;
     v.caption = JisToSjis(state.ChannelName);
-    v.topic = JisToSjis(state.OldTopic);
+    v.topic = session::WireToSjis(state.OldTopic);
     v.modes = state.OldModes;
     v.limitChecked = v.limitEnabled = state.HadLimit;
     v.limit = state.OldLimit;
@@ -103,7 +103,7 @@ int ChannelInfoOk(session::Engine& engine, int slot, ChannelInfoState& state, co
     }
 
     const std::string& name = state.ChannelName;
-    if (edits.topic != JisToSjis(state.OldTopic))
+    if (edits.topic != session::WireToSjis(state.OldTopic))
         engine.EnqueueLine(Queue::A, slot, "TOPIC " + name + " :" + SjisToJis(edits.topic), 2);
 
     std::vector<std::string> changes;

@@ -25,7 +25,7 @@ void ParseChannelList(const std::string& text, ChannelListData& data) {
         ChannelListRow row;
         row.caption = ShownChannelName(name);
         row.users = std::move(users);
-        row.topic = session::JisToSjis(topic);
+        row.topic = session::WireToSjis(topic);
         data.rows.push_back(std::move(row));
         data.names.push_back(std::move(name));
     }

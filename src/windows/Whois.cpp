@@ -7,7 +7,7 @@
 
 namespace velmok::windows {
 
-using session::JisToSjis;
+using session::WireToSjis;
 
 namespace {
 
@@ -45,12 +45,12 @@ bool FillWhois(session::Engine& engine, int slot, const std::string& nick, Whois
     const int index = RowOf(engine, slot, nick, true);
     if (index < 0) return false;
     auto& col = engine.Liv_Whois[index].Col;
-    view.away = JisToSjis(col[session::WhoisAway]);
+    view.away = WireToSjis(col[session::WhoisAway]);
     view.user = col[session::WhoisUser];
     view.host = col[session::WhoisHost];
-    view.real = JisToSjis(col[session::WhoisRealName]);
+    view.real = WireToSjis(col[session::WhoisRealName]);
     view.server = col[session::WhoisServerName];
-    view.serverInfo = JisToSjis(col[session::WhoisServerInfo]);
+    view.serverInfo = WireToSjis(col[session::WhoisServerInfo]);
     view.hasIdle = !col[session::WhoisIdleTime].empty();
     view.idle.clear();
     if (view.hasIdle) {

@@ -101,6 +101,8 @@ TEST(DccWireTest, ChatLinesEndAtLineFeedsAndSurviveAnySplit) {
         got.insert(got.end(), rest.begin(), rest.end());
         EXPECT_EQ(got, (Lines{"\x93\xfa", "\x96{!"})) << "cut at " << cut;  // 日, 本!
     }
+    // A peer that writes UTF-8 is read as UTF-8.
+    EXPECT_EQ(framer.Feed("\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\r\n"), Lines{"\x93\xfa\x96{\x8c\xea"});
 }
 
 TEST(DccWireTest, AnUnfinishedChatLineIsShownAtTheBoundOrWhenThePeerGoes) {

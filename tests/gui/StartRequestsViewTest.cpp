@@ -62,16 +62,20 @@ TEST_F(StartRequestsViewTest, LinksThatCannotBeUsedAreShownAndReported) {
     WriteFile(QStringLiteral("Connections"), "h\r\n6667\r\n\r\nvelmo\r\n\r\nvu\r\nReal\r\n\r\n");
     QtStartRequests* requests = nullptr;
     StartWith(requests);
-    requests->OpenLink("ircs://irc.example.net/#c");
     requests->OpenLink("irc://irc.example.net:99999/#c");
-    EXPECT_EQ(dialogs.errors, (std::vector<int>{kLinkNeedsTls, 16}));
-    ASSERT_EQ(reported.size(), 2u);
-    EXPECT_EQ(reported[0],
-              "ircs://irc.example.net/#c: ircs:// のリンクにはTLSが必要ですが、"
-              "このバージョンはTLSに対応していません。");
+    EXPECT_EQ(dialogs.errors, (std::vector<int>{16}));
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].rfind("irc://irc.example.net:99999/#c: ", 0), 0u);
     EXPECT_EQ(sockets.Last(), nullptr);
 
-    for (int i = 0; i < 3; ++i) requests->OpenLink("irc://irc.example.net/#c" + std::to_string(i));
+    // ircs:// connects with TLS, on 6697 unless the link names a port.
+    requests->OpenLink("ircs://irc.example.net/#c0");
+    ASSERT_NE(sockets.Last(), nullptr);
+    EXPECT_TRUE(sockets.Last()->tls);
+    EXPECT_EQ(sockets.Last()->port, 6697);
+
+    for (int i = 1; i < 3; ++i) requests->OpenLink("irc://irc.example.net/#c" + std::to_string(i));
+    EXPECT_FALSE(sockets.Last()->tls);
     requests->OpenLink("irc://irc.example.net/#more");
     EXPECT_EQ(dialogs.errors.back(), kNoFreeSlot);
     EXPECT_EQ(Engine().Session(2).AutoJoin, "1 #c2  ");

@@ -131,10 +131,14 @@ public:
         inner_->onError = [this](int& code) {
             if (onError) onError(code);
         };
+        inner_->onCertificate = [this](const CertificateReport& report) {
+            return onCertificate && onCertificate(report);
+        };
     }
     void SetHost(const std::string& host) override { inner_->SetHost(host); }
     void SetAddress(const std::string& address) override { inner_->SetAddress(address); }
     void SetPort(int port) override { inner_->SetPort(port); }
+    void SetTls(bool tls) override { inner_->SetTls(tls); }
     void Open() override { inner_->Open(); }
     std::string ReceiveText() override {
         std::string text = inner_->ReceiveText();

@@ -29,6 +29,7 @@ public:
     std::string host;
     std::string address;
     int port = 0;
+    bool tls = false;
     int openCount = 0;
     bool closed = false;
     std::vector<std::string> calls;  // "SetHost x", "SetAddress y", "SetPort n", "Open", "Close"
@@ -53,6 +54,7 @@ public:
         port = p;
         calls.push_back("SetPort " + std::to_string(p));
     }
+    void SetTls(bool t) override { tls = t; }
     void Open() override {
         ++openCount;
         calls.push_back("Open");
@@ -87,6 +89,11 @@ public:
     }
     void FireConnect() {
         if (onConnect) onConnect();
+    }
+    // The TLS handshake met a certificate with problems: true when the owner
+    // lets it go on.
+    bool PresentCertificate(const CertificateReport& report) {
+        return onCertificate && onCertificate(report);
     }
     void FireDisconnect() {
         if (onDisconnect) onDisconnect();

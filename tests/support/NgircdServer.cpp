@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -100,7 +101,46 @@ bool NgircdServer::WriteConfig(const std::string& path) {
         << "\tDNS = no\n"
         << "\tIdent = no\n"
         << "\tPAM = no\n";
+    if (Tls) {
+        out << "[SSL]\n"
+            << "\tCertFile = " << dir_ << "/cert.pem\n"
+            << "\tKeyFile = " << dir_ << "/key.pem\n"
+            << "\tDHFile = " << dir_ << "/dh.pem\n"
+            << "\tPorts = " << tlsPort_ << "\n";
+    }
     return static_cast<bool>(out.flush());
+}
+
+bool NgircdServer::MakeCertificate() {
+    // DSA-style parameters come in a fraction of a second; ngircd would
+    // otherwise spend long generating its own.
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=" + std::string(kServerName) +
+        " -keyout '" + dir_ + "/key.pem' -out '" + dir_ +
+        "/cert.pem' >/dev/null 2>&1 && openssl dhparam -dsaparam -out '" + dir_ +
+        "/dh.pem' 2048 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    if (::geteuid() == 0) {
+        for (const char* name : {"/key.pem", "/cert.pem", "/dh.pem"})
+            if (::chown((dir_ + name).c_str(), kNobody, kNobody) != 0) return false;
+    }
+    return true;
+}
+
+std::string NgircdServer::CertificateFingerprint() const {
+    if (!Tls || dir_.empty()) return {};
+    const std::string command = "openssl x509 -noout -fingerprint -sha256 -in '" + dir_ + "/cert.pem'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return {};
+    char buffer[256] = {};
+    std::string line = std::fgets(buffer, sizeof buffer, pipe) ? buffer : "";
+    ::pclose(pipe);
+    // "sha256 Fingerprint=AB:CD:...\n"
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) return {};
+    line = line.substr(eq + 1);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line;
 }
 
 bool NgircdServer::Start(int timeoutMs) {
@@ -117,6 +157,12 @@ bool NgircdServer::Start(int timeoutMs) {
     }
     port_ = FreePort();
     if (port_ == 0) return Fail("no free port");
+    if (Tls) {
+        do tlsPort_ = FreePort();
+        while (tlsPort_ == port_);
+        if (tlsPort_ == 0) return Fail("no free port");
+        if (!MakeCertificate()) return Fail("openssl could not make a certificate");
+    }
     const std::string config = dir_ + "/ngircd.conf";
     if (!WriteConfig(config)) return Fail("cannot write " + config);
 
@@ -146,7 +192,7 @@ bool NgircdServer::Start(int timeoutMs) {
             pid_ = -1;
             return Fail("ngircd exited early:\n" + Log());
         }
-        if (PortAccepts(port_)) return true;
+        if (PortAccepts(port_) && (!Tls || PortAccepts(tlsPort_))) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return Fail("ngircd did not listen on port " + std::to_string(port_) + " in time:\n" + Log());

@@ -20,6 +20,9 @@ public:
 
     // The server's description and message of the day.
     std::string Description = "Velmok test server";
+    // Also listen with TLS, on TlsPort(), with a self-signed certificate for
+    // kServerName made by the openssl command.
+    bool Tls = false;
 
     // Whether the server program is installed at all.
     static bool Available();
@@ -32,6 +35,9 @@ public:
     bool Running() const { return pid_ > 0; }
 
     int Port() const { return port_; }
+    int TlsPort() const { return tlsPort_; }
+    // SHA-256 fingerprint of the TLS certificate, "AB:CD:..."; empty without TLS.
+    std::string CertificateFingerprint() const;
     const std::string& Directory() const { return dir_; }
     const std::string& Error() const { return error_; }
     // What the server wrote to its standard output and error so far.
@@ -42,10 +48,12 @@ public:
 
 private:
     bool WriteConfig(const std::string& path);
+    bool MakeCertificate();
     bool Fail(const std::string& reason);
 
     pid_t pid_ = -1;
     int port_ = 0;
+    int tlsPort_ = 0;
     std::string dir_;
     std::string error_;
 };

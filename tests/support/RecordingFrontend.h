@@ -73,6 +73,7 @@ public:
     std::vector<int> titles;  // slots passed to UpdateTitle
     std::vector<std::string> eventLog;
     std::vector<std::pair<int, std::string>> connected;      // ServerConnected
+    std::vector<bool> connectedClearView;                    // its clearView, in the same order
     std::vector<std::pair<int, std::string>> serverRenames;  // ServerRenamed
     std::vector<int> disconnected;                           // ServerDisconnected
     std::map<Action, bool> actions;                          // last state per action
@@ -80,6 +81,7 @@ public:
     bool awayState = false;
     bool protectionButton = false;
     bool sendTimer = false;
+    bool reconnectTimer = false;
     int closeRequests = 0;
     std::vector<BeepKind> beeps;
     std::vector<int> errors;
@@ -142,8 +144,9 @@ public:
         eventLog.push_back(text);
         Log("WriteEventLog " + text);
     }
-    void ServerConnected(int slot, const std::string& serverName) override {
+    void ServerConnected(int slot, const std::string& serverName, bool clearView) override {
         connected.push_back({slot, serverName});
+        connectedClearView.push_back(clearView);
         Log("ServerConnected " + std::to_string(slot) + " " + serverName);
     }
     void ServerRenamed(int slot, const std::string& serverName) override {
@@ -176,6 +179,7 @@ public:
         Log(std::string("SetSendTimer ") + (enabled ? "on" : "off"));
         if (onSetSendTimer) onSetSendTimer(enabled);
     }
+    void SetReconnectTimer(bool enabled) override { reconnectTimer = enabled; }
     void RequestClose() override {
         ++closeRequests;
         Log("RequestClose");
@@ -262,6 +266,7 @@ public:
         titles.clear();
         eventLog.clear();
         connected.clear();
+        connectedClearView.clear();
         serverRenames.clear();
         disconnected.clear();
         closeRequests = 0;

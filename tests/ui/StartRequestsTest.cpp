@@ -105,12 +105,17 @@ TEST_F(StartRequestsTest, ALinkConnectsWithTheFirstProfilesIdentityAndJoinsItsCh
     EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN " + session::SjisToJis(channel) + " k\r\n2:")
         << "the link's channel only, not the profile's auto-join list";
 
+    EXPECT_FALSE(socket->tls);
+
+    // An ircs:// link connects the next slot with TLS; an irc:// one the last without.
     link.Tls = true;
-    EXPECT_EQ(ConnectLink(engine, profiles, link, message), LinkOutcome::Refused);
-    EXPECT_EQ(message, kLinkNeedsTls);
+    ASSERT_EQ(ConnectLink(engine, profiles, link, message), LinkOutcome::Connected);
+    EXPECT_TRUE(sockets.Last()->tls);
+    EXPECT_TRUE(engine.Session(1).Tls);
+    EXPECT_EQ(engine.Session(1).Port, 6668);
     link.Tls = false;
     ASSERT_EQ(ConnectLink(engine, profiles, link, message), LinkOutcome::Connected);
-    ASSERT_EQ(ConnectLink(engine, profiles, link, message), LinkOutcome::Connected);
+    EXPECT_FALSE(sockets.Last()->tls);
     EXPECT_EQ(ConnectLink(engine, profiles, link, message), LinkOutcome::Refused);
     EXPECT_EQ(message, kNoFreeSlot);
 }

@@ -266,12 +266,14 @@ TEST_F(AuxLogicTest, WhoisWindowFillsFromItsRowAndTakesTheRowWithIt) {
 
     // A repeated WHOIS, spelt differently by the server, reaches the same
     // window; a user who is not idle-reported keeps the field as it was.
-    FromServer("311 me Bob bobu other.example * :r");
+    // Its real name is in UTF-8 this time ("日本").
+    FromServer("311 me Bob bobu other.example * :\xe6\x97\xa5\xe6\x9c\xac");
     FromServer("318 me Bob :End of WHOIS list");
     EXPECT_EQ(ui.whoisOpened.size(), 1u);
     WhoisView again;
     ASSERT_TRUE(FillWhois(engine, 0, "bob", again));
     EXPECT_EQ(again.host, "other.example");
+    EXPECT_EQ(again.real, "\x93\xfa\x96{");
 
     // The same nick on another slot is another row and window.
     session::FakeClientSocket* second = Register(1, "me");

@@ -1,0 +1,94 @@
+// The additions to the settings: the reconnection switch, accepted
+// certificates, and the "+port" notation of TLS profiles.
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "config/ConnectEditor.h"
+#include "config/Profiles.h"
+#include "config/SettingsStore.h"
+#include "session/Engine.h"
+
+namespace velmok::config {
+
+namespace {
+
+const std::string kFingerprint =
+    "AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99";
+
+class ConnectionSettingsTest : public TempDirTest {};
+
+}  // namespace
+
+TEST_F(ConnectionSettingsTest, OlderFilesLoadAsBeforeAndNewKeysAppearOnlyWhenUsed) {
+    const std::string older = "[Log]\r\nOutput=0\r\n[Window]\r\nTop=1\r\n";
+    Put("velmok.ini", older);
+    {
+        IniFile ini(Path("velmok.ini"));
+        Settings s;
+        LoadSettings(ini, s, dir_);
+        EXPECT_TRUE(s.AutoReconnect) << "files without the key reconnect";
+        EXPECT_TRUE(s.Certificates.Entries().empty());
+        ASSERT_TRUE(SaveConnectionSettings(ini, s));
+        EXPECT_EQ(Get("velmok.ini"), older) << "nothing new is written while nothing is used";
+
+        s.AutoReconnect = false;
+        ASSERT_TRUE(s.Certificates.Accept("Irc.Example.net", kFingerprint));
+        ASSERT_TRUE(SaveConnectionSettings(ini, s));
+    }
+    EXPECT_EQ(Get("velmok.ini"),
+              older + "[Connection]\r\nAutoReconnect=0\r\n[Certificates]\r\nirc.example.net=" + kFingerprint +
+                  "\r\n");
+
+    // Read back; broken entries are left out; switched on again, the key stays.
+    Put("velmok.ini", Get("velmok.ini") + "bad host=" + kFingerprint + "\r\nother.net=not a fingerprint\r\n");
+    IniFile ini(Path("velmok.ini"));
+    Settings s;
+    LoadSettings(ini, s, dir_);
+    EXPECT_FALSE(s.AutoReconnect);
+    EXPECT_EQ(s.Certificates.Find("IRC.EXAMPLE.NET"), kFingerprint);
+    EXPECT_EQ(s.Certificates.Entries().size(), 1u);
+    s.AutoReconnect = true;
+    ASSERT_TRUE(SaveConnectionSettings(ini, s));
+    EXPECT_NE(Get("velmok.ini").find("[Connection]\r\nAutoReconnect=1\r\n"), std::string::npos);
+    EXPECT_FALSE(s.Certificates.Accept("a=b", kFingerprint));
+    EXPECT_FALSE(s.Certificates.Accept("host", "AA:BB"));
+}
+
+TEST(TlsPort, PlusPortMeansTlsInProfilesTheEditorAndTheSession) {
+    EXPECT_TRUE(PortUsesTls("+6697"));
+    EXPECT_FALSE(PortUsesTls("6697"));
+    EXPECT_EQ(ProfileCheck({"h", "+6697", "", "nick", "", "user", "Real"}), 0);
+
+    session::ServerSession s;
+    FillSession({"h", "+6697", "", "n", "", "u", "r", ""}, s);
+    EXPECT_EQ(s.Port, 6697);
+    EXPECT_TRUE(s.Tls);
+    FillSession({"h", "6667", "", "n", "", "u", "r", ""}, s);
+    EXPECT_FALSE(s.Tls);
+
+    // The editor shows the number and the tick box, and writes the "+" back;
+    // the Connections text keeps its eight lines a profile.
+    ConnectEditor e(
+        "tls.net\r\n+6697\r\n\r\nn1\r\n\r\nu1\r\nr1\r\n\r\nplain."
+        "net\r\n6667\r\n\r\nn2\r\n\r\nu2\r\nr2\r\n\r\n");
+    e.SelectProfile(0);
+    EXPECT_TRUE(e.Tls);
+    EXPECT_EQ(e.Fields[FieldPort], "6697");
+    e.SelectProfile(1);
+    EXPECT_FALSE(e.Tls);
+    e.Tls = true;
+    ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
+    e.SelectProfile(0);
+    e.Tls = false;
+    ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
+    EXPECT_EQ(e.ProfileText(),
+              "tls.net\r\n6697\r\n\r\nn1\r\n\r\nu1\r\nr1\r\n\r\nplain.net\r\n+"
+              "6667\r\n\r\nn2\r\n\r\nu2\r\nr2\r\n\r\n");
+    // A "+" typed into the port itself is not doubled.
+    e.Fields[FieldPort] = "+7000";
+    e.Tls = true;
+    ASSERT_EQ(e.AddProfile(), 0);
+    EXPECT_EQ(e.Profiles().back().Port, "+7000");
+}
+
+}  // namespace velmok::config
