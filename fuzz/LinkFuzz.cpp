@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (line.What == ui::CommandLine::Action::Error) FUZZ_CHECK(!line.Error.empty());
 
     // Text that is plain ASCII converts; anything else has no Shift-JIS form here.
-    const ui::Utf8ToSjis toSjis = [](const std::string& utf8, std::string& sjis) {
+    const ui::Utf8ToShiftJis toSjis = [](const std::string& utf8, std::string& sjis) {
         for (char c : utf8)
             if (static_cast<unsigned char>(c) >= 0x80) return false;
         sjis = utf8;
