@@ -73,6 +73,8 @@ void Tfrm_InputBox::Setup(const session::InputBoxRequest& r) {
     Lbl_InputBox1->setText(FromSjis(r.Label1));
     Lbl_InputBox2->setText(FromSjis(r.Label2));
     Cmb_InputBox->setVisible(r.ComboVisible);
+    // A box brought forward by a repeated prompt is set up again.
+    Cmb_InputBox->clear();
     for (const std::string& item : r.ComboItems) Cmb_InputBox->addItem(FromSjis(item));
     Cmb_InputBox->setCurrentIndex(-1);
     Cmb_InputBox->setEditText(QString());

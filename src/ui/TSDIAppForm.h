@@ -28,6 +28,7 @@ class QLabel;
 
 namespace velmok::config {
 class IniFile;
+class QtPromptBoxes;
 class Tfrm_Connection;
 }  // namespace velmok::config
 namespace velmok::dcc {
@@ -70,6 +71,8 @@ public:
     // The WHOIS, channel list and channel properties windows and the member
     // lists' context menu.
     windows::QtAuxWindows& AuxWindows() { return *aux_; }
+    // The input boxes servers open (channel keys, invitations).
+    config::QtPromptBoxes& PromptBoxes() { return *prompts_; }
 
     // Start-up after construction: loads the files and applies them.
     void FormShow();
@@ -111,7 +114,7 @@ public:
     void Beep(session::BeepKind kind) override;
     void ShowError(int number) override;
     bool AskYesNo(const std::string& text) override;
-    void OpenInputBox(const session::InputBoxRequest& request) override;
+    bool OpenInputBox(const session::InputBoxRequest& request) override;
     void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override;
     void RefreshWhoisWindow(int slot, const std::string& nick) override;
     void OpenChannelList(int slot) override;
@@ -188,7 +191,7 @@ private:
     void AppendStyled(QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
-    void ShowInputBox(const session::InputBoxRequest& request);
+    bool ShowInputBox(const session::InputBoxRequest& request);
 
     QString configDir_;
     config::Settings settings_;
@@ -204,6 +207,7 @@ private:
     // After the engine, so they go first: their windows read the engine.
     std::unique_ptr<windows::QtAuxWindows> aux_;
     std::unique_ptr<dcc::DccWindows> dccWindows_;
+    config::QtPromptBoxes* prompts_ = nullptr;
     // The fonts of the lines rendered from now on; lines shown keep theirs.
     std::shared_ptr<const QtMessageView::StyleTable> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;

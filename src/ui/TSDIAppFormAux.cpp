@@ -1,5 +1,6 @@
 // Requests for the dialogs and auxiliary windows.
 #include "config/Frminputbox.h"
+#include "config/QtPromptBoxes.h"
 #include "dcc/QtDccWindows.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"
@@ -7,17 +8,15 @@
 
 namespace velmok::ui {
 
-void TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) { ShowInputBox(request); }
+bool TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) { return ShowInputBox(request); }
 
-void TSDIAppForm::ShowInputBox(const session::InputBoxRequest& request) {
+bool TSDIAppForm::ShowInputBox(const session::InputBoxRequest& request) {
+    if (!request.Modal) return prompts_->Show(request);
     auto* box = new config::Tfrm_InputBox(this, *engine_, dialogs_);
     box->Setup(request);
-    if (request.Modal) {
-        box->exec();
-        if (request.CallerOwned) delete box;
-    } else {
-        box->show();
-    }
+    box->exec();
+    if (request.CallerOwned) delete box;
+    return true;
 }
 
 void TSDIAppForm::OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) {
