@@ -98,7 +98,7 @@ TEST_F(DispatcherTest, PingIsAnsweredAtOnceAndNotShown) {
     // A CR or NUL in what we echo can never end our line early; neither can
     // one in a nick we queue a command for.
     socket->TakeSent();
-    socket->Deliver(std::string("PING :a\rQUIT :x\0y\r\n", 21));
+    socket->Deliver(std::string("PING :a\rQUIT :x\0y\r\n", 19));
     EXPECT_EQ(socket->TakeSent(), "PONG 127.0.0.5 aQUIT :xy\r\n");
     engine.EnqueueLine(Queue::B, 0, "WHOIS e\rvil", 2);
     engine.DrainSendQueues();
