@@ -15,9 +15,9 @@
 #include "platform/QtSingleInstance.h"
 #include "ui/CommandLine.h"
 #include "ui/QtStartRequests.h"
-#include "ui/QtStyles.h"
 #include "ui/StartRequests.h"
 #include "ui/TSDIAppForm.h"
+#include "widgets/QtStyles.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     if (!instance.Listen(socketPath, listenError))
         std::fprintf(stderr, "velmok: %s; links cannot be handed to this window\n", qPrintable(listenError));
 
-    velmok::ui::InstallFontSubstitutions();
+    velmok::widgets::InstallFontSubstitutions();
     velmok::ui::TSDIAppForm form(QString::fromStdString(settingsFolder));
     velmok::ui::QtStartRequests requests(form);
     instance.complete = [](const QByteArray& bytes) {

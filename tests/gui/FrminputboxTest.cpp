@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "MainWindowFixture.h"
-#include "config/Frminputbox.h"
+#include "inputbox/Frminputbox.h"
 
-namespace velmok::config {
+namespace velmok::inputbox {
 
 namespace {
 
@@ -127,4 +127,4 @@ TEST_F(InputBox, ChoosingAJoinEntryFillsItsKeyFromTheAutoJoinLine) {
     EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #y ky\r\n2:");
 }
 
-}  // namespace velmok::config
+}  // namespace velmok::inputbox

@@ -17,12 +17,12 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "support/qt/ScriptedDialogs.h"
-#include "ui/QtStyles.h"
+#include "widgets/QtStyles.h"
 
 namespace velmok::config {
 namespace {
 
-using session::FontKind;
+using base::FontKind;
 
 using test::ScriptedDialogs;
 
@@ -135,7 +135,7 @@ TEST_F(FrmsetTest, OpensShowingTheSettings) {
     for (QTextEdit* preview : d->Rich_Font) {
         EXPECT_EQ(preview->toPlainText(), Tfrm_Set::kSample);
         EXPECT_TRUE(preview->isReadOnly());
-        EXPECT_EQ(preview->palette().color(QPalette::Base), ui::ColourOf(0x000080));
+        EXPECT_EQ(preview->palette().color(QPalette::Base), widgets::ColourOf(0x000080));
     }
 }
 
@@ -229,7 +229,7 @@ TEST_F(FrmsetTest, FontColourAndFolderPickersAreAnsweredByTheTest) {
     EXPECT_EQ(d->Rich_Font[0]->palette().color(QPalette::Base), QColor(0, 0, 255));
     // The keyword preview keeps the background it opened with.
     EXPECT_EQ(d->Rich_Font[static_cast<int>(FontKind::Keyword)]->palette().color(QPalette::Base),
-              ui::ColourOf(0x000080));
+              widgets::ColourOf(0x000080));
 
     dialogs.folder = "";
     d->Btn_Browse->click();
@@ -258,8 +258,9 @@ TEST_F(FrmsetTest, EveryFontRowChoosesItsColourAndAFontChosenLaterKeepsIt) {
         offered = initial;
         return QColor(0x12, 0x34, 0x56);
     };
-    for (int k = 0; k < session::FontKindCount; ++k) d->Btn_FontColor[k]->click();
-    EXPECT_EQ(offered, ui::ColourOf(DefaultFont(FontKind::Keyword).Color));  // starts at the font's colour
+    for (int k = 0; k < base::FontKindCount; ++k) d->Btn_FontColor[k]->click();
+    EXPECT_EQ(offered,
+              widgets::ColourOf(DefaultFont(FontKind::Keyword).Color));  // starts at the font's colour
     const int notice = static_cast<int>(FontKind::Notice);
     d->pickFont = [](QWidget*, const QFont&) -> std::optional<QFont> {
         return QFont(QStringLiteral("Mono"));

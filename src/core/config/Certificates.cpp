@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "config/Iniaccess.h"
-#include "session/Tls.h"
 
 namespace velmok::config {
 
@@ -27,13 +26,26 @@ std::string LowerAscii(std::string text) {
 
 }  // namespace
 
+bool IsFingerprint(const std::string& text) {
+    if (text.size() != 32 * 3 - 1) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (i % 3 == 2) {
+            if (c != ':') return false;
+        } else if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string CertificateStore::Find(const std::string& host) const {
     auto it = byHost_.find(LowerAscii(host));
     return it == byHost_.end() ? std::string() : it->second;
 }
 
 bool CertificateStore::Accept(const std::string& host, const std::string& fingerprint) {
-    if (!IsStorableHost(host) || !session::IsFingerprint(fingerprint)) return false;
+    if (!IsStorableHost(host) || !IsFingerprint(fingerprint)) return false;
     byHost_[LowerAscii(host)] = fingerprint;
     return true;
 }

@@ -12,6 +12,10 @@ class IniFile;
 
 inline constexpr const char* CertificatesSection = "Certificates";
 
+// True when text is a SHA-256 fingerprint as reports carry it: 32 pairs of
+// upper-case hexadecimal digits joined by ":".
+bool IsFingerprint(const std::string& text);
+
 class CertificateStore {
 public:
     // The fingerprint accepted for the host (host names compare without

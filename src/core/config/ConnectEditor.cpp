@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "ui/Common.h"
+#include "base/Common.h"
 
 namespace velmok::config {
 
@@ -53,7 +53,7 @@ int ConnectEditor::AddChannel() {
     const std::string key = WithoutLineBreaks(KeyEdit);
     // An empty name would make an auto-join line that fails its check on the next start.
     if (name.empty()) return 10;
-    if (int result = ui::ChannelCheck(name); result != 0) return result;
+    if (int result = base::ChannelCheck(name); result != 0) return result;
     for (const AutoJoinChannel& c : channels_) {
         if (c.Name == name) return 34;
     }

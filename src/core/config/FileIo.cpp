@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "session/Codec.h"
+#include "base/Common.h"
 
 namespace velmok::config {
 
@@ -122,7 +122,7 @@ std::size_t SjisPrefixLength(const std::string& text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) return text.size();
     std::size_t i = 0;
     while (i < maxBytes) {
-        std::size_t step = session::IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
+        std::size_t step = base::IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
         if (i + step > maxBytes) break;
         i += step;
     }

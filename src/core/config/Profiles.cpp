@@ -2,8 +2,7 @@
 
 #include <limits>
 
-#include "session/Engine.h"
-#include "ui/Common.h"
+#include "base/Common.h"
 
 namespace velmok::config {
 
@@ -29,7 +28,7 @@ bool HasBlank(const std::string& text) { return text.find(' ') != std::string::n
 int NickRules(const std::string& nick) {
     if (HasBlank(nick)) return 19;
     if (!AllSingleByte(nick)) return 20;
-    return ui::NickCheck(nick);
+    return base::NickCheck(nick);
 }
 
 // Cuts the text before the first blank off `rest` (and the blank); without a blank
@@ -64,7 +63,7 @@ bool PortToInteger(const std::string& text, std::int32_t& value) {
                                         : std::numeric_limits<std::int32_t>::max();
     std::int64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        const int digit = ui::HexDigitValue(text[i]);
+        const int digit = base::HexDigitValue(text[i]);
         if (digit < 0 || digit >= base) return false;
         magnitude = magnitude * base + digit;
         if (magnitude > limit) return false;
@@ -221,21 +220,6 @@ bool PortUsesTls(const std::string& port) { return !port.empty() && port[0] == '
 
 std::string PortWithTls(const std::string& port, bool tls) {
     return tls && !PortUsesTls(port) ? "+" + port : port;
-}
-
-void FillSession(const ConnectionProfile& profile, session::ServerSession& session) {
-    session.ServerName = profile.Host;
-    std::int32_t port = 0;
-    // Profiles reaching the picker have passed ProfileCheck; a port that still
-    // fails to convert becomes 0 rather than a stale value from the last use.
-    session.Port = PortToInteger(profile.Port, port) ? port : 0;
-    session.Tls = PortUsesTls(profile.Port);
-    session.Password = profile.Password;
-    session.Nick = profile.Nick;
-    session.AwayNick = profile.AwayNick;
-    session.UserName = profile.UserName;
-    session.RealName = profile.RealName;
-    session.AutoJoin = profile.AutoJoin;
 }
 
 }  // namespace velmok::config

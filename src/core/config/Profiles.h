@@ -1,15 +1,11 @@
 // Connection profiles: the checks of the seven edited fields and of the auto-join
-// line, the profile text kept in memory and in "Connections", and the step that
-// copies a profile into a session slot.
+// line, and the profile text kept in memory and in "Connections". The engine
+// copies a profile into a session slot (session::FillSession).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-namespace velmok::session {
-struct ServerSession;
-}
 
 namespace velmok::config {
 
@@ -96,8 +92,5 @@ std::vector<ProfileFileEntry> ReadProfileEntries(const std::string& folder);
 
 // The profile's seven checked fields in ProfileCheck order.
 std::vector<std::string> CheckedFields(const ConnectionProfile& profile);
-
-// Copies a profile into a slot's session (the connection picker's OK).
-void FillSession(const ConnectionProfile& profile, session::ServerSession& session);
 
 }  // namespace velmok::config

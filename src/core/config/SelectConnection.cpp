@@ -20,11 +20,4 @@ const ConnectionProfile* SelectConnection::ChosenProfile() const {
     return chosen_ >= 0 ? &profiles_[chosen_] : nullptr;
 }
 
-int SelectConnection::Ok(session::ServerSession& session) const {
-    const ConnectionProfile* profile = ChosenProfile();
-    if (profile == nullptr) return 5;
-    FillSession(*profile, session);
-    return 0;
-}
-
 }  // namespace velmok::config

@@ -6,10 +6,6 @@
 
 #include "config/Profiles.h"
 
-namespace velmok::session {
-struct ServerSession;
-}
-
 namespace velmok::config {
 
 class SelectConnection {
@@ -24,9 +20,9 @@ public:
     // The chosen profile; nullptr when none is chosen.
     const ConnectionProfile* ChosenProfile() const;
 
-    // OK: fills the session from the chosen profile and returns 0; with no
-    // entry chosen returns 5 and leaves the session as it was.
-    int Ok(session::ServerSession& session) const;
+    // OK: 0 when a profile is chosen (the session is then filled from it),
+    // else the message number 5.
+    int Ok() const { return chosen_ >= 0 ? 0 : 5; }
 
 private:
     std::vector<ConnectionProfile> profiles_;

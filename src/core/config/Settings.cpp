@@ -2,7 +2,7 @@
 
 namespace velmok::config {
 
-using session::FontKind;
+using base::FontKind;
 
 FontSetting DefaultFont(FontKind kind) {
     FontSetting f;
@@ -34,9 +34,9 @@ FontSetting DefaultFont(FontKind kind) {
     return f;
 }
 
-std::array<FontSetting, session::FontKindCount> Settings::MakeDefaultFonts() {
-    std::array<FontSetting, session::FontKindCount> fonts;
-    for (int i = 0; i < session::FontKindCount; ++i) fonts[i] = DefaultFont(static_cast<FontKind>(i));
+std::array<FontSetting, base::FontKindCount> Settings::MakeDefaultFonts() {
+    std::array<FontSetting, base::FontKindCount> fonts;
+    for (int i = 0; i < base::FontKindCount; ++i) fonts[i] = DefaultFont(static_cast<FontKind>(i));
     return fonts;
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/FontKind.h"
 #include "config/Certificates.h"
-#include "session/Frontend.h"
 
 namespace velmok::config {
 
@@ -24,13 +24,13 @@ struct FontSetting {
     bool StrikeOut = false;
 };
 
-// Section names of the eleven fonts, indexed by session::FontKind.
-inline constexpr std::array<const char*, session::FontKindCount> FontSectionNames = {
+// Section names of the eleven fonts, indexed by base::FontKind.
+inline constexpr std::array<const char*, base::FontKindCount> FontSectionNames = {
     "Font_Nicklist", "Font_Input",  "Font_URL",   "Font_Private", "Font_Notice", "Font_CTCP",
     "Font_Command",  "Font_Server", "Font_Error", "Font_DCC",     "Font_Keyword"};
 
 // A fresh font of the given kind with its per-font defaults.
-FontSetting DefaultFont(session::FontKind kind);
+FontSetting DefaultFont(base::FontKind kind);
 
 struct EventTrigger {
     std::string Name;
@@ -45,7 +45,7 @@ struct EventTrigger {
 // The settings record. Every text is Shift-JIS.
 struct Settings {
     Colour Bgcolor = 0;
-    std::array<FontSetting, session::FontKindCount> Fonts = MakeDefaultFonts();
+    std::array<FontSetting, base::FontKindCount> Fonts = MakeDefaultFonts();
 
     // [Tab]
     int Server_Position = 0;
@@ -114,10 +114,10 @@ struct Settings {
     std::string ProfileText;
     std::vector<EventTrigger> Events;
 
-    const FontSetting& Font(session::FontKind kind) const { return Fonts[static_cast<int>(kind)]; }
-    FontSetting& Font(session::FontKind kind) { return Fonts[static_cast<int>(kind)]; }
+    const FontSetting& Font(base::FontKind kind) const { return Fonts[static_cast<int>(kind)]; }
+    FontSetting& Font(base::FontKind kind) { return Fonts[static_cast<int>(kind)]; }
 
-    static std::array<FontSetting, session::FontKindCount> MakeDefaultFonts();
+    static std::array<FontSetting, base::FontKindCount> MakeDefaultFonts();
 };
 
 // [Window]: applied to the main window directly.

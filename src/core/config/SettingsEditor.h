@@ -44,7 +44,7 @@ public:
     explicit SettingsEditor(const Settings& settings);
 
     // ---- fonts page ------------------------------------------------------------
-    std::array<FontSetting, session::FontKindCount> Fonts;
+    std::array<FontSetting, base::FontKindCount> Fonts;
     // The background of the font page's previews; OK stores it.
     Colour Bgcolor = 0;
     // The keyword preview keeps the background it opened with.

@@ -6,7 +6,7 @@
 
 namespace velmok::config {
 
-using session::FontKind;
+using base::FontKind;
 
 namespace {
 
@@ -66,7 +66,7 @@ void WriteFont(IniFile& ini, const std::string& section, const FontSetting& font
 
 void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFolder) {
     s.Bgcolor = ini.ReadInteger("Bgcolor", "Bgcolor", 0);
-    for (int i = 0; i < session::FontKindCount; ++i) {
+    for (int i = 0; i < base::FontKindCount; ++i) {
         const FontSetting defaults = DefaultFont(static_cast<FontKind>(i));
         // Styles are only ever added while reading, so start from a font without any.
         FontSetting& font = s.Fonts[i];
@@ -135,7 +135,7 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
                   std::string* failedPath) {
     ini.WriteInteger("Bgcolor", "Bgcolor", s.Bgcolor);
-    for (int i = 0; i < session::FontKindCount; ++i) WriteFont(ini, FontSectionNames[i], s.Fonts[i]);
+    for (int i = 0; i < base::FontKindCount; ++i) WriteFont(ini, FontSectionNames[i], s.Fonts[i]);
 
     ini.WriteInteger("Tab", "Server_Position", s.Server_Position);
     ini.WriteBool("Tab", "Server_MultiLine", s.Server_MultiLine);

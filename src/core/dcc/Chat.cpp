@@ -57,7 +57,7 @@ void Chat::ServerSocketListen() {
         view_.ShowError(kErrorConnect);
         return Close();
     }
-    engine_.SendNow(SessionIndex, ChatOfferLine(peerNick_, *address, port_));
+    engine_.SendNow(SessionIndex, session::ChatOfferLine(peerNick_, *address, port_));
     Status(peerNick_ + kWaiting);
 }
 

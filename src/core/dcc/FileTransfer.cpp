@@ -115,8 +115,8 @@ void FileTransfer::ServerSocketListen() {
         view_.ShowError(kErrorConnect);
         return Close();
     }
-    engine_.SendNow(SessionIndex,
-                    SendOfferLine(peerNick_, session::SjisToJis(offerName_), *address, port_, fileSize_));
+    engine_.SendNow(SessionIndex, session::SendOfferLine(peerNick_, session::SjisToJis(offerName_), *address,
+                                                         port_, fileSize_));
     view_.SetStatus(kWaiting);
 }
 

@@ -1,12 +1,12 @@
 #pragma once
-// DCC offers: the CTCP lines we send to invite a peer, the parsing of the
-// offers peers send us, and the listening port search they share.
+// The listening side of the DCC offers we make: the port search and the
+// address a peer is told. The offer lines themselves are in session/DccOffer.h,
+// beside the CTCP handler that reads the offers of others.
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
-#include <string_view>
 
+#include "session/DccOffer.h"
 #include "session/Socket.h"
 
 namespace velmok::session {
@@ -19,33 +19,6 @@ namespace velmok::dcc {
 constexpr int FirstPort = 10000;
 // Further ports tried after the first one is taken (10000..10100 in all).
 constexpr int PortRetries = 100;
-
-// A dotted IPv4 address as the one 32-bit number of an offer (first octet most
-// significant); nothing when the text is not four decimal octets.
-std::optional<std::uint32_t> AddressNumber(std::string_view dotted);
-std::string DottedAddress(std::uint32_t address);
-
-// "PRIVMSG nick :\x01DCC CHAT chat <address> <port>\x01\r\n"
-std::string ChatOfferLine(const std::string& nick, std::uint32_t address, int port);
-// "PRIVMSG nick :\x01DCC SEND <name> <address> <port> <size>\x01\r\n"; the name
-// is already in ISO-2022-JP and goes out as it is.
-std::string SendOfferLine(const std::string& nick, const std::string& jisName, std::uint32_t address,
-                          int port, std::uint32_t size);
-
-// What a peer offers us.
-struct Offer {
-    std::string FileName;  // SEND only, as received (wire form)
-    std::string Address;   // dotted
-    int Port = 0;
-    std::uint32_t Size = 0;  // SEND only
-};
-
-// The fields after the DCC type: SEND takes file name, address, port and size,
-// CHAT the word chat, address and port, separated by single blanks. Nothing
-// when a field is missing, extra or not a plain decimal number, or when it
-// cannot be used: address 0, a port outside 1..65535, a size that does not
-// fit the protocol's 32 bits.
-std::optional<Offer> ParseOffer(bool isSend, std::string_view fields);
 
 // Opens the listening socket on the first free port from FirstPort, moving on
 // while the port is taken (error 10048), at most PortRetries times. Returns 0,

@@ -1,6 +1,6 @@
 #include "dcc/SaveName.h"
 
-#include "session/Codec.h"
+#include "base/Common.h"
 
 namespace velmok::dcc {
 
@@ -17,8 +17,8 @@ std::string SafeSaveName(const std::string& sjisName) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < sjisName.size();) {
         const auto c = static_cast<unsigned char>(sjisName[i]);
-        if (session::IsSjisLead(c) && i + 1 < sjisName.size() &&
-            session::IsSjisTrail(static_cast<unsigned char>(sjisName[i + 1]))) {
+        if (base::IsSjisLead(c) && i + 1 < sjisName.size() &&
+            base::IsSjisTrail(static_cast<unsigned char>(sjisName[i + 1]))) {
             i += 2;
             continue;
         }
@@ -30,8 +30,8 @@ std::string SafeSaveName(const std::string& sjisName) {
     for (std::size_t i = start; i < sjisName.size();) {
         const auto c = static_cast<unsigned char>(sjisName[i]);
         std::size_t len = 1;
-        if (session::IsSjisLead(c) && i + 1 < sjisName.size() &&
-            session::IsSjisTrail(static_cast<unsigned char>(sjisName[i + 1])))
+        if (base::IsSjisLead(c) && i + 1 < sjisName.size() &&
+            base::IsSjisTrail(static_cast<unsigned char>(sjisName[i + 1])))
             len = 2;
         const bool control = len == 1 && (c < 0x20 || c == 0x7F);
         const bool extraDot = c == '.' && (name.empty() || name.back() == '.');

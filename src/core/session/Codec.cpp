@@ -3,9 +3,14 @@
 #include <array>
 #include <cstdint>
 
+#include "base/Common.h"
+
 namespace velmok::session {
 
 namespace {
+
+using base::IsSjisLead;
+using base::IsSjisTrail;
 
 constexpr char kEsc = '\x1b';
 

@@ -3,11 +3,6 @@
 
 namespace velmok::session {
 
-// Shift-JIS (code page 932) lead byte.
-inline bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-// Shift-JIS trail byte.
-inline bool IsSjisTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 // ISO-2022-JP (wire) to Shift-JIS (inside).
 std::string JisToSjis(const std::string& text);
 // Shift-JIS to ISO-2022-JP, after WidenKana.

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "dcc/Offer.h"
 #include "session/Codec.h"
+#include "session/DccOffer.h"
 #include "session/Engine.h"
 
 namespace velmok::session {
@@ -143,7 +143,7 @@ void Engine::HandleCtcpQuery(int slot, const IrcMessage& message) {
                 trace += "(Unknown Message)";
             } else if (!mayAnswer || (isSend && !cfg.DccSend) || (!isSend && !cfg.DccChat)) {
                 trace += "(Ignore)";
-            } else if (const auto offer = dcc::ParseOffer(isSend, rest); !offer) {
+            } else if (const auto offer = session::ParseOffer(isSend, rest); !offer) {
                 trace += "(Parameter Error)";
             } else if (isSend) {
                 if (frontend_.AskYesNo(

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "config/Profiles.h"
 #include "session/Codec.h"
 #include "session/Transport.h"
 
@@ -338,6 +339,21 @@ bool Engine::AnyInUse() const {
 
 bool Engine::AnyRegistered() const {
     return std::any_of(slots_.begin(), slots_.end(), [](const SlotState& s) { return s.Registered; });
+}
+
+void FillSession(const config::ConnectionProfile& profile, ServerSession& session) {
+    session.ServerName = profile.Host;
+    std::int32_t port = 0;
+    // Profiles reaching the picker have passed ProfileCheck; a port that still
+    // fails to convert becomes 0 rather than a stale value from the last use.
+    session.Port = config::PortToInteger(profile.Port, port) ? port : 0;
+    session.Tls = config::PortUsesTls(profile.Port);
+    session.Password = profile.Password;
+    session.Nick = profile.Nick;
+    session.AwayNick = profile.AwayNick;
+    session.UserName = profile.UserName;
+    session.RealName = profile.RealName;
+    session.AutoJoin = profile.AutoJoin;
 }
 
 }  // namespace velmok::session

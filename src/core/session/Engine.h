@@ -12,6 +12,10 @@
 #include "session/IrcMessage.h"
 #include "session/Socket.h"
 
+namespace velmok::config {
+struct ConnectionProfile;
+}
+
 namespace velmok::session {
 
 constexpr int SlotCount = 3;
@@ -32,6 +36,9 @@ struct ServerSession {
     std::string AutoJoin;  // flag, channel, key; each followed by one blank
     bool Away = false;
 };
+
+// Copies a connection profile into a slot's session (the connection picker's OK).
+void FillSession(const config::ConnectionProfile& profile, ServerSession& session);
 
 // Channel mode letters in the order of ChannelRecord::ModeFlags.
 inline constexpr char ModeLetters[8] = {'p', 's', 'm', 't', 'i', 'n', 'a', 'q'};

@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "base/FontKind.h"
+
 namespace velmok::session {
 
-// Category fonts of the settings, in the order the settings file keeps them.
-enum class FontKind { Nicklist, Input, URL, Private, Notice, CTCP, Command, Server, Error, DCC, Keyword };
-constexpr int FontKindCount = 11;
+using base::FontKind;
+using base::FontKindCount;
 
 enum class BeepKind {
     Default,      // the general system sound

@@ -66,17 +66,4 @@ std::string CertificateQuestion(const std::string& host, const CertificateReport
     return text;
 }
 
-bool IsFingerprint(const std::string& text) {
-    if (text.size() != 32 * 3 - 1) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (i % 3 == 2) {
-            if (c != ':') return false;
-        } else if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace velmok::session

@@ -25,8 +25,4 @@ std::string CertificateProblemText(CertificateProblem problem);
 std::string CertificateQuestion(const std::string& host, const CertificateReport& report,
                                 CertificateVerdict verdict);
 
-// True when text is a SHA-256 fingerprint as reports carry it: 32 pairs of
-// upper-case hexadecimal digits joined by ":".
-bool IsFingerprint(const std::string& text);
-
 }  // namespace velmok::session

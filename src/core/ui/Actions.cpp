@@ -1,16 +1,16 @@
 #include "ui/Actions.h"
 
-#include "config/InputBox.h"
-#include "config/InputBoxLabels.h"
+#include "base/Common.h"
+#include "inputbox/InputBox.h"
+#include "inputbox/InputBoxLabels.h"
 #include "session/Codec.h"
-#include "ui/Common.h"
 
 namespace velmok::ui {
 
-using config::kChannelLabel;
-using config::kKeyLabel;
-using config::kMessageLabel;
-using config::kNickLabel;
+using inputbox::kChannelLabel;
+using inputbox::kKeyLabel;
+using inputbox::kMessageLabel;
+using inputbox::kNickLabel;
 using session::InputBoxRequest;
 
 namespace {
@@ -43,7 +43,7 @@ InputBoxRequest JoinRequest(const session::Engine& engine, int slot) {
     r.Label1 = kChannelLabel;
     r.Label2 = kKeyLabel;
     r.ComboVisible = true;
-    r.ComboItems = config::AutoJoinChannels(engine.Slot(slot).Session.AutoJoin);
+    r.ComboItems = inputbox::AutoJoinChannels(engine.Slot(slot).Session.AutoJoin);
     r.Edit1Visible = false;
     r.Label2Visible = true;
     r.Edit2Visible = true;
@@ -62,7 +62,7 @@ InputBoxRequest PartRequest(const session::Engine& engine, int slot) {
     for (const session::ChannelRecord& rec : engine.Slot(slot).Channels) {
         if (rec.IsFree() || !rec.IsChannel) continue;
         std::string item = session::WireToSjis(rec.Name);
-        if (HasDoubleByte(rec.Name)) item += kSjisNote;
+        if (base::HasDoubleByte(rec.Name)) item += kSjisNote;
         r.ComboItems.push_back(item);
         r.AuxText += rec.Name + "\r\n";
     }

@@ -1,5 +1,6 @@
 #include "ui/InputLine.h"
 
+#include "base/Common.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 
@@ -76,8 +77,7 @@ std::string ExpandEscapes(const std::string& text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (session::IsSjisLead(c) && i + 1 < n &&
-            session::IsSjisTrail(static_cast<unsigned char>(text[i + 1]))) {
+        if (base::IsSjisLead(c) && i + 1 < n && base::IsSjisTrail(static_cast<unsigned char>(text[i + 1]))) {
             out.append(text, i, 2);
             i += 2;
             continue;

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "base/Common.h"
 #include "session/Codec.h"
-#include "ui/Common.h"
 
 namespace velmok::ui {
 
@@ -19,8 +19,8 @@ bool PercentDecode(const std::string& text, std::string& out) {
             continue;
         }
         if (i + 2 >= text.size()) return false;
-        const int high = HexDigitValue(text[i + 1]);
-        const int low = HexDigitValue(text[i + 2]);
+        const int high = base::HexDigitValue(text[i + 1]);
+        const int low = base::HexDigitValue(text[i + 2]);
         if (high < 0 || low < 0) return false;
         out += static_cast<char>(high * 16 + low);
         i += 2;
@@ -178,7 +178,7 @@ int ParseIrcLink(const std::string& text, const Utf8ToShiftJis& toSjis, IrcLink&
     if (!DecodePart(items[0], toSjis, channel)) return kLinkMalformed;
     if (channel.empty()) return 0;
     if (std::string_view("#&+!").find(channel[0]) == std::string_view::npos) channel = "#" + channel;
-    if (int check = ChannelCheck(channel); check != 0) return check;
+    if (int check = base::ChannelCheck(channel); check != 0) return check;
     std::string key;
     if (!DecodePart(rawKey, toSjis, key)) return kLinkMalformed;
     if (key.find(' ') != std::string::npos) return 27;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Common.h"
 #include "session/Codec.h"
 
 namespace velmok::ui {
@@ -20,8 +21,8 @@ inline bool IsUrlChar(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
 // Bytes of the character at i: a lead byte takes its trail with it, anything
 // else (a lone lead byte at the end or before a non-trail byte too) stands alone.
 inline std::size_t CharLen(std::string_view s, std::size_t i) {
-    if (session::IsSjisLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
-        session::IsSjisTrail(static_cast<unsigned char>(s[i + 1])))
+    if (base::IsSjisLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
+        base::IsSjisTrail(static_cast<unsigned char>(s[i + 1])))
         return 2;
     return 1;
 }

@@ -16,7 +16,7 @@ constexpr const char* kHandOverEnd = "end\n";
 constexpr std::size_t kMaxHandOver = 64 * 1024;
 
 bool StartConnection(session::Engine& engine, int slot, const config::ConnectionProfile& profile) {
-    config::FillSession(profile, engine.Session(slot));
+    session::FillSession(profile, engine.Session(slot));
     return engine.ConnectSession(slot);
 }
 

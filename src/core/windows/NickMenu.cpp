@@ -1,17 +1,17 @@
 #include "windows/NickMenu.h"
 
-#include "config/InputBoxLabels.h"
+#include "inputbox/InputBoxLabels.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 
 namespace velmok::windows {
 
-using config::kChannelLabel;
-using config::kKeyLabel;
-using config::kLimitLabel;
-using config::kMessageLabel;
-using config::kNickLabel;
+using inputbox::kChannelLabel;
+using inputbox::kKeyLabel;
+using inputbox::kLimitLabel;
+using inputbox::kMessageLabel;
+using inputbox::kNickLabel;
 using session::InputBoxRequest;
 using session::Queue;
 

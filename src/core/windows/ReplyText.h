@@ -2,8 +2,8 @@
 // Reading the CR LF-separated texts the reply stores hand to the windows.
 #include <string>
 
+#include "base/Common.h"
 #include "session/Codec.h"
-#include "ui/Common.h"
 
 namespace velmok::windows {
 
@@ -21,7 +21,7 @@ inline std::string NextLine(const std::string& text, std::size_t& pos) {
 // arrived in Shift-JIS rather than in the wire encoding.
 inline std::string ShownChannelName(const std::string& received) {
     std::string shown = session::JisToSjis(received);
-    if (ui::HasDoubleByte(received)) shown += " (Shift-JIS is included.)";
+    if (base::HasDoubleByte(received)) shown += " (Shift-JIS is included.)";
     return shown;
 }
 

@@ -106,12 +106,11 @@ void Tfrm_SelConnect::Cmb_ConnectListChange(int index) {
 }
 
 void Tfrm_SelConnect::Btn_OKClick() {
-    // Without a slot of our own, fill a scratch session: the check is the same.
-    session::ServerSession scratch;
-    if (int result = picker_.Ok(session_ ? *session_ : scratch); result != 0) {
+    if (int result = picker_.Ok(); result != 0) {
         dialogs_->ShowError(this, result);
         return;
     }
+    if (session_) session::FillSession(*picker_.ChosenProfile(), *session_);
     accept();
 }
 

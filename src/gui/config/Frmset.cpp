@@ -21,13 +21,13 @@
 
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
-#include "ui/QtStyles.h"
+#include "widgets/QtStyles.h"
 
 namespace velmok::config {
 
+using base::FontKind;
 using platform::FromSjis;
 using platform::ToSjis;
-using session::FontKind;
 
 const QString Tfrm_Set::kSample = QStringLiteral("Aaあぁアァ亜宇");
 
@@ -113,7 +113,7 @@ Tfrm_Set::Tfrm_Set(QWidget* owner, const Settings& settings, platform::Dialogs* 
 Tfrm_Set::~Tfrm_Set() = default;
 
 void Tfrm_Set::WireEditors() {
-    for (int k = 0; k < session::FontKindCount; ++k) {
+    for (int k = 0; k < base::FontKindCount; ++k) {
         connect(Btn_Font[k], &QPushButton::clicked, this,
                 [this, k] { Btn_FontClick(static_cast<FontKind>(k)); });
         connect(Btn_FontColor[k], &QPushButton::clicked, this,
@@ -150,7 +150,7 @@ void Tfrm_Set::WireEditors() {
 
 void Tfrm_Set::LoadControls() {
     const SettingsEditor& e = editor_;
-    for (int k = 0; k < session::FontKindCount; ++k) ShowPreview(static_cast<FontKind>(k));
+    for (int k = 0; k < base::FontKindCount; ++k) ShowPreview(static_cast<FontKind>(k));
 
     Rad_ServerPosition[e.ServerPosition]->setChecked(true);
     (e.ServerMultiLine ? Rad_ServerMultiLine : Rad_ServerSingleLine)->setChecked(true);
@@ -224,11 +224,11 @@ void Tfrm_Set::ShowPreview(FontKind kind) {
     QTextEdit* preview = Rich_Font[k];
     const Colour background = kind == FontKind::Keyword ? editor_.KeywordPreviewColour() : editor_.Bgcolor;
     QPalette palette = preview->palette();
-    palette.setColor(QPalette::Base, ui::ColourOf(background));
+    palette.setColor(QPalette::Base, widgets::ColourOf(background));
     preview->setPalette(palette);
     preview->clear();
     QTextCursor cursor(preview->document());
-    cursor.insertText(kSample, ui::FormatOf(editor_.Fonts[k]));
+    cursor.insertText(kSample, widgets::FormatOf(editor_.Fonts[k]));
 }
 
 void Tfrm_Set::ShowKeywords() {
@@ -324,7 +324,7 @@ SettingsEditor::Confirm Tfrm_Set::Asker() {
 
 void Tfrm_Set::Btn_FontClick(FontKind kind) {
     const int k = static_cast<int>(kind);
-    const std::optional<QFont> chosen = pickFont(this, ui::FormatOf(editor_.Fonts[k]).font());
+    const std::optional<QFont> chosen = pickFont(this, widgets::FormatOf(editor_.Fonts[k]).font());
     if (!chosen) return;
     editor_.Fonts[k] = FontFromQFont(editor_.Fonts[k], *chosen);
     ShowPreview(kind);
@@ -332,17 +332,17 @@ void Tfrm_Set::Btn_FontClick(FontKind kind) {
 
 void Tfrm_Set::Btn_FontColorClick(FontKind kind) {
     const int k = static_cast<int>(kind);
-    const std::optional<QColor> chosen = pickColour(this, ui::ColourOf(editor_.Fonts[k].Color));
+    const std::optional<QColor> chosen = pickColour(this, widgets::ColourOf(editor_.Fonts[k].Color));
     if (!chosen || !chosen->isValid()) return;
     editor_.Fonts[k].Color = ColourFrom(*chosen);
     ShowPreview(kind);
 }
 
 void Tfrm_Set::Btn_ColorClick() {
-    const std::optional<QColor> chosen = pickColour(this, ui::ColourOf(editor_.Bgcolor));
+    const std::optional<QColor> chosen = pickColour(this, widgets::ColourOf(editor_.Bgcolor));
     if (!chosen || !chosen->isValid()) return;
     editor_.Bgcolor = ColourFrom(*chosen);
-    for (int k = 0; k < session::FontKindCount; ++k) {
+    for (int k = 0; k < base::FontKindCount; ++k) {
         if (static_cast<FontKind>(k) != FontKind::Keyword) ShowPreview(static_cast<FontKind>(k));
     }
 }

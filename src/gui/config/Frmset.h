@@ -55,11 +55,11 @@ public:
 
     QTabWidget* PageControl;
 
-    // Fonts, indexed by session::FontKind (the keyword pair sits on the keyword page).
-    std::array<QTextEdit*, session::FontKindCount> Rich_Font{};
-    std::array<QPushButton*, session::FontKindCount> Btn_Font{};
+    // Fonts, indexed by base::FontKind (the keyword pair sits on the keyword page).
+    std::array<QTextEdit*, base::FontKindCount> Rich_Font{};
+    std::array<QPushButton*, base::FontKindCount> Btn_Font{};
     // The font dialog has no colour; each row has its own colour button.
-    std::array<QPushButton*, session::FontKindCount> Btn_FontColor{};
+    std::array<QPushButton*, base::FontKindCount> Btn_FontColor{};
     QPushButton* Btn_Color;
 
     // Tabs: positions top, bottom, left, right.
@@ -121,8 +121,8 @@ public:
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;
 
-    void Btn_FontClick(session::FontKind kind);
-    void Btn_FontColorClick(session::FontKind kind);
+    void Btn_FontClick(base::FontKind kind);
+    void Btn_FontColorClick(base::FontKind kind);
     void Btn_ColorClick();
     void Btn_KeywordAddClick();
     void Btn_KeywordDeleteClick();
@@ -148,7 +148,7 @@ private:
     // Editor state into the controls, and back.
     void LoadControls();
     void CollectControls();
-    void ShowPreview(session::FontKind kind);
+    void ShowPreview(base::FontKind kind);
     void ShowKeywords();
     void ShowKeywordButtons();
     void ShowEvents();

@@ -18,7 +18,7 @@
 
 namespace velmok::config {
 
-using session::FontKind;
+using base::FontKind;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "session/Engine.h"
-#include "ui/QtStyles.h"
+#include "widgets/QtStyles.h"
 
 namespace velmok::dcc {
 
@@ -34,7 +34,7 @@ Tfrm_DCC_Chat::Tfrm_DCC_Chat(session::Engine& engine, session::SocketFactory& so
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    Rich_DCC_Chat = new ui::QtMessageView(this);
+    Rich_DCC_Chat = new widgets::QtMessageView(this);
     Rich_DCC_Chat->setObjectName(QStringLiteral("Rich_DCC_Chat"));
     Rich_DCC_Chat->onUrlClicked = [](const QString& url) { platform::OpenUrl(url); };
     memo_InputMessage = new QPlainTextEdit(this);
@@ -64,17 +64,17 @@ Tfrm_DCC_Chat::~Tfrm_DCC_Chat() = default;
 void Tfrm_DCC_Chat::FormShow() {
     const config::Settings& settings = engine_.Config();
     Rich_DCC_Chat->SetStyleTable(
-        std::make_shared<const ui::QtMessageView::StyleTable>(ui::BuildStyleTable(settings)));
-    Rich_DCC_Chat->setFont(ui::FormatOf(settings.Font(session::FontKind::Private)).font());
-    Rich_DCC_Chat->SetBackground(ui::ColourOf(settings.Bgcolor));
+        std::make_shared<const widgets::QtMessageView::StyleTable>(widgets::BuildStyleTable(settings)));
+    Rich_DCC_Chat->setFont(widgets::FormatOf(settings.Font(session::FontKind::Private)).font());
+    Rich_DCC_Chat->SetBackground(widgets::ColourOf(settings.Bgcolor));
     ApplyInputLook();
 }
 
 void Tfrm_DCC_Chat::ApplyInputLook() {
     const config::Settings& settings = engine_.Config();
-    const QTextCharFormat input = ui::FormatOf(settings.Font(session::FontKind::Input));
+    const QTextCharFormat input = widgets::FormatOf(settings.Font(session::FontKind::Input));
     QPalette pal = memo_InputMessage->palette();
-    pal.setColor(QPalette::Base, ui::ColourOf(settings.Bgcolor));
+    pal.setColor(QPalette::Base, widgets::ColourOf(settings.Bgcolor));
     pal.setColor(QPalette::Text, input.foreground().color());
     memo_InputMessage->setPalette(pal);
     memo_InputMessage->setFont(input.font());
@@ -82,7 +82,7 @@ void Tfrm_DCC_Chat::ApplyInputLook() {
 }
 
 void Tfrm_DCC_Chat::TimerTimer() {
-    const QColor background = ui::ColourOf(engine_.Config().Bgcolor);
+    const QColor background = widgets::ColourOf(engine_.Config().Bgcolor);
     if (Rich_DCC_Chat->viewport()->palette().color(QPalette::Base) != background)
         Rich_DCC_Chat->SetBackground(background);
     ApplyInputLook();
@@ -135,7 +135,9 @@ void Tfrm_DCC_Chat::closeEvent(QCloseEvent* event) {
 
 void Tfrm_DCC_Chat::SetCaption(const std::string& caption) { setWindowTitle(FromSjis(caption)); }
 
-void Tfrm_DCC_Chat::AppendLine(const ui::StyledLine& line) { AppendStyledLine(*Rich_DCC_Chat, line, runs_); }
+void Tfrm_DCC_Chat::AppendLine(const ui::StyledLine& line) {
+    widgets::AppendStyledLine(*Rich_DCC_Chat, line, runs_);
+}
 
 void Tfrm_DCC_Chat::EnableInput(bool enabled) {
     memo_InputMessage->setEnabled(enabled);

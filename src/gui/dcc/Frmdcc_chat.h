@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dcc/Chat.h"
-#include "ui/QtMessageView.h"
+#include "widgets/QtMessageView.h"
 
 class QPlainTextEdit;
 class QTimer;
@@ -28,7 +28,7 @@ public:
     Chat& Logic() { return chat_; }
     void SetDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
 
-    ui::QtMessageView* Rich_DCC_Chat = nullptr;
+    widgets::QtMessageView* Rich_DCC_Chat = nullptr;
     QPlainTextEdit* memo_InputMessage = nullptr;
     QTimer* Timer = nullptr;
 
@@ -59,7 +59,7 @@ private:
     session::Engine& engine_;
     platform::Dialogs* dialogs_;
     Chat chat_;
-    std::vector<ui::QtMessageView::Run> runs_;
+    std::vector<widgets::QtMessageView::Run> runs_;
     bool changing_ = false;  // the field's text is being set from here
 };
 

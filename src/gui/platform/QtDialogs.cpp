@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include "config/Browseforfolder.h"
 #include "config/Error.h"
+#include "platform/Browseforfolder.h"
 #include "platform/QtErrorBox.h"
 #include "platform/QtText.h"
 
@@ -33,7 +33,7 @@ bool QtDialogs::AskYesNo(QWidget* owner, const std::string& text) {
     return MakeQuestionBox(owner, text)->exec() == QMessageBox::Yes;
 }
 
-std::string QtDialogs::BrowseForFolder(QWidget* owner) { return config::BrowseForFolder(owner); }
+std::string QtDialogs::BrowseForFolder(QWidget* owner) { return platform::BrowseForFolder(owner); }
 
 namespace {
 

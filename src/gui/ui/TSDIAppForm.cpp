@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "base/Common.h"
 #include "config/FileIo.h"
 #include "config/Frmconnect.h"
 #include "config/Frmselconnect.h"
@@ -31,12 +32,11 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
-#include "ui/Common.h"
 #include "ui/Frmeventlog.h"
 #include "ui/InputLine.h"
 #include "ui/NickCompletion.h"
 #include "ui/QtNickList.h"
-#include "ui/QtStyles.h"
+#include "widgets/QtStyles.h"
 #include "windows/QtAuxWindows.h"
 #include "windows/QtNickMenu.h"
 
@@ -189,14 +189,14 @@ void TSDIAppForm::CreateLayout() {
     setCentralWidget(central);
 }
 
-QtMessageView* TSDIAppForm::NewView(FontKind) {
-    auto* view = new QtMessageView(this);
+widgets::QtMessageView* TSDIAppForm::NewView(FontKind) {
+    auto* view = new widgets::QtMessageView(this);
     view->SetStyleTable(styles_);
     view->SetMaxLines(settings_.MaxLines);
-    view->SetBackground(ColourOf(settings_.Bgcolor));
+    view->SetBackground(widgets::ColourOf(settings_.Bgcolor));
     if (styles_ && !styles_->empty()) view->setFont((*styles_)[0].font());
     view->onUrlClicked = [](const QString& url) { platform::OpenUrl(url); };
-    connect(view, &QtMessageView::contextMenuWanted, this,
+    connect(view, &widgets::QtMessageView::contextMenuWanted, this,
             [this, view](const QPoint& pos) { ShowMessageMenu(view, pos); });
     return view;
 }
@@ -205,7 +205,7 @@ void TSDIAppForm::FormShow() {
     if (shown_) return;
     shown_ = true;
     const std::string folder = ToSjis(configDir_);
-    engine_->OsName = WindowsVersionName();
+    engine_->OsName = base::WindowsVersionName();
     config::LoadProfiles(folder, settings_);
     config::LoadEvents(folder, settings_);
     config::LoadSettings(*ini_, settings_, folder);
@@ -244,7 +244,7 @@ void TSDIAppForm::ApplySettings() {
     }
     const QColor bg(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF,
                     (settings_.Bgcolor >> 16) & 0xFF);
-    const QTextCharFormat input = FormatOf(settings_.Font(FontKind::Input));
+    const QTextCharFormat input = widgets::FormatOf(settings_.Font(FontKind::Input));
     QPalette pal = memo_InputMessage->palette();
     pal.setColor(QPalette::Base, bg);
     pal.setColor(QPalette::Text, input.foreground().color());
@@ -335,7 +335,7 @@ void TSDIAppForm::FileConnect() {
     if (slot < 0) return;
     config::Tfrm_SelConnect picker(this, settings_.ProfileText, dialogs_);
     if (picker.exec() != QDialog::Accepted) return;
-    config::FillSession(picker.ChosenProfile(), engine_->Session(slot));
+    session::FillSession(picker.ChosenProfile(), engine_->Session(slot));
     engine_->ConnectSession(slot);
 }
 

@@ -13,8 +13,8 @@
 #include "session/Engine.h"
 #include "session/Frontend.h"
 #include "ui/LineFormat.h"
-#include "ui/QtMessageView.h"
 #include "ui/Tabs.h"
+#include "widgets/QtMessageView.h"
 
 class QTabWidget;
 class QSplitter;
@@ -78,8 +78,8 @@ public:
     // window of that slot's active tab.
     int CurrentSlot() const;
     int CurrentWindow() const;
-    QtMessageView* ViewOf(int slot, int window) const;
-    QtMessageView* AllWindow() const { return Rich_All_Message; }
+    widgets::QtMessageView* ViewOf(int slot, int window) const;
+    widgets::QtMessageView* AllWindow() const { return Rich_All_Message; }
     QListWidget* NickListOf(int slot, int window) const;
     QTabWidget* ServerTabs() const { return PageControlS; }
     QTabWidget* SlotTabs(int slot) const { return slotViews_[slot].tabs; }
@@ -153,13 +153,13 @@ private:
     struct WindowView {
         QWidget* page = nullptr;
         QSplitter* splitter = nullptr;
-        QtMessageView* view = nullptr;
+        widgets::QtMessageView* view = nullptr;
         QListWidget* nicks = nullptr;
     };
     struct SlotView {
         QWidget* serverPage = nullptr;
         QTabWidget* tabs = nullptr;
-        QtMessageView* serverView = nullptr;
+        widgets::QtMessageView* serverView = nullptr;
         std::array<WindowView, session::WindowCount> windows{};
         TabMap map;              // the window shown at each position of tabs
         bool connected = false;  // the TCP connection is up
@@ -171,11 +171,11 @@ private:
     void ApplySettings();
     void BuildStyles();
     void SaveAll();
-    QtMessageView* NewView(session::FontKind base);
+    widgets::QtMessageView* NewView(session::FontKind base);
     void OnServerTabChanged();
     void OnSlotTabChanged(int slot);
     void UpdateConnectedActions();
-    void ShowMessageMenu(QtMessageView* view, const QPoint& globalPos);
+    void ShowMessageMenu(widgets::QtMessageView* view, const QPoint& globalPos);
     void ShowEventLogMenu(const QPoint& globalPos);
     void InputChanged();
     // Tab and Shift+Tab in the input line.
@@ -185,7 +185,7 @@ private:
     QIcon TabIcon(session::TabImage image) const;
     void RestoreTabImage(int slot, int position);
     void ApplyNickListStyle(QListWidget* list);
-    void AppendStyled(QtMessageView* view, const StyledLine& line);
+    void AppendStyled(widgets::QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
     void ShowInputBox(const session::InputBoxRequest& request);
@@ -205,14 +205,14 @@ private:
     std::unique_ptr<windows::QtAuxWindows> aux_;
     std::unique_ptr<dcc::DccWindows> dccWindows_;
     // The fonts of the lines rendered from now on; lines shown keep theirs.
-    std::shared_ptr<const QtMessageView::StyleTable> styles_;
+    std::shared_ptr<const widgets::QtMessageView::StyleTable> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;
     // The slot shown at each position of PageControlS.
     ServerTabMap serverTabs_{-1, -1, -1};
 
     QTabWidget* PageControlS = nullptr;
     QSplitter* Splitter_All = nullptr;
-    QtMessageView* Rich_All_Message = nullptr;
+    widgets::QtMessageView* Rich_All_Message = nullptr;
     QPlainTextEdit* memo_InputMessage = nullptr;
     QToolButton* btn_PrivateMode = nullptr;
     QToolButton* btn_NoticeMode = nullptr;
@@ -253,7 +253,7 @@ private:
     bool closed_ = false;
     bool shown_ = false;
     bool savedOnClose_ = false;
-    QtMessageView* lastMenuView_ = nullptr;
+    widgets::QtMessageView* lastMenuView_ = nullptr;
     // The message-window menu was last opened on the event log, so select-all
     // and clear act there.
     bool eventLogMenuLast_ = false;
@@ -261,7 +261,7 @@ private:
     bool inInputChange_ = false;
     // Reused on every rendered line.
     FormattedLine formatted_;
-    std::vector<QtMessageView::Run> viewRuns_;
+    std::vector<widgets::QtMessageView::Run> viewRuns_;
     std::string windowNameSjis_;
     std::string stamp_;
     int stampMinute_ = -1;

@@ -249,9 +249,9 @@ void TSDIAppForm::EditCommand(int which) {
         if (which == 1) line->copy();
         if (which == 2) line->paste();
     } else if (which == 1) {
-        if (auto* view = qobject_cast<QtMessageView*>(w))
+        if (auto* view = qobject_cast<widgets::QtMessageView*>(w))
             view->CopySelection();
-        else if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow()))
+        else if (widgets::QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow()))
             v->CopySelection();
     }
 }

@@ -1,6 +1,6 @@
 // Requests for the dialogs and auxiliary windows.
-#include "config/Frminputbox.h"
 #include "dcc/QtDccWindows.h"
+#include "inputbox/Frminputbox.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"
 #include "windows/QtAuxWindows.h"
@@ -10,7 +10,7 @@ namespace velmok::ui {
 void TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) { ShowInputBox(request); }
 
 void TSDIAppForm::ShowInputBox(const session::InputBoxRequest& request) {
-    auto* box = new config::Tfrm_InputBox(this, *engine_, dialogs_);
+    auto* box = new inputbox::Tfrm_InputBox(this, *engine_, dialogs_);
     box->Setup(request);
     if (request.Modal) {
         box->exec();

@@ -17,9 +17,9 @@
 #include "ui/LineFormat.h"
 #include "ui/LogWriter.h"
 #include "ui/NickCompletion.h"
-#include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
+#include "widgets/QtStyles.h"
 #include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
@@ -28,9 +28,9 @@ using platform::FromSjis;
 using platform::ToSjis;
 
 void TSDIAppForm::BuildStyles() {
-    styles_ = std::make_shared<const QtMessageView::StyleTable>(BuildStyleTable(settings_));
+    styles_ = std::make_shared<const widgets::QtMessageView::StyleTable>(widgets::BuildStyleTable(settings_));
     const QFont base = styles_->empty() ? font() : (*styles_)[0].font();
-    auto apply = [&](QtMessageView* v) {
+    auto apply = [&](widgets::QtMessageView* v) {
         if (!v) return;
         v->setFont(base);
         v->SetStyleTable(styles_);
@@ -43,13 +43,13 @@ void TSDIAppForm::BuildStyles() {
     }
 }
 
-void TSDIAppForm::AppendStyled(QtMessageView* view, const StyledLine& line) {
-    AppendStyledLine(*view, line, viewRuns_);
+void TSDIAppForm::AppendStyled(widgets::QtMessageView* view, const StyledLine& line) {
+    widgets::AppendStyledLine(*view, line, viewRuns_);
 }
 
 void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const std::string& text,
                              bool markKeywords) {
-    QtMessageView* view = ViewOf(slot, window);
+    widgets::QtMessageView* view = ViewOf(slot, window);
     if (!view) return;
     const int shownSlot = CurrentSlot();
     const int shownWindow = shownSlot >= 0 ? ActiveWindow(shownSlot) : session::ServerWindow;
@@ -241,7 +241,7 @@ void TSDIAppForm::ShowEventLogMenu(const QPoint& globalPos) {
         CloseFromMenu(MenuOrigin::EventLog, -1, -1);
 }
 
-void TSDIAppForm::ShowMessageMenu(QtMessageView* view, const QPoint& globalPos) {
+void TSDIAppForm::ShowMessageMenu(widgets::QtMessageView* view, const QPoint& globalPos) {
     lastMenuView_ = view;
     eventLogMenuLast_ = false;
     QMenu menu(this);
@@ -319,13 +319,13 @@ void TSDIAppForm::CloseServerTab(int slot) {
 void TSDIAppForm::ClearCurrentView() {
     if (Rich_All_Message->hasFocus()) return Rich_All_Message->Clear();
     if (eventLogMenuLast_ && eventLog_) return eventLog_->View()->clear();
-    if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->Clear();
+    if (widgets::QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->Clear();
 }
 
 void TSDIAppForm::SelectAllCurrent() {
     if (Rich_All_Message->hasFocus()) return Rich_All_Message->SelectAll();
     if (eventLogMenuLast_ && eventLog_) return eventLog_->View()->selectAll();
-    if (QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->SelectAll();
+    if (widgets::QtMessageView* v = ViewOf(CurrentSlot(), CurrentWindow())) v->SelectAll();
 }
 
 }  // namespace velmok::ui

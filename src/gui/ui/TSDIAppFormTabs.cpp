@@ -8,15 +8,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "base/Common.h"
 #include "config/Error.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
-#include "ui/Common.h"
 #include "ui/Frmeventlog.h"
 #include "ui/QtNickList.h"
-#include "ui/QtStyles.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
+#include "widgets/QtStyles.h"
 #include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
@@ -46,7 +46,7 @@ int TSDIAppForm::ActiveWindow(int slot) {
     return slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex());
 }
 
-QtMessageView* TSDIAppForm::ViewOf(int slot, int window) const {
+widgets::QtMessageView* TSDIAppForm::ViewOf(int slot, int window) const {
     if (slot < 0 || slot >= session::SlotCount) return nullptr;
     if (window == session::ServerWindow) return slotViews_[slot].serverView;
     if (window < 0 || window >= session::WindowCount) return nullptr;
@@ -154,7 +154,7 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
     // The map first: entering the tab asks which window it shows.
     sv.map.Append(window);
     const int index = sv.tabs->addTab(w.page, FromSjis(TabCaption(name)));
-    sv.tabs->setTabIcon(index, HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
+    sv.tabs->setTabIcon(index, base::HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
     sv.tabs->setCurrentIndex(index);
     if (PageControlS->currentWidget() == sv.serverPage) {
         w.view->setFocus();
@@ -188,7 +188,7 @@ void TSDIAppForm::RestoreTabImage(int slot, int position) {
     SlotView& sv = slotViews_[slot];
     if (position < 0) return;
     const int window = sv.map.WindowAt(position);
-    const bool dbcs = window >= 0 && HasDoubleByte(engine_->Channel(slot, window).Name);
+    const bool dbcs = window >= 0 && base::HasDoubleByte(engine_->Channel(slot, window).Name);
     sv.tabs->setTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
 }
 
@@ -317,10 +317,10 @@ void TSDIAppForm::WriteEventLog(const std::string& text) {
 }
 
 void TSDIAppForm::ApplyNickListStyle(QListWidget* list) {
-    const QTextCharFormat f = FormatOf(settings_.Font(FontKind::Nicklist));
+    const QTextCharFormat f = widgets::FormatOf(settings_.Font(FontKind::Nicklist));
     list->setFont(f.font());
     QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, ColourOf(settings_.Bgcolor));
+    pal.setColor(QPalette::Base, widgets::ColourOf(settings_.Bgcolor));
     pal.setColor(QPalette::Text, f.foreground().color());
     list->setPalette(pal);
 }

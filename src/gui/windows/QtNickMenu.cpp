@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QMenu>
 
-#include "config/Frminputbox.h"
+#include "inputbox/Frminputbox.h"
 #include "platform/QtText.h"
 
 namespace velmok::windows {
@@ -72,7 +72,7 @@ bool QtNickMenu::AskInput(const session::InputBoxRequest& request, std::string& 
     // The box lives on this stack frame, so it must not delete itself.
     session::InputBoxRequest owned = request;
     owned.CallerOwned = true;
-    config::Tfrm_InputBox box(owner_, engine_, dialogs_);
+    inputbox::Tfrm_InputBox box(owner_, engine_, dialogs_);
     box.Setup(owned);
     if (box.exec() != QDialog::Accepted) return false;
     text = box.FirstText();

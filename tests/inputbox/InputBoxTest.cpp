@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "config/InputBox.h"
+#include "inputbox/InputBox.h"
 #include "session/SessionFixture.h"
 
-namespace velmok::config {
+namespace velmok::inputbox {
 namespace {
 
 class InputBoxTest : public session::SessionFixture {
@@ -99,4 +99,4 @@ TEST(AutoJoinLine, KeysAndChannelsByPosition) {
 }
 
 }  // namespace
-}  // namespace velmok::config
+}  // namespace velmok::inputbox

@@ -1,8 +1,14 @@
+// Checks and small conversions of text that every part of the program uses.
 #pragma once
 #include <cstdint>
 #include <string>
 
-namespace velmok::ui {
+namespace velmok::base {
+
+// Shift-JIS (code page 932) lead byte.
+inline bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+// Shift-JIS trail byte.
+inline bool IsSjisTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 // 0 when nick may be used, else the number of the error text to show.
 int NickCheck(const std::string& nick);
@@ -26,4 +32,4 @@ int HexDigitValue(char c);
 // True when the Shift-JIS text holds any double-byte character.
 bool HasDoubleByte(const std::string& text);
 
-}  // namespace velmok::ui
+}  // namespace velmok::base

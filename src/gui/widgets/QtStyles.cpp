@@ -1,4 +1,4 @@
-#include "ui/QtStyles.h"
+#include "widgets/QtStyles.h"
 
 #include <QFont>
 #include <QStringList>
@@ -6,9 +6,14 @@
 #include "platform/QtText.h"
 #include "ui/LineFormat.h"
 
-namespace velmok::ui {
+namespace velmok::widgets {
 
-using session::FontKind;
+using base::FontKind;
+using ui::Overlay;
+using ui::RunStyle;
+using ui::StyleCount;
+using ui::StyleFromIndex;
+using ui::StyleIndex;
 
 QColor ColourOf(config::Colour colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -56,4 +61,4 @@ void InstallFontSubstitutions() {
     }
 }
 
-}  // namespace velmok::ui
+}  // namespace velmok::widgets

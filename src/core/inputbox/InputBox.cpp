@@ -1,10 +1,10 @@
-#include "config/InputBox.h"
+#include "inputbox/InputBox.h"
 
+#include "base/Common.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
-#include "ui/Common.h"
 
-namespace velmok::config {
+namespace velmok::inputbox {
 
 using session::Queue;
 using session::SjisToJis;
@@ -69,7 +69,7 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
     const int slot = state.Slot;
     switch (state.Kind) {
         case 1: {  // join
-            if (int r = ui::ChannelCheck(first)) return refuse(r);
+            if (int r = base::ChannelCheck(first)) return refuse(r);
             std::string channel = first;
             if (!channel.empty() && channel[0] == '!') channel.insert(0, "!");
             engine.EnqueueLine(Queue::A, slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(fields.key), 2);
@@ -101,7 +101,7 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
             break;
         }
         case 3:  // nick
-            if (int r = ui::NickCheck(first)) return refuse(r);
+            if (int r = base::NickCheck(first)) return refuse(r);
             engine.EnqueueLine(Queue::A, slot, "NICK " + first, 2);
             break;
         case 4:  // away
@@ -111,10 +111,10 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
             engine.EnqueueLine(Queue::A, slot, "JOIN " + state.AuxText + " :" + SjisToJis(first), 2);
             break;
         case 7:
-            if (int r = ui::NickCheck(first)) return refuse(r);
+            if (int r = base::NickCheck(first)) return refuse(r);
             break;
         case 8:
-            if (int r = ui::ChannelCheck(first)) return refuse(r);
+            if (int r = base::ChannelCheck(first)) return refuse(r);
             break;
         default:  // 0 and 6: the caller acts
             break;
@@ -130,4 +130,4 @@ bool InputBoxMayClose(InputBoxState& state) {
     return true;
 }
 
-}  // namespace velmok::config
+}  // namespace velmok::inputbox

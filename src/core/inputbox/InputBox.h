@@ -6,7 +6,7 @@ namespace velmok::session {
 class Engine;
 }
 
-namespace velmok::config {
+namespace velmok::inputbox {
 
 // What the input box was opened for and how OK is checked.
 struct InputBoxState {
@@ -44,4 +44,4 @@ bool AutoJoinKeyAt(const std::string& autoJoin, int index, std::string& key);
 // The channel names of an auto-join line, in order, ticked or not.
 std::vector<std::string> AutoJoinChannels(const std::string& autoJoin);
 
-}  // namespace velmok::config
+}  // namespace velmok::inputbox

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ui/Common.h"
+#include "base/Common.h"
 
-namespace velmok::ui {
+namespace velmok::base {
 
 TEST(NickCheck, FirstFailingRuleWins) {
     EXPECT_EQ(NickCheck("Anonymous"), 21);
@@ -69,4 +69,4 @@ TEST(HasDoubleByte, LeadBytesDecide) {
     EXPECT_TRUE(HasDoubleByte("\xb1\x81"));    // a lead byte cut off at the end
 }
 
-}  // namespace velmok::ui
+}  // namespace velmok::base

@@ -1,4 +1,4 @@
-#include "config/Frminputbox.h"
+#include "inputbox/Frminputbox.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -10,7 +10,7 @@
 #include "platform/QtText.h"
 #include "session/Engine.h"
 
-namespace velmok::config {
+namespace velmok::inputbox {
 
 using platform::FromSjis;
 using platform::ToSjis;
@@ -137,4 +137,4 @@ void Tfrm_InputBox::Cmb_InputBoxChange() {
         Edit_InputBox2->setText(FromSjis(key));
 }
 
-}  // namespace velmok::config
+}  // namespace velmok::inputbox

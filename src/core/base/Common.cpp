@@ -1,10 +1,8 @@
-#include "ui/Common.h"
+#include "base/Common.h"
 
 #include <string_view>
 
-#include "session/Codec.h"
-
-namespace velmok::ui {
+namespace velmok::base {
 
 namespace {
 
@@ -93,7 +91,7 @@ std::string UnsignedToDecimal(std::uint32_t n) {
 // Half-width katakana (0xA1..0xDF) are single-byte and do not count.
 bool HasDoubleByte(const std::string& text) {
     for (char c : text) {
-        if (session::IsSjisLead(static_cast<unsigned char>(c))) return true;
+        if (IsSjisLead(static_cast<unsigned char>(c))) return true;
     }
     return false;
 }
@@ -105,4 +103,4 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-}  // namespace velmok::ui
+}  // namespace velmok::base

@@ -12,7 +12,7 @@
 #include "ui/LineFormat.h"
 #include "ui/LineStore.h"
 
-namespace velmok::ui {
+namespace velmok::widgets {
 
 // A read-only view of time-stamped lines. Each line is laid out only when it
 // is painted, so appending costs a copy of the text and its style runs no
@@ -28,7 +28,7 @@ namespace velmok::ui {
 class QtMessageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    using Run = ViewRun;
+    using Run = ui::ViewRun;
     using StyleTable = std::vector<QTextCharFormat>;
 
     explicit QtMessageView(QWidget* parent = nullptr);
@@ -99,7 +99,7 @@ private:
     std::int64_t FirstLine() const { return static_cast<std::int64_t>(lines_.First()); }
     std::int64_t EndLine() const { return FirstLine() + LineCount(); }
 
-    LineStore<StyleTable> lines_;
+    ui::LineStore<StyleTable> lines_;
     std::shared_ptr<const StyleTable> styles_;
     bool followBottom_ = true;
     bool updatePending_ = false;
@@ -117,6 +117,6 @@ private:
 
 // Appends a formatted Shift-JIS line to a view; runs is scratch space the
 // caller keeps so repeated appends do not allocate.
-void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<QtMessageView::Run>& runs);
+void AppendStyledLine(QtMessageView& view, const ui::StyledLine& line, std::vector<QtMessageView::Run>& runs);
 
-}  // namespace velmok::ui
+}  // namespace velmok::widgets

@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <string>
 
-#include "config/InputBox.h"
+#include "inputbox/InputBox.h"
 #include "session/Frontend.h"
 
 class QLabel;
@@ -17,7 +17,7 @@ namespace velmok::platform {
 class Dialogs;
 }
 
-namespace velmok::config {
+namespace velmok::inputbox {
 
 // Asks for the argument of one IRC command. The logic of OK lives in
 // InputBoxOk; this window only collects the fields.
@@ -57,4 +57,4 @@ private:
     bool modeless_ = false;
 };
 
-}  // namespace velmok::config
+}  // namespace velmok::inputbox

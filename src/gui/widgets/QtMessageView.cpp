@@ -1,4 +1,4 @@
-#include "ui/QtMessageView.h"
+#include "widgets/QtMessageView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,7 +14,12 @@
 #include "platform/QtText.h"
 #include "ui/LineFormat.h"
 
-namespace velmok::ui {
+namespace velmok::widgets {
+
+using ui::Run;
+using ui::StoredLine;
+using ui::StyleIndex;
+using ui::UrlAtCaret;
 
 namespace {
 constexpr int kMargin = 3;
@@ -349,7 +354,8 @@ bool IsAscii(const std::string& text) {
 
 }  // namespace
 
-void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<QtMessageView::Run>& runs) {
+void AppendStyledLine(QtMessageView& view, const ui::StyledLine& line,
+                      std::vector<QtMessageView::Run>& runs) {
     runs.clear();
     if (IsAscii(line.text)) {
         // Byte offsets are character offsets.
@@ -370,4 +376,4 @@ void AppendStyledLine(QtMessageView& view, const StyledLine& line, std::vector<Q
     view.AppendLine(text, runs);
 }
 
-}  // namespace velmok::ui
+}  // namespace velmok::widgets

@@ -4,7 +4,7 @@
 
 #include "config/Settings.h"
 
-namespace velmok::ui {
+namespace velmok::widgets {
 
 // The style table shared by every view, indexed like StyleIndex of the line
 // formatter: each base font with the bold/underline/italic toggles, then the
@@ -18,4 +18,4 @@ QTextCharFormat FormatOf(const config::FontSetting& font);
 QColor ColourOf(config::Colour colour);
 void InstallFontSubstitutions();
 
-}  // namespace velmok::ui
+}  // namespace velmok::widgets
