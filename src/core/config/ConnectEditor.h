@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Texts.h"
 #include "config/Profiles.h"
 
 namespace velmok::config {
@@ -39,12 +40,8 @@ public:
     // Asked before a profile is replaced or removed; true means Yes.
     using Confirm = std::function<bool()>;
     // The two questions, in Shift-JIS.
-    static constexpr const char* kUpdateQuestion =
-        "\x8dX\x90V\x82\xb5\x82\xdc\x82\xb7\x81\x42\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9"
-        "\x81H";  // 更新します。よろしいですか？
-    static constexpr const char* kDeleteQuestion =
-        "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x81\x42\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82"
-        "\xa9\x81H";  // 削除します。よろしいですか？
+    static constexpr const char* kUpdateQuestion = texts::AskUpdate;
+    static constexpr const char* kDeleteQuestion = texts::AskDelete;
 
     explicit ConnectEditor(const std::string& profileText);
 

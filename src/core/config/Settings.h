@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/FontKind.h"
+#include "base/Texts.h"
 #include "config/Certificates.h"
 
 namespace velmok::config {
@@ -13,8 +14,7 @@ namespace velmok::config {
 using Colour = std::int32_t;
 
 struct FontSetting {
-    std::string Name =
-        "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // "ＭＳ Ｐゴシック" in Shift-JIS
+    std::string Name = texts::DefaultFontName;
     int Size = 11;
     Colour Color = 16777215;
     int Charset = 128;

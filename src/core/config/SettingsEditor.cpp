@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Texts.h"
+
 namespace velmok::config {
 
 namespace {
-
-const std::string kAskDelete =
-    "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x81\x42\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9"
-    "\x81H";  // 削除します。よろしいですか？
-const std::string kAskUpdate =
-    "\x8dX\x90V\x82\xb5\x82\xdc\x82\xb7\x81\x42\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9"
-    "\x81H";  // 更新します。よろしいですか？
 
 constexpr int kDuplicateKeyword = 33;
 
@@ -94,7 +89,7 @@ int SettingsEditor::AddKeyword() {
 }
 
 void SettingsEditor::DeleteKeyword(const Confirm& confirm) {
-    if (!CanDeleteKeyword() || !confirm(kAskDelete)) return;
+    if (!CanDeleteKeyword() || !confirm(texts::AskDelete)) return;
     keywords_.erase(keywords_.begin() + selectedKeyword_);
     selectedKeyword_ = -1;
 }
@@ -127,12 +122,12 @@ bool SettingsEditor::AddEvent() {
 }
 
 void SettingsEditor::UpdateEvent(const Confirm& confirm) {
-    if (!CanUpdateEvent() || !confirm(kAskUpdate)) return;
+    if (!CanUpdateEvent() || !confirm(texts::AskUpdate)) return;
     events_[selectedEvent_] = EventFields;
 }
 
 void SettingsEditor::DeleteEvent(const Confirm& confirm) {
-    if (!CanDeleteEvent() || !confirm(kAskDelete)) return;
+    if (!CanDeleteEvent() || !confirm(texts::AskDelete)) return;
     events_.erase(events_.begin() + selectedEvent_);
     // The removed row took the selection with it; the fields follow.
     SelectEvent(-1);

@@ -1,5 +1,6 @@
 #include "dcc/Chat.h"
 
+#include "base/Texts.h"
 #include "dcc/Offer.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
@@ -7,21 +8,6 @@
 namespace velmok::dcc {
 
 namespace {
-
-const char* const kWaiting =
-    "\x82\xa9\x82\xe7\x82\xcc\x90\xda\x91\xb1\x91\xd2\x82\xbf\x81\x45\x81\x45\x81\x45";  // からの接続待ち・・・
-const char* const kConnecting = "\x82\xd6\x90\xda\x91\xb1\x92\x86\x81\x45\x81\x45\x81\x45";  // へ接続中・・・
-const char* const kPeerConnected =
-    "\x82\xa9\x82\xe7\x90\xda\x91\xb1\x82\xaa\x8a\xae\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // から接続が完了しました。
-const char* const kWeConnected =
-    "\x82\xd6\x90\xda\x91\xb1\x82\xaa\x8a\xae\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // へ接続が完了しました。
-const char* const kGone =
-    "\x82\xa9\x82\xe7\x90\xd8\x92\x66\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // から切断されました。
-const char* const kCannotConnect =
-    "\x82\xd6\x90\xda\x91\xb1\x82\xf0\x8am\x97\xa7\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42";  // へ接続を確立できません。
-const char* const kSocketError =
-    "\x83\x5c\x83P\x83\x62\x83g\x83G\x83\x89\x81[\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81"
-    "\x42(";  // ソケットエラーが発生しました。(
 
 constexpr int kErrorConnect = 1;
 constexpr int kErrorListen = 3;
@@ -58,7 +44,7 @@ void Chat::ServerSocketListen() {
         return Close();
     }
     engine_.SendNow(SessionIndex, session::ChatOfferLine(peerNick_, *address, port_));
-    Status(peerNick_ + kWaiting);
+    Status(peerNick_ + texts::ChatWaitingFrom);
 }
 
 void Chat::AcceptChat(const std::string& nick, const std::string& address, int port) {
@@ -75,7 +61,7 @@ void Chat::AcceptChat(const std::string& nick, const std::string& address, int p
     caption_ += " from " + nick;
     view_.SetCaption(caption_);
     view_.ShowWindow();
-    Status(peerNick_ + kConnecting);
+    Status(peerNick_ + texts::ChatConnectingTo);
     client_->Open();
 }
 
@@ -89,7 +75,7 @@ void Chat::ServerSocketClientConnect(session::ClientSocket& connection) {
     peer_ = &connection;
     framer_ = ChatFramer();
     SetConnected(true);
-    Status(peerNick_ + kPeerConnected);
+    Status(peerNick_ + texts::ChatConnectedFrom);
 }
 
 void Chat::ServerSocketClientRead(session::ClientSocket& connection) {
@@ -100,22 +86,23 @@ void Chat::ServerSocketClientRead(session::ClientSocket& connection) {
 void Chat::ServerSocketClientDisconnect(session::ClientSocket& connection) {
     if (&connection != peer_) return;
     ReceiveChatData(connection.ReceiveText());
-    PeerGone(peerNick_ + kGone);
+    PeerGone(peerNick_ + texts::ChatGoneFrom);
 }
 
 void Chat::ServerSocketClientError(session::ClientSocket& connection, int& code) {
     const int error = code;
     code = 0;
     if (&connection != peer_) return;
-    PeerGone(error == session::SocketError::ConnectionAborted ? peerNick_ + kGone
-                                                              : kSocketError + std::to_string(error) + ")");
+    PeerGone(error == session::SocketError::ConnectionAborted
+                 ? peerNick_ + texts::ChatGoneFrom
+                 : texts::SocketErrorOpen + std::to_string(error) + ")");
 }
 
 void Chat::ClientSocketConnect() {
     if (closed_) return;
     framer_ = ChatFramer();
     SetConnected(true);
-    Status(peerNick_ + kWeConnected);
+    Status(peerNick_ + texts::ChatConnectedTo);
 }
 
 void Chat::ClientSocketRead() {
@@ -125,15 +112,15 @@ void Chat::ClientSocketRead() {
 void Chat::ClientSocketDisconnect() {
     if (closed_) return;
     ReceiveChatData(client_->ReceiveText());
-    PeerGone(peerNick_ + kGone);
+    PeerGone(peerNick_ + texts::ChatGoneFrom);
 }
 
 void Chat::ClientSocketError(int& code) {
     code = 0;
     if (closed_) return;
-    if (connected_) return PeerGone(peerNick_ + kGone);
+    if (connected_) return PeerGone(peerNick_ + texts::ChatGoneFrom);
     view_.EnableInput(false);
-    Status(peerNick_ + kCannotConnect);
+    Status(peerNick_ + texts::ChatCannotConnectTo);
 }
 
 // What was left of an unfinished line is shown before the line that says

@@ -5,6 +5,7 @@
 #include <limits>
 #include <system_error>
 
+#include "base/Texts.h"
 #include "config/Error.h"
 #include "dcc/Offer.h"
 #include "dcc/SaveName.h"
@@ -16,22 +17,6 @@ namespace velmok::dcc {
 namespace {
 
 using session::BeepKind;
-
-const char* const kWaiting = "\x90\xda\x91\xb1\x91\xd2\x82\xbf";  // 接続待ち
-const char* const kConnecting = "\x90\xda\x91\xb1\x92\x86";       // 接続中
-const char* const kSent = "\x91\x97\x90M\x8a\xae\x97\xb9";        // 送信完了
-const char* const kReceived = "\x8e\xf3\x90M\x8a\xae\x97\xb9";    // 受信完了
-const char* const kReceiverGone =
-    "\x8e\xf3\x90M\x91\xa4\x82\xa9\x82\xe7\x90\xd8\x92\x66\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd\x81"
-    "\x42";  // 受信側から切断されました。
-const char* const kSenderGone =
-    "\x91\x97\x90M\x91\xa4\x82\xa9\x82\xe7\x90\xd8\x92\x66\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd\x81"
-    "\x42";  // 送信側から切断されました。
-const char* const kSocketError =
-    "\x83\x5c\x83P\x83\x62\x83g\x83G\x83\x89\x81[\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81"
-    "\x42(";  // ソケットエラーが発生しました。(
-const char* const kConnectFailed =
-    "\x90\xda\x91\xb1\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // 接続に失敗しました。
 
 constexpr int kErrorConnect = 1;
 constexpr int kErrorListen = 3;
@@ -117,7 +102,7 @@ void FileTransfer::ServerSocketListen() {
     }
     engine_.SendNow(SessionIndex, session::SendOfferLine(peerNick_, session::SjisToJis(offerName_), *address,
                                                          port_, fileSize_));
-    view_.SetStatus(kWaiting);
+    view_.SetStatus(texts::TransferWaiting);
 }
 
 void FileTransfer::ServerSocketClientConnect(session::ClientSocket& connection) {
@@ -157,7 +142,7 @@ void FileTransfer::ReadAcknowledgements() {
 
 void FileTransfer::TimerTimerDCCSend() {
     if (phase_ != Phase::Transferring || !peer_) return;
-    if (acked_ == fileSize_) return Finish(kSent);
+    if (acked_ == fileSize_) return Finish(texts::TransferSent);
     if (acked_ < byteCount_ || !file_) return;  // the block in flight is not yet confirmed
     const std::size_t n = std::fread(buffer_.data(), 1, BlockSize, file_);
     if (n > 0) {
@@ -176,7 +161,7 @@ void FileTransfer::ServerSocketClientDisconnect(session::ClientSocket& connectio
     ReadAcknowledgements();
     peer_ = nullptr;
     if (phase_ != Phase::Transferring) return;
-    if (acked_ == fileSize_) return Finish(kSent);
+    if (acked_ == fileSize_) return Finish(texts::TransferSent);
     // The file runs out early only when it shrank while being sent; there is
     // nothing better to say then than what the progress already shows.
     if (!file_) {
@@ -184,9 +169,9 @@ void FileTransfer::ServerSocketClientDisconnect(session::ClientSocket& connectio
         return;
     }
     if (byteCount_ == fileSize_) {
-        Finish(kSent);
+        Finish(texts::TransferSent);
     } else {
-        Break(kReceiverGone);
+        Break(texts::TransferReceiverGone);
     }
 }
 
@@ -197,8 +182,9 @@ void FileTransfer::ServerSocketClientError(session::ClientSocket& connection, in
     peer_ = nullptr;
     // After the end the status keeps saying how it went.
     if (phase_ != Phase::Transferring) return;
-    Break(error == session::SocketError::ConnectionAborted ? std::string(kReceiverGone)
-                                                           : kSocketError + std::to_string(error) + ")");
+    Break(error == session::SocketError::ConnectionAborted
+              ? std::string(texts::TransferReceiverGone)
+              : texts::SocketErrorOpen + std::to_string(error) + ")");
 }
 
 // ---- receiving ------------------------------------------------------------------
@@ -235,7 +221,7 @@ void FileTransfer::ReceiveFile(const std::string& nick, const std::string& fileN
     }
     std::setvbuf(file_, nullptr, _IOFBF, kFileBuffer);
     view_.ShowWindow();
-    view_.SetStatus(kConnecting);
+    view_.SetStatus(texts::TransferConnecting);
     phase_ = Phase::Connecting;
     client_->Open();
 }
@@ -272,19 +258,19 @@ void FileTransfer::TimerTimerDCCGet() {
     if (std::fclose(file) != 0) return Break(config::ErrorText(kErrorAccess));
     stored_ = true;
     client_->Close();
-    Finish(kReceived);
+    Finish(texts::TransferReceived);
 }
 
 void FileTransfer::ClientSocketDisconnect() {
     // Bytes that arrived before the close are still to be taken.
     TimerTimerDCCGet();
-    if (phase_ == Phase::Transferring || phase_ == Phase::Connecting) Break(kSenderGone);
+    if (phase_ == Phase::Transferring || phase_ == Phase::Connecting) Break(texts::TransferSenderGone);
 }
 
 void FileTransfer::ClientSocketError(int& code) {
     code = 0;
     if (phase_ != Phase::Transferring && phase_ != Phase::Connecting) return;
-    Break(dataSeen_ ? kSenderGone : kConnectFailed);
+    Break(dataSeen_ ? texts::TransferSenderGone : texts::TransferConnectFailed);
 }
 
 // ---- both -----------------------------------------------------------------------

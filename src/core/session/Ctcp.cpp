@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/Texts.h"
 #include "session/Codec.h"
 #include "session/DccOffer.h"
 #include "session/Engine.h"
@@ -146,21 +147,14 @@ void Engine::HandleCtcpQuery(int slot, const IrcMessage& message) {
             } else if (const auto offer = session::ParseOffer(isSend, rest); !offer) {
                 trace += "(Parameter Error)";
             } else if (isSend) {
-                if (frontend_.AskYesNo(
-                        sender +
-                        "\x82\xa9\x82\xe7\x83t\x83@\x83\x43\x83\x8b\x82\xaa\x91\x97\x90M\x82"
-                        "\xb3\x82\xea\x82\xc4\x82\xab\x82\xdc\x82\xb5\x82\xbd\x81\x42\x8e\xf3"
-                        "\x90M\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x3f")) {  // からファイルが送信されてきました。受信しますか?
+                if (frontend_.AskYesNo(sender + texts::AskReceiveFile)) {
                     frontend_.ReceiveFile(slot, sender, offer->FileName, offer->Address, offer->Port,
                                           offer->Size);
                 } else {
                     trace += "(Ignore)";
                 }
             } else {
-                if (frontend_.AskYesNo(
-                        sender + "\x82\xa9\x82\xe7\x44\x43\x43 CHAT\x82\xcc\x97v\x8b\x81\x82\xaa\x82"
-                                 "\xab\x82\xdc\x82\xb5\x82\xbd\x81\x42\x90\xda\x91\xb1\x82\xb5\x82\xdc"
-                                 "\x82\xb7\x82\xa9\x3f")) {  // からDCC CHATの要求がきました。接続しますか?
+                if (frontend_.AskYesNo(sender + texts::AskAcceptChat)) {
                     frontend_.AcceptChat(slot, sender, offer->Address, offer->Port);
                 } else {
                     trace += "(Ignore)";

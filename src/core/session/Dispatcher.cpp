@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "base/Texts.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 
@@ -11,8 +12,6 @@ namespace velmok::session {
 namespace {
 
 const char* const CrLf = "\r\n";
-const char* const KeyLabel = "Key\x81\x46";          // "Key："
-const char* const ChannelLabel = "Channel\x81\x46";  // "Channel："
 
 bool IsDecimal(const std::string& text) {
     if (text.empty()) return false;
@@ -194,7 +193,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
         box.ComboVisible = false;
         box.Label2Visible = false;
         box.Edit2Visible = false;
-        box.Label1 = KeyLabel;
+        box.Label1 = texts::KeyLabel;
         box.EmptyMessage = 12;
         box.AuxText = m[3];
         box.Slot = slot;
@@ -272,8 +271,8 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
             box.Height = 132;
             box.ButtonTop = 72;
             box.ComboVisible = false;
-            box.Label1 = ChannelLabel;
-            box.Label2 = KeyLabel;
+            box.Label1 = texts::ChannelLabel;
+            box.Label2 = texts::KeyLabel;
             box.Label2Visible = true;
             box.Edit1Text = JisToSjis(m[3]);
             box.Edit1Enabled = false;

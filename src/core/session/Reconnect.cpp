@@ -2,6 +2,7 @@
 // certificate check of TLS connections.
 #include <string>
 
+#include "base/Texts.h"
 #include "config/Profiles.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
@@ -18,39 +19,25 @@ constexpr int TlsErrorMessage = 38;  // "TLSの接続を確立できません。
 std::string EndReason(int code) {
     switch (code) {
         case 0:
-            return "\x83T\x81[\x83o\x82\xaa\x90\xda\x91\xb1\x82\xf0\x95\xc2\x82\xb6\x82\xdc\x82\xb5\x82\xbd";  // サーバが接続を閉じました
+            return texts::EndServerClosed;
         case SocketError::ConnectionAborted:
-            return "\x90\xda\x91\xb1\x82\xaa\x92\x86\x92\x66\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd";  // 接続が中断されました
+            return texts::EndAborted;
         case SocketError::ConnectionReset:
-            return "\x90\xda\x91\xb1\x82\xaa\x83\x8a\x83Z\x83\x62\x83g\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82"
-                   "\xbd";  // 接続がリセットされました
+            return texts::EndReset;
         case SocketError::TimedOut:
-            return "\x83^\x83\x43\x83\x80\x83\x41\x83\x45\x83g\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  // タイムアウトしました
+            return texts::EndTimedOut;
         case SocketError::ConnectionRefused:
-            return "\x90\xda\x91\xb1\x82\xf0\x8b\x91\x94\xdb\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd";  // 接続を拒否されました
+            return texts::EndRefused;
         case SocketError::HostUnreachable:
-            return "\x83z\x83X\x83g\x82\xc9\x93\x9e\x92\x42\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1";  // ホストに到達できません
+            return texts::EndUnreachable;
         case SocketError::HostNotFound:
-            return "Host\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";  // Hostが見つかりません
+            return texts::EndHostNotFound;
         case SocketError::TlsFailed:
-            return "TLS\x82\xcc\x90\xda\x91\xb1\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  // TLSの接続に失敗しました
+            return texts::EndTlsFailed;
         default:
-            return "\x83G\x83\x89\x81[ " + std::to_string(code);  // エラー
+            return texts::EndOtherError + std::to_string(code);
     }
 }
-
-const char* const DroppedOpen =
-    "\x90\xd8\x92\x66\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd\x81i";  // 切断されました（
-const char* const FailedOpen =
-    "\x8d\xc4\x90\xda\x91\xb1\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81i";  // 再接続できませんでした（
-const char* const ReasonClose = "\x81j\x81\x42";  // ）。
-const char* const SecondsLater =
-    "\x95\x62\x8c\xe3\x82\xc9\x8d\xc4\x90\xda\x91\xb1\x82\xb5\x82\xdc\x82\xb7\x81\x42";  // 秒後に再接続します。
-const char* const AttemptOpen =
-    "\x8d\xc4\x90\xda\x91\xb1\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81i";  // 再接続しています（
-const char* const AttemptClose = "\x89\xf1\x96\xda\x81j\x81\x46";             // 回目）：
-const char* const Stopped =
-    "\x8d\xc4\x90\xda\x91\xb1\x82\xf0\x92\x86\x8e~\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";  // 再接続を中止しました。
 
 }  // namespace
 
@@ -110,7 +97,9 @@ void Engine::ScheduleReconnect(int slot, const std::string& reason, bool announc
     r.DueTick = clock_.Tick() + static_cast<std::uint32_t>(delay) * 1000u;
     if (announce)
         frontend_.RenderLine(slot, ServerWindow, FontKind::Error,
-                             FailedOpen + reason + ReasonClose + std::to_string(delay) + SecondsLater, false);
+                             texts::ReconnectFailed + reason + texts::ReconnectReasonEnd +
+                                 std::to_string(delay) + texts::ReconnectSecondsLater,
+                             false);
     frontend_.SetReconnectTimer(true);
 }
 
@@ -134,10 +123,11 @@ void Engine::StartReconnectAttempt(int slot) {
     s.Session.InUse = false;
     const std::string port = (s.Session.Tls ? "+" : "") + std::to_string(s.Session.Port);
     // The first attempt follows the drop, the others a failed attempt.
-    const char* cause = r.Attempts == 1 ? DroppedOpen : FailedOpen;
+    const char* cause = r.Attempts == 1 ? texts::ReconnectDropped : texts::ReconnectFailed;
     frontend_.RenderLine(slot, ServerWindow, FontKind::Server,
-                         AttemptOpen + std::to_string(r.Attempts) + AttemptClose + s.Session.ServerName +
-                             ":" + port + " " + cause + r.Reason + ReasonClose,
+                         texts::ReconnectAttempt + std::to_string(r.Attempts) + texts::ReconnectAttemptEnd +
+                             s.Session.ServerName + ":" + port + " " + cause + r.Reason +
+                             texts::ReconnectReasonEnd,
                          false);
     if (!OpenConnection(slot, true)) ScheduleReconnect(slot, EndReason(SocketError::HostNotFound), true);
 }
@@ -147,7 +137,7 @@ void Engine::StopReconnect(int slot) {
     if (!s.Reconnect.Active) return;
     s.Reconnect = ReconnectState{};
     if (s.Session.InUse && !s.Registered) ResetSession(slot);
-    frontend_.RenderLine(slot, ServerWindow, FontKind::Server, Stopped, false);
+    frontend_.RenderLine(slot, ServerWindow, FontKind::Server, texts::ReconnectStopped, false);
     UpdateReconnectTimer();
 }
 
@@ -200,7 +190,8 @@ void Engine::AskAboutCertificate(int slot) {
     const bool accepted = frontend_.AskYesNo(CertificateQuestion(host, report, verdict));
     // The slot may have been taken, or the window closed, meanwhile.
     if (!accepted || s.Session.InUse || Closing || !settings_.Certificates.Accept(host, report.Fingerprint)) {
-        if (held.Active) frontend_.RenderLine(slot, ServerWindow, FontKind::Server, Stopped, false);
+        if (held.Active)
+            frontend_.RenderLine(slot, ServerWindow, FontKind::Server, texts::ReconnectStopped, false);
         return;
     }
     held.Waiting = false;

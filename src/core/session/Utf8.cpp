@@ -1,14 +1,13 @@
 // Received text from peers that send UTF-8 instead of ISO-2022-JP.
 #include <algorithm>
 
+#include "base/Texts.h"
 #include "session/Codec.h"
 #include "session/Cp932Table.h"
 
 namespace velmok::session {
 
 namespace {
-
-const char* const Geta = "\x81\xac";  // 〓, the customary mark for a missing character
 
 // Length of the well-formed UTF-8 sequence at text[i] and its code point; 0
 // when none starts there.
@@ -78,7 +77,7 @@ std::string Utf8ToShiftJis(const std::string& text) {
         char32_t cp;
         std::size_t length = DecodeOne(text, i, cp);
         if (length == 0) {
-            out += Geta;
+            out += texts::MissingCharacter;
             ++i;
             continue;
         }
@@ -95,7 +94,7 @@ std::string Utf8ToShiftJis(const std::string& text) {
                 out.push_back(static_cast<char>((*it >> 8) & 0xFF));
                 out.push_back(static_cast<char>(*it & 0xFF));
             } else {
-                out += Geta;
+                out += texts::MissingCharacter;
             }
         }
     }

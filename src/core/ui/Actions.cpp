@@ -1,16 +1,12 @@
 #include "ui/Actions.h"
 
 #include "base/Common.h"
+#include "base/Texts.h"
 #include "inputbox/InputBox.h"
-#include "inputbox/InputBoxLabels.h"
 #include "session/Codec.h"
 
 namespace velmok::ui {
 
-using inputbox::kChannelLabel;
-using inputbox::kKeyLabel;
-using inputbox::kMessageLabel;
-using inputbox::kNickLabel;
 using session::InputBoxRequest;
 
 namespace {
@@ -40,8 +36,8 @@ InputBoxRequest JoinRequest(const session::Engine& engine, int slot) {
     r.EmptyMessage = 10;
     r.Height = 132;
     r.ButtonTop = 72;
-    r.Label1 = kChannelLabel;
-    r.Label2 = kKeyLabel;
+    r.Label1 = texts::ChannelLabel;
+    r.Label2 = texts::KeyLabel;
     r.ComboVisible = true;
     r.ComboItems = inputbox::AutoJoinChannels(engine.Slot(slot).Session.AutoJoin);
     r.Edit1Visible = false;
@@ -56,7 +52,7 @@ InputBoxRequest PartRequest(const session::Engine& engine, int slot) {
     r.Kind = 2;
     r.Slot = slot;
     r.EmptyMessage = 10;
-    r.Label1 = kChannelLabel;
+    r.Label1 = texts::ChannelLabel;
     r.ComboVisible = true;
     r.Edit1Visible = false;
     for (const session::ChannelRecord& rec : engine.Slot(slot).Channels) {
@@ -75,7 +71,7 @@ InputBoxRequest NickRequest(int slot) {
     r.Kind = 3;
     r.Slot = slot;
     r.EmptyMessage = 13;
-    r.Label1 = kNickLabel;
+    r.Label1 = texts::NickLabel;
     r.Edit1ImeOff = true;
     return r;
 }
@@ -86,7 +82,7 @@ InputBoxRequest AwayRequest(const session::Engine& engine, int slot) {
     r.Kind = 4;
     r.Slot = slot;
     r.EmptyMessage = -1;
-    r.Label1 = kMessageLabel;
+    r.Label1 = texts::MessageLabel;
     r.Edit1Text = engine.Config().AwayMessage;
     return r;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/Texts.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
@@ -54,29 +55,6 @@ namespace velmok::session {
 
 namespace {
 
-// Trace texts of the event log (Shift-JIS).
-const std::string kReceivedCommand = "\x8e\xf3\x90M\x83R\x83}\x83\x93\x83h: ";  // 受信コマンド:
-const std::string kReceivedPrefix =
-    "\x8e\xf3\x90M\x83v\x83\x8c\x83t\x83\x42\x83\x62\x83N\x83X: ";  // 受信プレフィックス:
-const std::string kReceivedParam = "\x8e\xf3\x90M\x83p\x83\x89\x83\x81\x81[\x83^";  // 受信パラメータ
-const std::string kColon = "\x81\x46";                                              // ：
-const std::string kEvent = "\x83\x43\x83x\x83\x93\x83g:";                           // イベント:
-const std::string kTriggerMatch =
-    "\x83g\x83\x8a\x83K\x81[\x8f\xf0\x8c\x8f\x88\xea\x92v\x81\x46";  // トリガー条件一致：
-const std::string kPrefixMatch =
-    "\x83v\x83\x8c\x83t\x83\x42\x83\x62\x83N\x83X\x8f\xf0\x8c\x8f\x88\xea\x92v\x81\x46";  // プレフィックス条件一致：
-// プレフィックス条件不一致：
-const std::string kPrefixMismatch =
-    "\x83v\x83\x8c\x83t\x83\x42\x83\x62\x83N\x83X\x8f\xf0\x8c\x8f\x95s\x88\xea\x92v\x81\x46";
-const std::string kParam = "\x83p\x83\x89\x83\x81\x81[\x83^";                // パラメータ
-const std::string kMatch = "\x8f\xf0\x8c\x8f\x88\xea\x92v\x81\x46";          // 条件一致：
-const std::string kMismatch = "\x8f\xf0\x8c\x8f\x95s\x88\xea\x92v\x81\x46";  // 条件不一致：
-// 自分発行コマンドのためイベント対象にはなりません。
-const std::string kOwnCommand =
-    "\x8e\xa9\x95\xaa\x94\xad\x8ds\x83R\x83}\x83\x93\x83h\x82\xcc\x82\xbd\x82\xdf\x83\x43\x83x\x83\x93\x83g"
-    "\x91\xce\x8f\xdb\x82\xc9\x82\xcd\x82\xc8\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
-const std::string kCommandSent = "\x83R\x83}\x83\x93\x83h\x94\xad\x8ds\x81\x46";  // コマンド発行：
-
 bool IsNumeric(const std::string& command) {
     if (command.empty()) return false;
     for (char c : command)
@@ -105,11 +83,12 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
     std::array<std::string, 16> params;  // 1..15, in Shift-JIS
     for (int n = 1; n <= 15; ++n) params[n] = WireToSjis(message[n + 1]);
 
-    frontend_.WriteEventLog(kReceivedCommand + command);
-    frontend_.WriteEventLog(kReceivedPrefix + prefix);
+    frontend_.WriteEventLog(texts::TraceReceivedCommand + command);
+    frontend_.WriteEventLog(texts::TraceReceivedPrefix + prefix);
     for (int n = 1; n <= 15; ++n)
         if (!params[n].empty())
-            frontend_.WriteEventLog(kReceivedParam + std::to_string(n) + kColon + params[n]);
+            frontend_.WriteEventLog(texts::TraceReceivedParam + std::to_string(n) + texts::FullWidthColon +
+                                    params[n]);
 
     const std::string& ownNick = slots_[slot].Session.Nick;
     const std::string& sender = message.Nick();
@@ -123,13 +102,14 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
     const std::vector<config::EventTrigger> triggers = settings_.Events;
     for (const config::EventTrigger& trigger : triggers) {
         if (channels::FoldAscii(trigger.Trigger) != upperCommand) continue;
-        frontend_.WriteEventLog(kEvent + trigger.Name);
-        frontend_.WriteEventLog(kTriggerMatch + trigger.Trigger);
+        frontend_.WriteEventLog(texts::TraceEvent + trigger.Name);
+        frontend_.WriteEventLog(texts::TraceTriggerMatch + trigger.Trigger);
         bool allHold = true;
 
         const std::string prefixPattern = substitute(trigger.Prefix);
         const bool prefixOk = ui::MatchPattern(prefix, prefixPattern);
-        frontend_.WriteEventLog((prefixOk ? kPrefixMatch : kPrefixMismatch) + prefixPattern);
+        frontend_.WriteEventLog((prefixOk ? texts::TracePrefixMatch : texts::TracePrefixMismatch) +
+                                prefixPattern);
         allHold = allHold && prefixOk;
 
         const std::string* paramPatterns[4] = {&trigger.Param1, &trigger.Param2, &trigger.Param3,
@@ -137,12 +117,13 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
         for (int n = 1; n <= 4; ++n) {
             const std::string pattern = substitute(*paramPatterns[n - 1]);
             const bool ok = ui::MatchPattern(params[n], pattern);
-            frontend_.WriteEventLog(kParam + std::to_string(n) + (ok ? kMatch : kMismatch) + pattern);
+            frontend_.WriteEventLog(texts::TraceParam + std::to_string(n) +
+                                    (ok ? texts::TraceMatch : texts::TraceMismatch) + pattern);
             allHold = allHold && ok;
         }
 
         if (trigger.ExcludeOwn && sender == ownNick) {
-            frontend_.WriteEventLog(kOwnCommand);
+            frontend_.WriteEventLog(texts::TraceOwnCommand);
             allHold = false;
         }
 
@@ -152,7 +133,7 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
             for (int n = 1; n <= 15; ++n) line = ui::ReplaceAll(line, "%" + std::to_string(n), params[n]);
             line = WithoutLineBreaks(line);
             EnqueueLine(Queue::A, slot, SjisToJis(line), 2);
-            frontend_.WriteEventLog(kCommandSent + line);
+            frontend_.WriteEventLog(texts::TraceCommandSent + line);
         }
     }
     frontend_.WriteEventLog("");

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Texts.h"
 #include "session/Codec.h"
 
 namespace velmok::ui {
@@ -12,23 +13,23 @@ namespace {
 const char* FullWidth(char c) {
     switch (c) {
         case '\\':
-            return "\x81\x8f";  // ￥
+            return texts::FullWidthYen;
         case '/':
-            return "\x81^";  // ／
+            return texts::FullWidthSlash;
         case ':':
-            return "\x81\x46";  // ：
+            return texts::FullWidthColon;
         case '*':
-            return "\x81\x96";  // ＊
+            return texts::FullWidthAsterisk;
         case '?':
-            return "\x81H";  // ？
+            return texts::FullWidthQuestion;
         case '"':
-            return "\x81h";  // ”
+            return texts::FullWidthQuote;
         case '<':
-            return "\x81\x83";  // ＜
+            return texts::FullWidthLess;
         case '>':
-            return "\x81\x84";  // ＞
+            return texts::FullWidthGreater;
         case '|':
-            return "\x81\x62";  // ｜
+            return texts::FullWidthBar;
         default:
             return nullptr;
     }

@@ -1,5 +1,6 @@
 #include "ui/Tabs.h"
 
+#include "base/Texts.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 
@@ -107,26 +108,16 @@ void RemoveServerTab(ServerTabMap& map, int position) {
 CloseItemState CloseItemFor(MenuOrigin origin, bool slotConnected, const std::string& channelName) {
     switch (origin) {
         case MenuOrigin::AllWindow:
-            // 総合ウィンドウを非表示にする
-            return {
-                "\x91\x8d\x8d\x87\x83\x45\x83\x42\x83\x93\x83h\x83\x45\x82\xf0\x94\xf1\x95\x5c\x8e\xa6\x82"
-                "\xc9"
-                "\x82\xb7\x82\xe9",
-                true};
+            return {texts::HintHideAllWindow, true};
         case MenuOrigin::EventLog:
-            // イベントログを閉じる
-            return {"\x83\x43\x83x\x83\x93\x83g\x83\x8d\x83O\x82\xf0\x95\xc2\x82\xb6\x82\xe9", std::nullopt};
+            return {texts::HintCloseEventLog, std::nullopt};
         case MenuOrigin::ServerTab:
-            // Serverタブを閉じる
-            return {"Server\x83^\x83u\x82\xf0\x95\xc2\x82\xb6\x82\xe9", !slotConnected};
+            return {texts::HintCloseServerTab, !slotConnected};
         case MenuOrigin::ChannelTab:
-            // チャンネル <name> から抜ける
-            return {"\x83`\x83\x83\x83\x93\x83l\x83\x8b " + session::WireToSjis(channelName) +
-                        " \x82\xa9\x82\xe7\x94\xb2\x82\xaf\x82\xe9",
+            return {texts::HintLeaveChannel + session::WireToSjis(channelName) + texts::HintLeaveChannelEnd,
                     true};
         case MenuOrigin::PrivateTab:
-            // PRIVタブを閉じる
-            return {"PRIV\x83^\x83u\x82\xf0\x95\xc2\x82\xb6\x82\xe9", true};
+            return {texts::HintClosePrivateTab, true};
     }
     return {};
 }

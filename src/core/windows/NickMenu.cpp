@@ -1,17 +1,12 @@
 #include "windows/NickMenu.h"
 
-#include "inputbox/InputBoxLabels.h"
+#include "base/Texts.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 
 namespace velmok::windows {
 
-using inputbox::kChannelLabel;
-using inputbox::kKeyLabel;
-using inputbox::kLimitLabel;
-using inputbox::kMessageLabel;
-using inputbox::kNickLabel;
 using session::InputBoxRequest;
 using session::Queue;
 
@@ -199,13 +194,13 @@ void NickMenu::ChannelModeClick(NickEntry entry) {
     if (entry == NickEntry::mode_l) {
         if (caption == "-l")
             engine_.EnqueueLine(Queue::B, slot, head + " -l :", 4);
-        else if (ask("MODE +l", kLimitLabel, 11, value))
+        else if (ask("MODE +l", texts::LimitLabel, 11, value))
             engine_.EnqueueLine(Queue::B, slot, head + " +l :" + value + " ", 4);
     } else if (entry == NickEntry::mode_k) {
         if (caption == "-k")
             engine_.EnqueueLine(Queue::B, slot, head + " -k :" + engine_.Channel(slot, context_.window).Key,
                                 4);
-        else if (ask("MODE +k", kKeyLabel, 12, value))
+        else if (ask("MODE +k", texts::KeyLabel, 12, value))
             engine_.EnqueueLine(Queue::B, slot, head + " +k :" + session::SjisToJis(value) + " ", 4);
     } else {
         // p, s, m, t, i and n send the change their caption names; the
@@ -241,7 +236,7 @@ void NickMenu::PrivClick() {
     r.Slot = slot;
     r.EmptyMessage = 13;
     r.CallerOwned = true;
-    r.Label1 = kNickLabel;
+    r.Label1 = texts::NickLabel;
     r.Edit1ImeOff = true;
     std::string nick;
     if (Ask(r, nick)) open(nick);
@@ -256,7 +251,7 @@ void NickMenu::InviteClick() {
     if (context_.selected.empty()) {
         r.Kind = 7;
         r.EmptyMessage = 13;
-        r.Label1 = kNickLabel;
+        r.Label1 = texts::NickLabel;
         r.Edit1ImeOff = true;
         std::string nick;
         if (Ask(r, nick)) engine_.EnqueueLine(Queue::B, slot, "INVITE " + nick + " " + ChannelName(), 2);
@@ -264,7 +259,7 @@ void NickMenu::InviteClick() {
     }
     r.Kind = 8;
     r.EmptyMessage = 10;
-    r.Label1 = kChannelLabel;
+    r.Label1 = texts::ChannelLabel;
     r.ComboVisible = true;
     r.Edit1Visible = false;
     for (const session::ChannelRecord& record : engine_.Slot(slot).Channels)
@@ -287,7 +282,7 @@ void NickMenu::KickClick() {
     r.Slot = slot;
     r.EmptyMessage = -1;
     r.CallerOwned = true;
-    r.Label1 = kMessageLabel;
+    r.Label1 = texts::MessageLabel;
     r.Edit1Text = engine_.Config().KickMessage;
     std::string message;
     if (!Ask(r, message)) return;
