@@ -37,8 +37,8 @@
 
 #include "session/Engine.h"
 #include "ui/TSDIAppForm.h"
-#include "windows/Frmlist.h"
 #include "windows/QtAuxWindows.h"
+#include "windows/QtChannelList.h"
 
 namespace {
 

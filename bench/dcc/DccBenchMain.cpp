@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "config/Settings.h"
-#include "dcc/Frmdcc_send.h"
 #include "dcc/Offer.h"
 #include "dcc/QtDccWindows.h"
+#include "dcc/QtFileTransfer.h"
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSockets.h"

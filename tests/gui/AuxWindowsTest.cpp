@@ -14,16 +14,16 @@
 #include <functional>
 
 #include "MainWindowFixture.h"
-#include "inputbox/Frminputbox.h"
+#include "inputbox/QtInputBox.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
 #include "support/QtWait.h"
 #include "support/qt/ModalDriver.h"
-#include "windows/Frmchannelinfo.h"
-#include "windows/Frmlist.h"
-#include "windows/Frmwhois.h"
 #include "windows/QtAuxWindows.h"
+#include "windows/QtChannelInfo.h"
+#include "windows/QtChannelList.h"
 #include "windows/QtNickMenu.h"
+#include "windows/QtWhois.h"
 
 namespace velmok::windows {
 namespace {

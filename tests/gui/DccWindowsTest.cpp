@@ -10,10 +10,10 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
-#include "dcc/Frmdcc_chat.h"
-#include "dcc/Frmdcc_send.h"
 #include "dcc/Offer.h"
+#include "dcc/QtChat.h"
 #include "dcc/QtDccWindows.h"
+#include "dcc/QtFileTransfer.h"
 #include "platform/QtSockets.h"
 #include "support/QtWait.h"
 #include "support/RecordingFrontend.h"

@@ -13,11 +13,11 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
-#include "config/Frmconnect.h"
-#include "config/Frmset.h"
 #include "config/Iniaccess.h"
+#include "config/QtConnectEditor.h"
+#include "config/QtSettingsEditor.h"
 #include "platform/QtText.h"
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 
 namespace velmok::ui {
 

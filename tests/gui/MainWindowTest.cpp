@@ -10,7 +10,7 @@
 #include "MainWindowFixture.h"
 #include "config/Iniaccess.h"
 #include "platform/QtText.h"
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 
 namespace velmok::ui {
 

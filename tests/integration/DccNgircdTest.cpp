@@ -14,9 +14,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "dcc/Frmdcc_chat.h"
-#include "dcc/Frmdcc_send.h"
+#include "dcc/QtChat.h"
 #include "dcc/QtDccWindows.h"
+#include "dcc/QtFileTransfer.h"
 #include "support/qt/EngineClient.h"
 #include "support/qt/ScriptedDialogs.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "dcc/Frmdcc_chat.h"
-#include "dcc/Frmdcc_send.h"
+#include "dcc/QtChat.h"
+#include "dcc/QtFileTransfer.h"
 #include "platform/QtSockets.h"
 
 namespace velmok::dcc {

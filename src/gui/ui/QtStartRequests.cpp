@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "config/Error.h"
-#include "config/Frmconnect.h"
+#include "config/QtConnectEditor.h"
 #include "config/SettingsStore.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"

@@ -12,13 +12,13 @@
 #include <QUrl>
 
 #include "config/FileIo.h"
-#include "config/Frmset.h"
+#include "config/QtSettingsEditor.h"
 #include "config/SettingsStore.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "ui/Actions.h"
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 #include "ui/TSDIAppForm.h"
 
 namespace velmok::ui {

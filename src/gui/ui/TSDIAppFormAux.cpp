@@ -1,6 +1,6 @@
 // Requests for the dialogs and auxiliary windows.
 #include "dcc/QtDccWindows.h"
-#include "inputbox/Frminputbox.h"
+#include "inputbox/QtInputBox.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"
 #include "windows/QtAuxWindows.h"

@@ -12,7 +12,7 @@
 #include "config/Error.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 #include "ui/QtNickList.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"

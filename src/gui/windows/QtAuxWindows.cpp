@@ -5,10 +5,10 @@
 #include "platform/QtText.h"
 #include "session/ChannelNames.h"
 #include "windows/ChannelInfo.h"
-#include "windows/Frmchannelinfo.h"
-#include "windows/Frmlist.h"
-#include "windows/Frmwhois.h"
+#include "windows/QtChannelInfo.h"
+#include "windows/QtChannelList.h"
 #include "windows/QtNickMenu.h"
+#include "windows/QtWhois.h"
 
 namespace velmok::windows {
 

@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QMenu>
 
-#include "inputbox/Frminputbox.h"
+#include "inputbox/QtInputBox.h"
 #include "platform/QtText.h"
 
 namespace velmok::windows {

@@ -1,4 +1,4 @@
-#include "windows/Frmwhois.h"
+#include "windows/QtWhois.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "config/Frmselconnect.h"
+#include "config/QtSelectConnection.h"
 
 #include <QComboBox>
 #include <QGridLayout>

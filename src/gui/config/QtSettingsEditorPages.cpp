@@ -14,7 +14,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "config/Frmset.h"
+#include "config/QtSettingsEditor.h"
 
 namespace velmok::config {
 

@@ -1,4 +1,4 @@
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>

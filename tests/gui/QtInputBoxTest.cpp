@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "MainWindowFixture.h"
-#include "inputbox/Frminputbox.h"
+#include "inputbox/QtInputBox.h"
 
 namespace velmok::inputbox {
 

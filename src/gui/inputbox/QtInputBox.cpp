@@ -1,4 +1,4 @@
-#include "inputbox/Frminputbox.h"
+#include "inputbox/QtInputBox.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "windows/Frmchannelinfo.h"
+#include "windows/QtChannelInfo.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -13,7 +13,7 @@
 #include <QTextEdit>
 #include <deque>
 
-#include "config/Frmset.h"
+#include "config/QtSettingsEditor.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "support/qt/ScriptedDialogs.h"

@@ -135,7 +135,7 @@ public:
     void BitBtn_OKClick();
 
 private:
-    // Page builders (FrmsetPages.cpp).
+    // Page builders (QtSettingsEditorPages.cpp).
     QWidget* BuildFontPage();
     QWidget* BuildTabPage();
     QWidget* BuildCtcpPage();

@@ -1,4 +1,4 @@
-#include "config/Frmconnect.h"
+#include "config/QtConnectEditor.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 #include <deque>
 
-#include "config/Frmconnect.h"
-#include "config/Frmselconnect.h"
+#include "config/QtConnectEditor.h"
+#include "config/QtSelectConnection.h"
 #include "platform/QtDialogs.h"
 #include "session/Engine.h"
 #include "support/qt/ScriptedDialogs.h"

@@ -1,4 +1,4 @@
-#include "config/Frmset.h"
+#include "config/QtSettingsEditor.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

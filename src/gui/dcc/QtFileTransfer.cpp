@@ -1,4 +1,4 @@
-#include "dcc/Frmdcc_send.h"
+#include "dcc/QtFileTransfer.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "windows/Frmlist.h"
+#include "windows/QtChannelList.h"
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "dcc/Frmdcc_chat.h"
+#include "dcc/QtChat.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
