@@ -58,14 +58,12 @@ struct InputBoxRequest {
     bool Edit2Visible = false;
 };
 
-// The one interface through which the engine asks the window system for
-// anything. It lists effects, not widgets: the main window implements it, the
-// tests record it. All text is Shift-JIS unless said otherwise.
-class Frontend {
-public:
-    virtual ~Frontend() = default;
+// What the engine asks of the window system, in four small groups. Each lists
+// effects, not widgets. All text is Shift-JIS unless said otherwise.
 
-    // --- lines and tabs -------------------------------------------------
+// The lines shown and the tabs of the conversations they go to.
+class LinesAndTabs {
+public:
     // window: 0..99 a channel or private window of the slot, -1 the server window.
     virtual void RenderLine(int slot, int window, FontKind font, const std::string& text,
                             bool markKeywords) = 0;
@@ -84,7 +82,14 @@ public:
     virtual int ActiveWindow(int slot) = 0;
     virtual void WriteEventLog(const std::string& text) = 0;
 
-    // --- server tabs and connection state --------------------------------
+protected:
+    ~LinesAndTabs() = default;
+};
+
+// The server tabs, the state of each connection and what follows from it:
+// enabled actions, the input line, the timers that drive the engine.
+class ConnectionState {
+public:
     // The TCP connection of a slot is up: create the server tab if needed,
     // clear the server view (kept when clearView is false: an automatic
     // reconnection keeps what led to it), captions, connected image, title.
@@ -104,7 +109,13 @@ public:
     // A disconnect arrived while closing: ask the main window to close again.
     virtual void RequestClose() = 0;
 
-    // --- user interaction -------------------------------------------------
+protected:
+    ~ConnectionState() = default;
+};
+
+// Sounds, error messages, questions and input boxes.
+class UserInteraction {
+public:
     virtual void Beep(BeepKind kind) = 0;
     virtual void ShowError(int number) = 0;
     // Modal yes/no question with the question icon; true for Yes. May run a
@@ -112,7 +123,13 @@ public:
     virtual bool AskYesNo(const std::string& text) = 0;
     virtual void OpenInputBox(const InputBoxRequest& request) = 0;
 
-    // --- auxiliary windows --------------------------------------------------
+protected:
+    ~UserInteraction() = default;
+};
+
+// The WHOIS and channel list windows and the DCC windows.
+class AuxiliaryWindows {
+public:
     // WHOIS window for a row of the WHOIS table (caption: nick + " " + IRCOp).
     virtual void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) = 0;
     // Mark an open WHOIS window for refresh from its row.
@@ -124,6 +141,19 @@ public:
     virtual void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
                              const std::string& address, int port, std::uint32_t size) = 0;
     virtual void AcceptChat(int slot, const std::string& sender, const std::string& address, int port) = 0;
+
+protected:
+    ~AuxiliaryWindows() = default;
+};
+
+// The one interface through which the engine asks the window system for
+// anything: the main window implements it, the tests record it.
+class Frontend : public LinesAndTabs,
+                 public ConnectionState,
+                 public UserInteraction,
+                 public AuxiliaryWindows {
+public:
+    virtual ~Frontend() = default;
 };
 
 }  // namespace velmok::session

@@ -137,4 +137,16 @@ void Tfrm_InputBox::Cmb_InputBoxChange() {
         Edit_InputBox2->setText(FromSjis(key));
 }
 
+void OpenInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,
+                  const session::InputBoxRequest& request) {
+    auto* box = new Tfrm_InputBox(owner, engine, dialogs);
+    box->Setup(request);
+    if (request.Modal) {
+        box->exec();
+        if (request.CallerOwned) delete box;
+    } else {
+        box->show();
+    }
+}
+
 }  // namespace velmok::inputbox

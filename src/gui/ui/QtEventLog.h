@@ -6,7 +6,8 @@ class QPlainTextEdit;
 
 namespace velmok::ui {
 
-// The event log window: a read-only view of the trigger traces.
+// The event log window: a read-only view of the trigger traces, with its own
+// menu (close, copy, select all, clear).
 class Tfrm_EventLog : public QWidget {
     Q_OBJECT
 public:
@@ -15,13 +16,17 @@ public:
     // The oldest lines go beyond this many.
     void SetMaxLines(int lines);
     QPlainTextEdit* View() const { return Rich_EventLog; }
-    // Closed by its own title bar.
+    // Closed by its own title bar or menu.
     std::function<void()> onClosed;
+    // Its menu was opened: the main window's select-all and clear act here now.
+    std::function<void()> onMenuOpened;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void ShowMenu(const QPoint& globalPos);
+
     QPlainTextEdit* Rich_EventLog;
 };
 

@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
@@ -16,7 +14,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "base/Common.h"
@@ -32,9 +29,8 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
-#include "ui/InputLine.h"
-#include "ui/NickCompletion.h"
 #include "ui/QtEventLog.h"
+#include "ui/QtInputLine.h"
 #include "ui/QtNickList.h"
 #include "widgets/QtStyles.h"
 #include "windows/QtAuxWindows.h"
@@ -77,9 +73,7 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
       ownClock_(clock ? nullptr : std::make_unique<platform::QtClock>()),
       sockets_(sockets ? sockets : ownSockets_.get()),
       clock_(clock ? clock : ownClock_.get()),
-      ownDialogs_(std::make_unique<platform::QtDialogs>()),
-      history_(std::make_unique<InputHistory>()),
-      completion_(std::make_unique<NickCompletion>()) {
+      ownDialogs_(std::make_unique<platform::QtDialogs>()) {
     dialogs_ = ownDialogs_.get();
     setObjectName(QStringLiteral("TSDIAppForm"));
     setWindowTitle(QStringLiteral("Velmok 2.2"));
@@ -129,6 +123,10 @@ void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) {
     dccWindows_->SetDialogs(dialogs_);
 }
 
+QPlainTextEdit* TSDIAppForm::InputLine() const { return inputLine_->Editor(); }
+
+void TSDIAppForm::ProcessTyped(const std::string& sjisText) { inputLine_->ProcessTyped(sjisText); }
+
 QAction* TSDIAppForm::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
 
 void TSDIAppForm::CreateLayout() {
@@ -151,41 +149,10 @@ void TSDIAppForm::CreateLayout() {
     layout->addWidget(Splitter_All, 1);
     connect(PageControlS, &QTabWidget::currentChanged, this, [this] { OnServerTabChanged(); });
 
-    inputPanel_ = new QWidget(central);
-    auto* row = new QHBoxLayout(inputPanel_);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(1);
-    memo_InputMessage = new QPlainTextEdit(inputPanel_);
-    memo_InputMessage->setObjectName(QStringLiteral("memo_InputMessage"));
-    memo_InputMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo_InputMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo_InputMessage->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo_InputMessage->setTabChangesFocus(true);
-    memo_InputMessage->setEnabled(false);
-    memo_InputMessage->installEventFilter(this);
-    connect(memo_InputMessage, &QPlainTextEdit::textChanged, this, &TSDIAppForm::InputChanged);
-    row->addWidget(memo_InputMessage, 1);
-    auto makeMode = [this, row](const char* name, const QString& caption, const QString& hint, int mode) {
-        auto* b = new QToolButton(inputPanel_);
-        b->setObjectName(name);
-        b->setText(caption);
-        b->setCheckable(true);
-        b->setAutoExclusive(true);
-        int bar = hint.indexOf(QLatin1Char('|'));
-        b->setToolTip(hint.left(bar));
-        b->setStatusTip(hint.mid(bar + 1));
-        connect(b, &QToolButton::clicked, this, [this, mode] { SetMode(mode); });
-        row->addWidget(b);
-        return b;
-    };
-    btn_PrivateMode = makeMode("btn_PrivateMode", QStringLiteral("Private"),
-                               QStringLiteral("Privateモード|Privateメッセージを送信"), 0);
-    btn_NoticeMode = makeMode("btn_NoticeMode", QStringLiteral("Notice"),
-                              QStringLiteral("Noticeモード|Noticeメッセージを送信"), 1);
-    btn_ActionMode = makeMode("btn_ActionMode", QStringLiteral("Action"),
-                              QStringLiteral("Actionモード|CTCP Actionメッセージを送信"), 2);
-    btn_PrivateMode->setChecked(true);
-    layout->addWidget(inputPanel_);
+    inputLine_ = new QtInputLine(central, *engine_, [this] {
+        return InputTarget{CurrentSlot(), CurrentWindow()};
+    });
+    layout->addWidget(inputLine_);
     setCentralWidget(central);
 }
 
@@ -244,16 +211,7 @@ void TSDIAppForm::ApplySettings() {
     }
     const QColor bg(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF,
                     (settings_.Bgcolor >> 16) & 0xFF);
-    const QTextCharFormat input = widgets::FormatOf(settings_.Font(FontKind::Input));
-    QPalette pal = memo_InputMessage->palette();
-    pal.setColor(QPalette::Base, bg);
-    pal.setColor(QPalette::Text, input.foreground().color());
-    memo_InputMessage->setPalette(pal);
-    memo_InputMessage->setFont(input.font());
-    const int fontHeight = QFontMetrics(input.font()).height();
-    inputPanel_->setFixedHeight(fontHeight + 13);
-    for (QToolButton* b : {btn_PrivateMode, btn_NoticeMode, btn_ActionMode})
-        b->setFixedHeight(fontHeight + 10);
+    inputLine_->ApplyStyle(widgets::FormatOf(settings_.Font(FontKind::Input)), bg);
     Rich_All_Message->SetBackground(bg);
     for (auto& sv : slotViews_) {
         if (sv.serverView) sv.serverView->SetBackground(bg);
@@ -265,9 +223,7 @@ void TSDIAppForm::ApplySettings() {
     if (settings_.EventLog && !eventLog_) {
         eventLog_ = new Tfrm_EventLog(this);
         eventLog_->onClosed = [this] { ShowEventLogAction->setChecked(false); };
-        eventLog_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(eventLog_->View(), &QWidget::customContextMenuRequested, this,
-                [this](const QPoint& pos) { ShowEventLogMenu(eventLog_->View()->mapToGlobal(pos)); });
+        eventLog_->onMenuOpened = [this] { eventLogMenuLast_ = true; };
         ShowEventLogAction->setEnabled(true);
     } else if (!settings_.EventLog && eventLog_) {
         delete eventLog_;

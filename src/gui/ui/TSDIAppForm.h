@@ -20,7 +20,6 @@ class QTabWidget;
 class QSplitter;
 class QListWidget;
 class QPlainTextEdit;
-class QToolButton;
 class QTimer;
 class QToolBar;
 class QMenu;
@@ -46,9 +45,8 @@ class QtAuxWindows;
 namespace velmok::ui {
 
 class Tfrm_EventLog;
-class InputHistory;
 class NickListRefresh;
-class NickCompletion;
+class QtInputLine;
 
 // The main window. It owns the engine and every long-lived piece of state and
 // shows what the engine asks for through the Frontend interface.
@@ -83,11 +81,11 @@ public:
     QListWidget* NickListOf(int slot, int window) const;
     QTabWidget* ServerTabs() const { return PageControlS; }
     QTabWidget* SlotTabs(int slot) const { return slotViews_[slot].tabs; }
-    QPlainTextEdit* InputLine() const { return memo_InputMessage; }
+    QPlainTextEdit* InputLine() const;
     QAction* ActionNamed(const QString& name) const;
     bool IsClosed() const { return closed_; }
 
-    // ---- session::Frontend --------------------------------------------------
+    // ---- session::Frontend: lines and tabs ----------------------------------
     void RenderLine(int slot, int window, session::FontKind font, const std::string& text,
                     bool markKeywords) override;
     void MarkTab(int slot, int window) override;
@@ -98,6 +96,7 @@ public:
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;
     void WriteEventLog(const std::string& text) override;
+    // ---- connection state -----------------------------------------------------
     void ServerConnected(int slot, const std::string& serverName, bool clearView) override;
     void ServerRenamed(int slot, const std::string& serverName) override;
     void ServerDisconnected(int slot) override;
@@ -108,10 +107,12 @@ public:
     void SetSendTimer(bool enabled) override;
     void SetReconnectTimer(bool enabled) override;
     void RequestClose() override;
+    // ---- user interaction -----------------------------------------------------
     void Beep(session::BeepKind kind) override;
     void ShowError(int number) override;
     bool AskYesNo(const std::string& text) override;
     void OpenInputBox(const session::InputBoxRequest& request) override;
+    // ---- auxiliary windows: handed to their components (TSDIAppFormAux.cpp) ----
     void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override;
     void RefreshWhoisWindow(int slot, const std::string& nick) override;
     void OpenChannelList(int slot) override;
@@ -131,6 +132,7 @@ public:
     void ShowEventLog();
     void TabChange(int delta);
     void ServerTabChange(int delta);
+    // A line as if typed into the input line.
     void ProcessTyped(const std::string& sjisText);
     void ClearCurrentView();
     void SelectAllCurrent();
@@ -176,11 +178,6 @@ private:
     void OnSlotTabChanged(int slot);
     void UpdateConnectedActions();
     void ShowMessageMenu(widgets::QtMessageView* view, const QPoint& globalPos);
-    void ShowEventLogMenu(const QPoint& globalPos);
-    void InputChanged();
-    // Tab and Shift+Tab in the input line.
-    void CompleteNick(bool backwards);
-    void SetMode(int mode);
     void OnTimer();
     QIcon TabIcon(session::TabImage image) const;
     void RestoreTabImage(int slot, int position);
@@ -188,7 +185,6 @@ private:
     void AppendStyled(widgets::QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
-    void ShowInputBox(const session::InputBoxRequest& request);
 
     QString configDir_;
     config::Settings settings_;
@@ -213,18 +209,12 @@ private:
     QTabWidget* PageControlS = nullptr;
     QSplitter* Splitter_All = nullptr;
     widgets::QtMessageView* Rich_All_Message = nullptr;
-    QPlainTextEdit* memo_InputMessage = nullptr;
-    QToolButton* btn_PrivateMode = nullptr;
-    QToolButton* btn_NoticeMode = nullptr;
-    QToolButton* btn_ActionMode = nullptr;
-    QWidget* inputPanel_ = nullptr;
+    QtInputLine* inputLine_ = nullptr;
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
     QTimer* reconnectTimer_ = nullptr;
     Tfrm_EventLog* eventLog_ = nullptr;
     NickListRefresh* nickRefresh_ = nullptr;
-    std::unique_ptr<InputHistory> history_;
-    std::unique_ptr<NickCompletion> completion_;
     std::array<QIcon, 9> icons_;
 
     QMenu* mnu_Command = nullptr;
@@ -248,7 +238,6 @@ private:
     QAction* ShowAllWindowAction = nullptr;
     QAction* ShowEventLogAction = nullptr;
 
-    int mode_ = 0;  // 0 Private, 1 Notice, 2 Action
     int nickListWidth_ = 165;
     bool closed_ = false;
     bool shown_ = false;
@@ -258,7 +247,6 @@ private:
     // and clear act there.
     bool eventLogMenuLast_ = false;
     bool alerted_ = false;
-    bool inInputChange_ = false;
     // Reused on every rendered line.
     FormattedLine formatted_;
     std::vector<widgets::QtMessageView::Run> viewRuns_;

@@ -19,6 +19,7 @@
 #include "platform/QtText.h"
 #include "ui/Actions.h"
 #include "ui/QtEventLog.h"
+#include "ui/QtInputLine.h"
 #include "ui/TSDIAppForm.h"
 
 namespace velmok::ui {
@@ -130,9 +131,9 @@ void TSDIAppForm::CreateActions() {
     });
     connect(ShowAllWindowAction, &QAction::triggered, this, &TSDIAppForm::ShowAllWindow);
     connect(ShowEventLogAction, &QAction::triggered, this, &TSDIAppForm::ShowEventLog);
-    connect(ModePrivate, &QAction::triggered, this, [this] { SetMode(0); });
-    connect(ModeNotice, &QAction::triggered, this, [this] { SetMode(1); });
-    connect(ModeAction, &QAction::triggered, this, [this] { SetMode(2); });
+    connect(ModePrivate, &QAction::triggered, this, [this] { inputLine_->SetMode(0); });
+    connect(ModeNotice, &QAction::triggered, this, [this] { inputLine_->SetMode(1); });
+    connect(ModeAction, &QAction::triggered, this, [this] { inputLine_->SetMode(2); });
     connect(tabLeft, &QAction::triggered, this, [this] { TabChange(-1); });
     connect(tabRight, &QAction::triggered, this, [this] { TabChange(1); });
     connect(serverLeft, &QAction::triggered, this, [this] { ServerTabChange(-1); });
@@ -211,17 +212,17 @@ void TSDIAppForm::UpdateCommandMenu() {
 
 void TSDIAppForm::CommandJoinClick() {
     const int slot = CurrentSlot();
-    if (slot >= 0 && engine_->Slot(slot).Registered) ShowInputBox(JoinRequest(*engine_, slot));
+    if (slot >= 0 && engine_->Slot(slot).Registered) OpenInputBox(JoinRequest(*engine_, slot));
 }
 
 void TSDIAppForm::CommandPartClick() {
     const int slot = CurrentSlot();
-    if (slot >= 0 && CommandMenuFor(*engine_, slot).part) ShowInputBox(PartRequest(*engine_, slot));
+    if (slot >= 0 && CommandMenuFor(*engine_, slot).part) OpenInputBox(PartRequest(*engine_, slot));
 }
 
 void TSDIAppForm::CommandNickClick() {
     const int slot = CurrentSlot();
-    if (slot >= 0 && engine_->Slot(slot).Registered) ShowInputBox(NickRequest(slot));
+    if (slot >= 0 && engine_->Slot(slot).Registered) OpenInputBox(NickRequest(slot));
 }
 
 void TSDIAppForm::CommandAwayClick() {
@@ -229,7 +230,7 @@ void TSDIAppForm::CommandAwayClick() {
     if (slot < 0 || !engine_->Slot(slot).Registered) return;
     // The button shows the present state; the server's reply changes it.
     CommandAwayAction->setChecked(engine_->Session(slot).Away);
-    if (!AwayWithoutQuestion(*engine_, slot)) ShowInputBox(AwayRequest(*engine_, slot));
+    if (!AwayWithoutQuestion(*engine_, slot)) OpenInputBox(AwayRequest(*engine_, slot));
     CommandAwayAction->setChecked(engine_->Session(slot).Away);
 }
 

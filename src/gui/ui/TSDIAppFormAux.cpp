@@ -1,4 +1,5 @@
-// Requests for the dialogs and auxiliary windows.
+// The engine's requests for input boxes and auxiliary windows, handed to
+// the components that create and track them.
 #include "dcc/QtDccWindows.h"
 #include "inputbox/QtInputBox.h"
 #include "platform/QtText.h"
@@ -7,17 +8,8 @@
 
 namespace velmok::ui {
 
-void TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) { ShowInputBox(request); }
-
-void TSDIAppForm::ShowInputBox(const session::InputBoxRequest& request) {
-    auto* box = new inputbox::Tfrm_InputBox(this, *engine_, dialogs_);
-    box->Setup(request);
-    if (request.Modal) {
-        box->exec();
-        if (request.CallerOwned) delete box;
-    } else {
-        box->show();
-    }
+void TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) {
+    inputbox::OpenInputBox(this, *engine_, dialogs_, request);
 }
 
 void TSDIAppForm::OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) {

@@ -1,21 +1,16 @@
-// Rendering lines into the views, the input line and the message-window menu.
+// Rendering lines into the views, and the message-window menu.
 #include <QApplication>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QToolButton>
 
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
-#include "ui/InputLine.h"
 #include "ui/LineFormat.h"
 #include "ui/LogWriter.h"
-#include "ui/NickCompletion.h"
 #include "ui/QtEventLog.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
@@ -100,50 +95,6 @@ void TSDIAppForm::ShowError(int number) { dialogs_->ShowError(this, number); }
 
 bool TSDIAppForm::AskYesNo(const std::string& text) { return dialogs_->AskYesNo(this, text); }
 
-// ---- input line ------------------------------------------------------------
-
-void TSDIAppForm::SetMode(int mode) {
-    mode_ = mode;
-    QToolButton* buttons[] = {btn_PrivateMode, btn_NoticeMode, btn_ActionMode};
-    buttons[mode]->setChecked(true);
-}
-
-void TSDIAppForm::ProcessTyped(const std::string& sjisText) {
-    const int slot = CurrentSlot();
-    if (slot < 0 || !engine_->Session(slot).InUse) return;
-    ProcessInput(*engine_, slot, CurrentWindow(), static_cast<InputMode>(mode_), sjisText, *history_);
-}
-
-void TSDIAppForm::InputChanged() {
-    if (inInputChange_) return;
-    const InputChange change = SplitInput(ToSjis(memo_InputMessage->toPlainText()));
-    if (change.replace) {
-        inInputChange_ = true;
-        memo_InputMessage->setPlainText(FromSjis(change.remainder));
-        memo_InputMessage->moveCursor(QTextCursor::End);
-        inInputChange_ = false;
-    }
-    for (const std::string& line : change.lines) ProcessTyped(line);
-}
-
-void TSDIAppForm::CompleteNick(bool backwards) {
-    const int slot = CurrentSlot();
-    const int window = CurrentWindow();
-    if (slot < 0 || window < 0 || !engine_->Channel(slot, window).IsChannel) return;
-    QTextCursor cursor = memo_InputMessage->textCursor();
-    const int caret = cursor.position();
-    const QString before = memo_InputMessage->toPlainText().left(caret);
-    const auto completed =
-        completion_->Complete(ToSjis(before), engine_->Channel(slot, window).Members, backwards);
-    if (!completed) return;
-    inInputChange_ = true;
-    cursor.setPosition(0);
-    cursor.setPosition(caret, QTextCursor::KeepAnchor);
-    cursor.insertText(FromSjis(*completed));
-    memo_InputMessage->setTextCursor(cursor);
-    inInputChange_ = false;
-}
-
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
         for (int s = 0; s < session::SlotCount; ++s) {
@@ -157,89 +108,10 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    if (watched == memo_InputMessage && event->type() == QEvent::ShortcutOverride) {
-        // The editor claims Ctrl and Shift with Left/Right for word moves and
-        // selections; here they switch tabs, and the input line nearly always
-        // has the focus. Declining the override lets the actions have them.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-        if ((key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) &&
-            (mods == Qt::ControlModifier || mods == Qt::ShiftModifier)) {
-            event->ignore();
-            return true;
-        }
-    }
-    if (watched == memo_InputMessage && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-            (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
-            CompleteNick(key->key() == Qt::Key_Backtab || modifiers == Qt::ShiftModifier);
-            return true;
-        }
-        // Any other key ends a completion cycle; a modifier alone (the Shift of
-        // Shift+Tab) does not.
-        if (key->key() != Qt::Key_Shift && key->key() != Qt::Key_Control && key->key() != Qt::Key_Alt &&
-            key->key() != Qt::Key_Meta)
-            completion_->Reset();
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            !(key->modifiers() & Qt::ShiftModifier)) {
-            const std::string text = ToSjis(memo_InputMessage->toPlainText());
-            if (!text.empty()) {
-                inInputChange_ = true;
-                memo_InputMessage->clear();
-                inInputChange_ = false;
-                ProcessTyped(text);
-            }
-            return true;
-        }
-        if (key->key() == Qt::Key_Up && key->modifiers() == Qt::NoModifier) {
-            if (auto line = history_->Up()) {
-                inInputChange_ = true;
-                memo_InputMessage->setPlainText(FromSjis(*line));
-                memo_InputMessage->moveCursor(QTextCursor::End);
-                inInputChange_ = false;
-            }
-            return true;
-        }
-        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
-            if (auto line = history_->Down()) {
-                inInputChange_ = true;
-                memo_InputMessage->setPlainText(FromSjis(*line));
-                memo_InputMessage->moveCursor(QTextCursor::End);
-                inInputChange_ = false;
-            }
-            return true;
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- message-window context menu -----------------------------------------------
-
-void TSDIAppForm::ShowEventLogMenu(const QPoint& globalPos) {
-    if (!eventLog_) return;
-    eventLogMenuLast_ = true;
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("Popup_MessageWindow"));
-    QAction* close = menu.addAction(QStringLiteral("閉じる(&X)"));
-    close->setObjectName(QStringLiteral("Popup_MessageWindow_Close"));
-    close->setStatusTip(FromSjis(CloseItemFor(MenuOrigin::EventLog, false, std::string()).hint));
-    menu.addSeparator();
-    QAction* copy = menu.addAction(QStringLiteral("コピー(&C)"));
-    QAction* all = menu.addAction(QStringLiteral("すべて選択(&A)"));
-    QAction* clear = menu.addAction(QStringLiteral("クリア(&E)"));
-    QAction* chosen = menu.exec(globalPos);
-    if (!eventLog_) return;
-    if (chosen == copy)
-        eventLog_->View()->copy();
-    else if (chosen == all)
-        eventLog_->View()->selectAll();
-    else if (chosen == clear)
-        eventLog_->View()->clear();
-    else if (chosen == close)
-        CloseFromMenu(MenuOrigin::EventLog, -1, -1);
-}
 
 void TSDIAppForm::ShowMessageMenu(widgets::QtMessageView* view, const QPoint& globalPos) {
     lastMenuView_ = view;

@@ -119,7 +119,7 @@ void TSDIAppForm::UpdateConnectedActions() {
     FileDisConnectAction->setEnabled(registered || (slot >= 0 && engine_->ReconnectPending(slot)));
     CommandAwayAction->setEnabled(registered);
     // Commands may be typed as soon as the connection is up, registration or not.
-    memo_InputMessage->setEnabled(slot >= 0 && slotViews_[slot].connected);
+    InputLine()->setEnabled(slot >= 0 && slotViews_[slot].connected);
 }
 
 void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
@@ -292,9 +292,9 @@ void TSDIAppForm::EnableAction(session::Action action, bool enabled) {
 }
 
 void TSDIAppForm::EnableInput(bool enabled) {
-    if (!enabled) memo_InputMessage->clear();
+    if (!enabled) InputLine()->clear();
     UpdateConnectedActions();
-    if (!enabled) memo_InputMessage->setEnabled(false);
+    if (!enabled) InputLine()->setEnabled(false);
 }
 
 void TSDIAppForm::ShowAllWindow() {
