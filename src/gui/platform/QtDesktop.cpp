@@ -1,6 +1,10 @@
 #include "platform/QtDesktop.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 // The resources live in a static library; nothing references them by symbol,
@@ -12,6 +16,20 @@ namespace velmok::platform {
 void OpenUrl(const QString& url) {
     QUrl target = QUrl::fromUserInput(url);
     if (target.isValid()) QDesktopServices::openUrl(target);
+}
+
+void OpenHelpPage() {
+    const QDir exe(QCoreApplication::applicationDirPath());
+    QString page = exe.filePath(QStringLiteral("help/index.html"));
+    if (!QFileInfo::exists(page)) page = exe.filePath(QStringLiteral("../share/velmok/help/index.html"));
+    if (!QFileInfo::exists(page)) {
+        RegisterResources();
+        const QString copy = QDir::temp().filePath(QStringLiteral("velmok-help.html"));
+        QFile::remove(copy);
+        QFile::copy(QStringLiteral(":/help/index.html"), copy);
+        page = copy;
+    }
+    OpenUrl(QUrl::fromLocalFile(page).toString());
 }
 
 QIcon ApplicationIcon() {

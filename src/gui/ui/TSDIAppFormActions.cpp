@@ -1,15 +1,12 @@
 // The main window's actions, menus and toolbar.
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 #include "config/FileIo.h"
 #include "config/QtSettingsEditor.h"
@@ -270,19 +267,6 @@ void TSDIAppForm::DetailSettings() {
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::EventsFileName));
 }
 
-void TSDIAppForm::HelpTopics() {
-    // The help page ships beside the executable or, installed, in
-    // PREFIX/share/velmok; fall back to the copy built into the program.
-    const QDir exe(QCoreApplication::applicationDirPath());
-    QString page = exe.filePath(QStringLiteral("help/index.html"));
-    if (!QFileInfo::exists(page)) page = exe.filePath(QStringLiteral("../share/velmok/help/index.html"));
-    if (!QFileInfo::exists(page)) {
-        const QString copy = QDir::temp().filePath(QStringLiteral("velmok-help.html"));
-        QFile::remove(copy);
-        QFile::copy(QStringLiteral(":/help/index.html"), copy);
-        page = copy;
-    }
-    platform::OpenUrl(QUrl::fromLocalFile(page).toString());
-}
+void TSDIAppForm::HelpTopics() { platform::OpenHelpPage(); }
 
 }  // namespace velmok::ui
