@@ -5,17 +5,26 @@
 #   make install      installs into PREFIX (default /usr/local); DESTDIR works
 #   make uninstall    removes what the last install put down
 #   make screenshots  refreshes the README's screenshot (Xvfb, kept script)
+#   make test-asan    every test built with AddressSanitizer and UBSan (own folder)
+#   make fuzz         a short run of every fuzz target (FUZZ_SECONDS each)
 BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# Each fuzz target runs FUZZ_SECONDS seconds or FUZZ_RUNS executions (0: no
+# limit), whichever ends first; the long runs take FUZZ_SECONDS=1800
+# FUZZ_RUNS=10000000.
+FUZZ_SECONDS ?= 20
+FUZZ_RUNS ?= 0
 JOBS ?= 2
 PREFIX ?= /usr/local
 DESTDIR ?=
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
            libgtest-dev libgmock-dev libbenchmark-dev ngircd fonts-noto-cjk xvfb xauth \
-           imagemagick desktop-file-utils openssl libssl3
+           imagemagick desktop-file-utils openssl libssl3 clang libclang-rt-14-dev
 # Only the screenshot script needs these.
 SCREENSHOT_PACKAGES = xvfb xauth xdotool imagemagick fonts-noto-cjk
 
-.PHONY: deps build test run demo install uninstall screenshots clean format
+.PHONY: deps build test test-asan fuzz run demo install uninstall screenshots clean format
 
 deps:
 	@missing=""; for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
@@ -35,6 +44,23 @@ build: deps
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
+
+# Leak checking is on; any sanitizer report fails the test that caused it.
+# The suppressions name leaks inside the system's own libraries only.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+test-asan: deps
+	@# -O1 and line tables only: quick to build, and reports still name file and line.
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DVELMOK_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j$(JOBS) --timeout 600
+
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVELMOK_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_RUNS)
 
 run: build
 	./$(BUILD)/velmok $(ARGS)
@@ -63,4 +89,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -36,6 +36,7 @@
 #include <thread>
 
 #include "session/Engine.h"
+#include "support/LoopbackListener.h"
 #include "ui/TSDIAppForm.h"
 #include "windows/QtAuxWindows.h"
 #include "windows/QtChannelList.h"
@@ -150,17 +151,12 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
 
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listener, 1) != 0) {
-        std::perror("bind");
+    int port = 0;
+    const int listener = velmok::testing::ListenOnLoopback(port);
+    if (listener < 0) {
+        std::perror("listen on 127.0.0.1");
         return 1;
     }
-    socklen_t len = sizeof addr;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
 
     const std::string names = NamesReply(members);
     const std::string list = ListReply(channels);
@@ -206,7 +202,7 @@ int main(int argc, char** argv) {
     velmok::session::Engine& engine = form.Engine();
     velmok::session::ServerSession& s = engine.Session(0);
     s.ServerName = "127.0.0.1";
-    s.Port = ntohs(addr.sin_port);
+    s.Port = port;
     s.Nick = "me";
     s.UserName = "u";
     s.RealName = "r";

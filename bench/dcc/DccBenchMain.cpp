@@ -92,7 +92,7 @@ public:
     void Beep(session::BeepKind) override {}
     void ShowError(int number) override { std::fprintf(stderr, "error %d\n", number); }
     bool AskYesNo(const std::string&) override { return true; }
-    void OpenInputBox(const session::InputBoxRequest&) override {}
+    bool OpenInputBox(const session::InputBoxRequest&) override { return true; }
     void OpenWhoisWindow(int, const std::string&, const std::string&) override {}
     void RefreshWhoisWindow(int, const std::string&) override {}
     void OpenChannelList(int) override {}

@@ -31,7 +31,10 @@
 #include <string>
 #include <vector>
 
+#include "support/LoopbackListener.h"
+
 namespace fs = std::filesystem;
+
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -136,20 +139,12 @@ int main(int argc, char** argv) {
             keep = true;
     }
 
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    int yes = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listener, 1) != 0) {
-        std::perror("bind");
+    int port = 0;
+    const int listener = velmok::testing::ListenOnLoopback(port);
+    if (listener < 0) {
+        std::perror("listen on 127.0.0.1");
         return 1;
     }
-    socklen_t len = sizeof addr;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    const int port = ntohs(addr.sin_port);
 
     char tmpl[] = "/tmp/velmok-flood-XXXXXX";
     const fs::path dir = ::mkdtemp(tmpl);

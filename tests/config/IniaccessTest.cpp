@@ -127,6 +127,13 @@ TEST_F(IniaccessTest, RefusesNamesThatWouldBreakTheFileAndCutsLineBreaksInValues
     EXPECT_FALSE(ini.Dirty());
     EXPECT_TRUE(ini.WriteString("S", "k", "one\r\n[Injected]\r\nx=1"));
     EXPECT_EQ(ini.Contents(), "[S]\r\nk=one\r\n");
+
+    // A CR left inside a line by hand reads as the end of the value, so the
+    // value read is the one a save writes back.
+    Put("b.ini", "[S]\r\nk=two \r three\r\nlast=four\r ");
+    IniFile edited(Path("b.ini"));
+    EXPECT_EQ(edited.ReadString("S", "k", ""), "two");
+    EXPECT_EQ(edited.ReadString("S", "last", ""), "four");
 }
 
 TEST_F(IniaccessTest, FailedFlushKeepsChangesPending) {

@@ -89,6 +89,18 @@ TEST(DccWireTest, ChatLinesEndAtLineFeedsAndSurviveAnySplit) {
         got.insert(got.end(), rest.begin(), rest.end());
         EXPECT_EQ(got, Lines{sjis}) << "cut at " << cut;
     }
+
+    // A sender that stays in double-byte mode over a line end: the mode runs
+    // on into the next line, and an LF ends the line in either mode, however
+    // the reads fall.
+    const std::string shifted = "\x1b$BF|\nK\\\x1b(B!\r\n";
+    for (std::size_t cut = 0; cut <= shifted.size(); ++cut) {
+        ChatFramer split;
+        Lines got = split.Feed(shifted.substr(0, cut));
+        const Lines rest = split.Feed(shifted.substr(cut));
+        got.insert(got.end(), rest.begin(), rest.end());
+        EXPECT_EQ(got, (Lines{"\x93\xfa", "\x96{!"})) << "cut at " << cut;  // 日, 本!
+    }
     // A peer that writes UTF-8 is read as UTF-8.
     EXPECT_EQ(framer.Feed("\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\r\n"), Lines{"\x93\xfa\x96{\x8c\xea"});
 }

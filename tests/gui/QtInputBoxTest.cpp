@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "MainWindowFixture.h"
+#include "inputbox/PromptBoxes.h"
 #include "inputbox/QtInputBox.h"
 
 namespace velmok::inputbox {
@@ -80,6 +81,41 @@ TEST_F(InputBox, CancelAfterARefusedOkClosesThePrompt) {
     box->BitBtn_Cancel->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(box && box->isVisible());
+}
+
+TEST_F(InputBox, ServerPromptsAreOnePerChannelAndFewInAllAndCloseWithTheWindow) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    auto boxes = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return form->findChildren<Tfrm_InputBox*>();
+    };
+    // A repeated prompt for the same channel (any letter case) brings the
+    // open box forward and updates it.
+    for (const char* channel : {"#c", "#C", "#c"})
+        s->Deliver(std::string(":srv 475 me ") + channel + " :key\r\n");
+    ASSERT_EQ(boxes().size(), 1);
+    s->Deliver(":bob!u@h INVITE me :#c\r\n");
+    ASSERT_EQ(boxes().size(), 1);
+    EXPECT_EQ(boxes()[0]->windowTitle(), QStringLiteral("INVITE From bob"));
+    EXPECT_EQ(boxes()[0]->state.Kind, 1);
+
+    // A flood of prompts for other channels opens only a few boxes.
+    for (int i = 0; i < 50; ++i) s->Deliver(":srv 475 me #d" + std::to_string(i) + " :key\r\n");
+    EXPECT_EQ(static_cast<std::size_t>(boxes().size()), PromptBoxes::MaxOpen);
+    // Past that, an invitation is only a line; an answered box makes room.
+    s->Deliver(":eve!u@h INVITE me :#z\r\n");
+    EXPECT_EQ(static_cast<std::size_t>(boxes().size()), PromptBoxes::MaxOpen);
+    boxes()[0]->BitBtn_Cancel->click();
+    EXPECT_EQ(static_cast<std::size_t>(boxes().size()), PromptBoxes::MaxOpen - 1);
+    s->Deliver(":eve!u@h INVITE me :#z\r\n");
+    EXPECT_EQ(static_cast<std::size_t>(boxes().size()), PromptBoxes::MaxOpen);
+
+    // Closing the main window takes every box with it, a refused one too.
+    boxes()[0]->BitBtn_OK->click();  // empty key: refused, the box stays
+    s->FireDisconnect();
+    form->close();
+    EXPECT_TRUE(boxes().isEmpty());
 }
 
 TEST_F(InputBox, JoinRefusesABlankThenQueuesTheCorrectedChannel) {

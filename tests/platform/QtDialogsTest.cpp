@@ -14,18 +14,20 @@
 namespace velmok::platform {
 namespace {
 
-// Acts on the next modal window once the dialog under test is up.
-void WhenModal(std::function<void(QWidget*)> act) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
+// Acts on the next modal window once the dialog under test is up. Each
+// timer holds its own copy of the poll, so nothing outlives the last one.
+struct ModalPoll {
+    std::function<void(QWidget*)> act;
+    void operator()() const {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             act(modal);
         } else {
-            QTimer::singleShot(10, *poll);
+            QTimer::singleShot(10, *this);
         }
-    };
-    QTimer::singleShot(10, *poll);
-}
+    }
+};
+
+void WhenModal(std::function<void(QWidget*)> act) { QTimer::singleShot(10, ModalPoll{std::move(act)}); }
 
 TEST(QtErrorBoxTest, ShowsTheNumberedTextWithTitleStopIconAndOneOkButton) {
     const auto box = MakeErrorBox(nullptr, 31);

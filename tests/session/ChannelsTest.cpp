@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "config/Error.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
 #include "support/FakeClock.h"
@@ -85,6 +86,13 @@ TEST_F(ChannelsTest, HundredAndFirstWindowIsRefusedWithError31) {
     EXPECT_EQ(engine.OpenChannelTab(0, "#one-more"), -1);
     EXPECT_EQ(ui.errors, std::vector<int>{31});
     EXPECT_EQ(ui.built.size(), static_cast<std::size_t>(WindowCount));
+    // A stranger's private message past the limit is only a line: no modal box.
+    EXPECT_EQ(engine.OpenChannelTab(0, "stranger"), -1);
+    EXPECT_EQ(ui.errors, std::vector<int>{31});
+    EXPECT_EQ(ui.TextsIn(0, ServerWindow), std::vector<std::string>{config::ErrorText(31)});
+    engine.UserOpening = true;
+    EXPECT_EQ(engine.OpenChannelTab(0, "friend"), -1);
+    EXPECT_EQ(ui.errors, (std::vector<int>{31, 31}));
     // Other slots have their own records.
     EXPECT_EQ(engine.OpenChannelTab(1, "#one-more"), 0);
 }

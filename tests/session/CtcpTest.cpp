@@ -206,11 +206,26 @@ TEST_F(CtcpTest, DccChatOfferIsPutToTheUser) {
     EXPECT_EQ(ui.chatOffers[0].port, 10000);
     EXPECT_EQ(ui.lines.back().text, "CTCP DCC CHAT from bob");
 
+    // The ends of the port range are taken; one past the top is not.
+    Privmsg("n",
+            "\x01"
+            "DCC CHAT chat 2130706433 65535\x01");
+    Privmsg("n",
+            "\x01"
+            "DCC CHAT chat 2130706433 1\x01");
+    Privmsg("n",
+            "\x01"
+            "DCC CHAT chat 2130706433 65536\x01");
+    ASSERT_EQ(ui.chatOffers.size(), 3u);
+    EXPECT_EQ(ui.chatOffers[1].port, 65535);
+    EXPECT_EQ(ui.chatOffers[2].port, 1);
+    EXPECT_EQ(ui.lines.back().text, "CTCP DCC CHAT from bob(Parameter Error)");
+
     ui.yesNoAnswer = false;
     Privmsg("n",
             "\x01"
             "DCC CHAT chat 2130706433 10000\x01");
-    EXPECT_EQ(ui.chatOffers.size(), 1u);
+    EXPECT_EQ(ui.chatOffers.size(), 3u);
     EXPECT_EQ(ui.lines.back().text, "CTCP DCC CHAT from bob(Ignore)");
 }
 
@@ -286,6 +301,10 @@ TEST_F(CtcpTest, PingReplyShowsTheRoundTrip) {
     clock.tick = 51000;
     Notice("n", "\x01PING " + payload + "\x01");
     EXPECT_EQ(ui.lines.back().text, "bob PING 1 seconds.");
+
+    // The shortest reply that holds both stamps: a one-digit tick.
+    Notice("n", "\x01PING " + engine.PingStamp + "5" + engine.PingStamp + "\x01");
+    EXPECT_EQ(ui.lines.back().text, "bob PING 50.995 seconds.");
 }
 
 TEST_F(CtcpTest, DamagedOrForeignPingRepliesFail) {

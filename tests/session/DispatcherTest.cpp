@@ -94,6 +94,15 @@ TEST_F(DispatcherTest, PingIsAnsweredAtOnceAndNotShown) {
     EXPECT_EQ(socket->sent, "PONG 127.0.0.5 srv\r\n");
     EXPECT_TRUE(ui.lines.empty());
     EXPECT_TRUE(ui.eventLog.empty());
+
+    // A CR or NUL in what we echo can never end our line early; neither can
+    // one in a nick we queue a command for.
+    socket->TakeSent();
+    socket->Deliver(std::string("PING :a\rQUIT :x\0y\r\n", 21));
+    EXPECT_EQ(socket->TakeSent(), "PONG 127.0.0.5 aQUIT :xy\r\n");
+    engine.EnqueueLine(Queue::B, 0, "WHOIS e\rvil", 2);
+    engine.DrainSendQueues();
+    EXPECT_EQ(socket->TakeSent(), "WHOIS evil\r\n");
 }
 
 TEST_F(DispatcherTest, ErrorReplyIsShownInTheServerWindowWithABeep) {
@@ -113,6 +122,15 @@ TEST_F(DispatcherTest, ErrorReplyIsShownInTheServerWindowWithABeep) {
     ui.Clear();
     socket->Deliver(":srv 404 n #c :Cannot send\r\n");
     EXPECT_TRUE(ui.marks.empty());
+
+    // Errors start at 401, which beeps too; 400 and below are plain replies.
+    ui.Clear();
+    socket->Deliver(":srv 400 n x :Unknown\r\n:srv 401 n bob :No such nick/channel\r\n");
+    ASSERT_EQ(ui.lines.size(), 2u);
+    EXPECT_EQ(ui.lines[0].font, FontKind::Server);
+    EXPECT_EQ(ui.lines[1].font, FontKind::Error);
+    EXPECT_EQ(ui.beeps, std::vector<BeepKind>{BeepKind::Warning});
+    EXPECT_EQ(ui.log[2], "Beep Warning");  // after the 400's line, before the 401's
 }
 
 TEST_F(DispatcherTest, NoSuchNickGoesToTheNicksWindow) {
@@ -180,6 +198,14 @@ TEST_F(DispatcherTest, InviteUnderProtectionIsOnlyShown) {
     EXPECT_EQ(ui.lines[0].window, ServerWindow);
     EXPECT_EQ(ui.lines[0].font, FontKind::Command);
     EXPECT_EQ(ui.lines[0].text, "bob INVITE #x");
+
+    // With too many prompts open the window declines the box: the line instead.
+    engine.ProtectionMode = false;
+    ui.Clear();
+    ui.inputBoxShown = false;
+    socket->Deliver(":eve!u@h INVITE n :#y\r\n");
+    ASSERT_EQ(ui.inputBoxes.size(), 1u);
+    EXPECT_EQ(ui.TextsIn(0, ServerWindow), std::vector<std::string>{"eve INVITE #y"});
 }
 
 TEST_F(DispatcherTest, MessageToAChannelWithoutWindowLandsInTheServerWindow) {
@@ -228,6 +254,13 @@ TEST_F(DispatcherTest, OwnJoinOpensTheChannelAndAsksForItsModes) {
     EXPECT_EQ(ui.TextsIn(0, window), (std::vector<std::string>{"n JOIN (n!u@h)", "bob JOIN (bob!v@w)"}));
     EXPECT_EQ(ui.lines[0].font, FontKind::Command);
     EXPECT_EQ(engine.Channel(0, window).Members, std::vector<std::string>{"bob"});
+
+    // The server may echo our nick in other letters' case: still our own JOIN.
+    socket->Deliver(":N!u@h JOIN :#b\r\n");
+    window = engine.FindChannel(0, "#b");
+    ASSERT_GE(window, 0);
+    EXPECT_TRUE(engine.Channel(0, window).Members.empty());
+    EXPECT_EQ(engine.Slot(0).SendQueueB, "MODE #a\r\n2:MODE #b\r\n2:");
 }
 
 TEST_F(DispatcherTest, PartKickAndTopicLines) {
@@ -255,6 +288,12 @@ TEST_F(DispatcherTest, NamesReplyFillsTheMatchingChannel) {
     socket->Deliver(":srv 366 n #a :End of NAMES list\r\n");
     EXPECT_FALSE(engine.Channel(0, window).NamesPending);
     EXPECT_EQ(engine.Channel(0, window).Members.size(), 3u);
+
+    // A bare mark names nobody, and a mode change without its nick changes
+    // nobody: no empty entry ever reaches the list.
+    socket->Deliver(
+        ":srv 353 n = #a :@ + x\r\n:srv 366 n #a :End\r\n:o!u@h MODE #a -o\r\n:o!u@h MODE #a +o\r\n");
+    EXPECT_EQ(engine.Channel(0, window).Members, std::vector<std::string>{"x"});
 }
 
 TEST_F(DispatcherTest, UserModeIsNotShown) {

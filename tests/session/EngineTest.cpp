@@ -147,6 +147,11 @@ TEST_F(EngineTest, PingEntryIsCompletedWhenItLeaves) {
 
 TEST_F(EngineTest, DamagedQueueEntriesStillDrain) {
     FakeClientSocket* socket = Register(0);
+    // A delay above the clamp waits the clamp; the clamp itself is kept.
+    engine.Slot(0).SendQueueA = "Q\r\n3601:R\r\n3600:";
+    EXPECT_EQ(engine.DrainSendQueues(), 3600000);
+    EXPECT_EQ(engine.DrainSendQueues(), 3600000);
+    socket->TakeSent();
     engine.Slot(0).SendQueueA = "A\r\nx:B\r\n99999999999:C";
     EXPECT_EQ(engine.DrainSendQueues(), 1000);
     EXPECT_EQ(engine.DrainSendQueues(), 1000);
@@ -168,17 +173,40 @@ TEST_F(EngineTest, HalfALineWaitsForTheNextRead) {
     EXPECT_EQ(engine.Slot(0).ReceiveBuffer, "");
 }
 
-TEST_F(EngineTest, EndlessLineDoesNotGrowTheBufferPastTheCap) {
+// 長すぎる行を捨てました (
+const std::string kDropped =
+    "\x92\xb7\x82\xb7\x82\xac\x82\xe9\x8ds\x82\xf0\x8e\xcc\x82\xc4\x82\xdc\x82\xb5\x82\xbd (";
+
+TEST_F(EngineTest, OverlongLinesAreDroppedWithOneNoticeFinishedOrNot) {
     FakeClientSocket* socket = Register(0);
+    // A finished line of 200 KB between two good ones, in one read.
+    const std::string huge = ":srv NOTICE n :" + std::string(200 * 1024, 'x');
+    socket->Deliver(":srv NOTICE n :before\r\n" + huge + "\r\n:srv NOTICE n :after\r\n");
+    EXPECT_EQ(
+        ui.TextsIn(0, ServerWindow),
+        (std::vector<std::string>{
+            "<srv> before", kDropped + std::to_string(huge.size()) + " \x83o\x83\x43\x83g)", "<srv> after"}));
+
+    // The longest line taken is still shown in full.
+    ui.Clear();
+    const std::string longest = ":srv NOTICE n :" + std::string(MaxPendingLine - 15, 'y');
+    socket->Deliver(longest + "\r\n");
+    ASSERT_EQ(ui.lines.size(), 1u);
+    EXPECT_EQ(ui.lines[0].text, "<srv> " + std::string(MaxPendingLine - 15, 'y'));
+
+    // A line that never ends: the buffer stays capped, one notice, and the
+    // rest of that line is skipped up to its end whenever it comes.
+    ui.Clear();
     const std::string chunk(4096, 'x');
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < 40; ++i) {
         socket->Deliver(chunk);
         EXPECT_LE(engine.Slot(0).ReceiveBuffer.size(), MaxPendingLine);
     }
-    // The connection keeps working once the peer sends proper lines again.
-    socket->Deliver("\r\n:srv NOTICE n :back\r\n");
-    ASSERT_FALSE(ui.lines.empty());
-    EXPECT_EQ(ui.lines.back().text, "<srv> back");
+    socket->Deliver("tail of the long line\r\n:srv NOTICE n :back\r\n");
+    EXPECT_EQ(
+        ui.TextsIn(0, ServerWindow),
+        (std::vector<std::string>{kDropped + "65537 \x83o\x83\x43\x83g\x88\xc8\x8f\xe3)", "<srv> back"}));
+    EXPECT_EQ(ui.lines[0].font, FontKind::Error);
 }
 
 TEST_F(EngineTest, DisconnectResetsTheSlot) {

@@ -97,6 +97,7 @@ public:
     // Settable answers and hooks.
     std::array<int, 3> activeWindow{-1, -1, -1};
     bool yesNoAnswer = false;
+    bool inputBoxShown = true;                           // OpenInputBox's answer
     std::function<bool(const std::string&)> onAskYesNo;  // overrides yesNoAnswer when set
     std::function<void(const Line&)> onRenderLine;       // runs after the line is recorded
     std::function<void(BeepKind)> onBeep;
@@ -198,9 +199,10 @@ public:
         Log("AskYesNo " + text);
         return onAskYesNo ? onAskYesNo(text) : yesNoAnswer;
     }
-    void OpenInputBox(const InputBoxRequest& request) override {
+    bool OpenInputBox(const InputBoxRequest& request) override {
         inputBoxes.push_back(request);
         Log("OpenInputBox " + request.Caption);
+        return inputBoxShown;
     }
     void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override {
         whoisOpened.push_back({slot, nick, caption});

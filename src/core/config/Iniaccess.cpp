@@ -49,7 +49,12 @@ bool ParseKey(const std::string& line, std::string& key, std::string* value) {
     std::size_t eq = t.find('=');
     if (eq == npos) return false;
     key = Trim(t.substr(0, eq));
-    if (value != nullptr) *value = Trim(t.substr(eq + 1));
+    if (value != nullptr) {
+        // A CR inside a line (a file edited by hand) ends the value, as it
+        // does when a value is written: what is read is what a save keeps.
+        const std::string rest = t.substr(eq + 1);
+        *value = Trim(rest.substr(0, rest.find('\r')));
+    }
     return true;
 }
 

@@ -22,6 +22,7 @@ struct FontSetting {
     bool Italic = false;
     bool Underline = false;
     bool StrikeOut = false;
+    bool operator==(const FontSetting&) const = default;
 };
 
 // Section names of the eleven fonts, indexed by base::FontKind.
@@ -118,6 +119,7 @@ struct Settings {
     FontSetting& Font(base::FontKind kind) { return Fonts[static_cast<int>(kind)]; }
 
     static std::array<FontSetting, base::FontKindCount> MakeDefaultFonts();
+    bool operator==(const Settings&) const = default;
 };
 
 // [Window]: applied to the main window directly.

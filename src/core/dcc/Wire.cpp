@@ -22,17 +22,21 @@ std::optional<std::uint32_t> AckAssembler::Feed(std::string_view bytes) {
     return latest;
 }
 
-void ChatFramer::Emit(std::string_view wire, std::vector<std::string>& out) const {
-    // One conversion for the whole run of lines: an escape sequence stays in
-    // force across line ends as the sender wrote it.
-    const std::string text = session::WireToSjis(std::string(wire));
+void ChatFramer::Emit(std::string_view wire, std::vector<std::string>& out) {
+    // Lines are cut at the LFs of the wire bytes, before decoding: an LF in
+    // double-byte mode still ends the line, and how the network cut the
+    // stream into reads cannot change what is shown. A peer that writes
+    // UTF-8 is read as UTF-8, line by line.
     std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t lf = text.find('\n', start);
-        std::size_t end = lf == std::string::npos ? text.size() : lf;
-        const std::size_t next = lf == std::string::npos ? text.size() : lf + 1;
-        if (lf != std::string::npos && end > start && text[end - 1] == '\r') --end;
-        if (end > start) out.emplace_back(text, start, end - start);
+    while (start < wire.size()) {
+        const std::size_t lf = wire.find('\n', start);
+        std::size_t end = lf == std::string_view::npos ? wire.size() : lf;
+        const std::size_t next = lf == std::string_view::npos ? wire.size() : lf + 1;
+        if (lf != std::string_view::npos && end > start && wire[end - 1] == '\r') --end;
+        const std::string line(wire.substr(start, end - start));
+        std::string text =
+            session::IsUtf8Text(line) ? session::Utf8ToShiftJis(line) : session::JisToSjis(line, doubleByte_);
+        if (!text.empty()) out.push_back(std::move(text));
         start = next;
     }
 }

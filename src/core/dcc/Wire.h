@@ -33,7 +33,8 @@ private:
 // Cuts the byte stream of a chat into lines. A line ends at LF (a CR right
 // before it is dropped) and is converted from ISO-2022-JP to Shift-JIS whole,
 // so neither a line nor an escape sequence split across reads is torn apart.
-// Empty lines are dropped, as they show nothing.
+// The shift state runs on from line to line as the sender wrote it, whatever
+// reads the lines came in. Empty lines are dropped, as they show nothing.
 class ChatFramer {
 public:
     // An unfinished line longer than this is shown as it is, so a peer that
@@ -48,8 +49,9 @@ public:
     std::size_t Pending() const { return tail_.size(); }
 
 private:
-    void Emit(std::string_view wire, std::vector<std::string>& out) const;
+    void Emit(std::string_view wire, std::vector<std::string>& out);
     std::string tail_;
+    bool doubleByte_ = false;  // the shift state after the last line taken
 };
 
 }  // namespace velmok::dcc

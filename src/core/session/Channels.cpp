@@ -1,6 +1,7 @@
 // Conversation records of a slot and the member lists of its channels.
 #include <algorithm>
 
+#include "config/Error.h"
 #include "session/ChannelNames.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
@@ -72,7 +73,13 @@ int Engine::OpenChannelTab(int slot, const std::string& name) {
         }
     }
     if (free < 0) {
-        frontend_.ShowError(31);
+        // A message from a stranger must not raise a modal box, one for each
+        // further sender, while the server waits for its PONG: beyond the
+        // limit it is said in the server window.
+        if (!IsChannelName(name) && !UserOpening)
+            frontend_.RenderLine(slot, ServerWindow, FontKind::Error, config::ErrorText(31), false);
+        else
+            frontend_.ShowError(31);
         return -1;
     }
     const bool isChannel = IsChannelName(name);
@@ -111,11 +118,11 @@ void Engine::AddNames(int slot, const std::string& names, const std::string& cha
     std::size_t pos = !names.empty() && names[0] == ' ' ? 1 : 0;
     while (pos < names.size()) {
         const std::size_t blank = names.find(' ', pos);
-        // Two blanks in a row end the listing; an empty caption is never added.
+        // Two blanks in a row end the listing; a caption without a nick is never added.
         if (blank == pos) break;
         std::string caption = names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
         if (caption == ownOp) record.OwnOp = true;
-        added.push_back(std::move(caption));
+        if (!channels::CaptionNick(caption).empty()) added.push_back(std::move(caption));
         if (blank == std::string::npos) break;
         pos = blank + 1;
     }
@@ -158,7 +165,7 @@ void Engine::RemoveMember(int slot, const std::string& channel, const std::strin
 
 void Engine::GiveOp(int slot, const std::string& channel, const std::string& nick) {
     const int index = FindChannel(slot, channel);
-    if (index < 0) return;
+    if (index < 0 || nick.empty()) return;
     ChannelRecord& record = slots_[slot].Channels[index];
     if (nick == slots_[slot].Session.Nick) record.OwnOp = true;
     auto it = std::find(record.Members.begin(), record.Members.end(), nick);
@@ -170,7 +177,7 @@ void Engine::GiveOp(int slot, const std::string& channel, const std::string& nic
 
 void Engine::TakeOp(int slot, const std::string& channel, const std::string& nick) {
     const int index = FindChannel(slot, channel);
-    if (index < 0) return;
+    if (index < 0 || nick.empty()) return;
     ChannelRecord& record = slots_[slot].Channels[index];
     if (nick == slots_[slot].Session.Nick) record.OwnOp = false;
     auto it = std::find(record.Members.begin(), record.Members.end(), "@" + nick);

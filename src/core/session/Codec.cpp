@@ -83,9 +83,13 @@ bool HasEscape(const std::string& text, std::size_t i, char a, char b) {
 }  // namespace
 
 std::string JisToSjis(const std::string& text) {
+    bool doubleByte = false;
+    return JisToSjis(text, doubleByte);
+}
+
+std::string JisToSjis(const std::string& text, bool& doubleByte) {
     std::string out;
     out.reserve(text.size());
-    bool doubleByte = false;
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {

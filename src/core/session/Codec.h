@@ -5,6 +5,9 @@ namespace velmok::session {
 
 // ISO-2022-JP (wire) to Shift-JIS (inside).
 std::string JisToSjis(const std::string& text);
+// The same for one piece of a longer stream: doubleByte is the shift state in
+// force before text, and is left as the state after it.
+std::string JisToSjis(const std::string& text, bool& doubleByte);
 // Shift-JIS to ISO-2022-JP, after WidenKana.
 std::string SjisToJis(const std::string& text);
 // Half-width katakana to full-width Shift-JIS, voicing marks combined.

@@ -77,6 +77,12 @@ void Engine::DispatchReceived(int slot) {
     std::size_t pos = 0;
     const unsigned resets = s.Resets;
     while (std::optional<std::string> line = NextLine(s.ReceiveBuffer, pos)) {
+        if (line->size() > MaxPendingLine) {
+            // Neither shown nor logged in full: one short notice instead.
+            NoticeDroppedLine(slot, line->size(), false);
+            if (s.Resets != resets) return;
+            continue;
+        }
         std::optional<IrcMessage> message = ParseLine(*line, s.Session.ServerName);
         if (!message) continue;
         try {
@@ -282,8 +288,8 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
             box.Slot = slot;
             box.Modal = false;
             frontend_.Beep(BeepKind::Warning);
-            frontend_.OpenInputBox(box);
-            return;
+            if (frontend_.OpenInputBox(box)) return;
+            // Too many prompts are waiting: this one is only shown.
         }
         text = sender + " INVITE " + m[3];
         target.clear();  // the server window

@@ -14,6 +14,11 @@ namespace velmok::session {
 namespace {
 
 const char* const CrLf = "\r\n";
+const char* const DroppedLine =
+    "\x92\xb7\x82\xb7\x82\xac\x82\xe9\x8ds\x82\xf0\x8e\xcc\x82\xc4\x82\xdc\x82\xb5\x82\xbd (";  // 長すぎる行を捨てました
+                                                                                                // (
+const char* const Bytes = " \x83o\x83\x43\x83g)";                        //  バイト)
+const char* const BytesOrMore = " \x83o\x83\x43\x83g\x88\xc8\x8f\xe3)";  //  バイト以上)
 
 // Longest delay a queue entry may ask for; keeps the interval arithmetic sane
 // when a queue string has been damaged.
@@ -169,6 +174,7 @@ void Engine::ClientSocketConnect(int slot) {
     s.SendQueueB.clear();
     s.SendQueueC.clear();
     s.ReceiveBuffer.clear();
+    s.DroppingLine = false;
     ++s.Resets;
     s.SavedNick.clear();
 
@@ -199,10 +205,26 @@ void Engine::ClientSocketRead(int slot) {
     SlotState& s = slots_[slot];
     if (!s.Socket) return;
     LastReceiveTick = clock_.Tick();
-    s.ReceiveBuffer += s.Socket->ReceiveText();
+    std::string bytes = s.Socket->ReceiveText();
+    if (s.DroppingLine) {
+        // The rest of a line already dropped for its length.
+        const std::size_t lf = bytes.find('\n');
+        if (lf == std::string::npos) return;
+        bytes.erase(0, lf + 1);
+        s.DroppingLine = false;
+    }
+    s.ReceiveBuffer += bytes;
     // A peer that never ends its line must not make the buffer grow for ever.
-    TrimPendingLine(s.ReceiveBuffer);
+    if (TrimPendingLine(s.ReceiveBuffer)) {
+        s.DroppingLine = true;
+        NoticeDroppedLine(slot, MaxPendingLine + 1, true);
+    }
     DispatchReceived(slot);
+}
+
+void Engine::NoticeDroppedLine(int slot, std::size_t size, bool unfinished) {
+    frontend_.RenderLine(slot, ServerWindow, FontKind::Error,
+                         DroppedLine + std::to_string(size) + (unfinished ? BytesOrMore : Bytes), false);
 }
 
 void Engine::ClientSocketDisconnect(int slot) { ConnectionEnded(slot, 0); }
@@ -224,11 +246,21 @@ static bool IsQuitLine(const std::string& text) {
     return text.size() == 4 || text[4] == ' ' || text[4] == '\r' || text[4] == '\n';
 }
 
+// Every call sends one line. Bytes from peers end up in some of them (the
+// token of a PING, nicks and channel names in queued commands); a CR, LF or
+// NUL among them would end the line early at the server and let the rest pass
+// as a command of its own. Only the closing CR LF stays.
 void Engine::SendNow(int slot, const std::string& text) {
     SlotState& s = slots_[slot];
     if (!s.Socket) return;
     if (IsQuitLine(text)) s.QuitSent = true;
-    s.Socket->SendText(text);
+    const bool closed = text.size() >= 2 && text.compare(text.size() - 2, 2, CrLf) == 0;
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size() - (closed ? 2 : 0); ++i)
+        if (text[i] != '\r' && text[i] != '\n' && text[i] != '\0') line += text[i];
+    if (closed) line += CrLf;
+    s.Socket->SendText(line);
 }
 
 void Engine::EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds) {
@@ -289,6 +321,7 @@ void Engine::ResetSession(int slot) {
     // What is left unread belongs to the dead connection; a dispatch still
     // running further up the stack must not go on with it.
     s.ReceiveBuffer.clear();
+    s.DroppingLine = false;
     ++s.Resets;
     s.Registered = false;
     session.InUse = false;

@@ -99,6 +99,7 @@ struct SlotState {
     ServerSession Session;
     bool Registered = false;
     std::string ReceiveBuffer;
+    bool DroppingLine = false;  // the rest of an overlong line is still arriving: skip to its LF
     std::string SavedNick;
     std::string SendQueueA;
     std::string SendQueueB;
@@ -140,6 +141,7 @@ public:
     void ClientSocketRead(int slot);
     void ClientSocketDisconnect(int slot);
     void ClientSocketError(int slot, int& code);
+    // One line, ending in CR LF; a CR, LF or NUL inside it is dropped.
     void SendNow(int slot, const std::string& text);
     // Appends line + CR LF + delay + ":" to the queue.
     void EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds);
@@ -254,6 +256,8 @@ public:
 
 private:
     void BindSocket(int slot);
+    // One short notice in the server window for a line dropped for its length.
+    void NoticeDroppedLine(int slot, std::size_t size, bool unfinished);
     // ConnectSession without touching the reconnection state; quiet: an
     // automatic attempt, whose failures are lines rather than message boxes.
     bool OpenConnection(int slot, bool quiet);

@@ -121,7 +121,9 @@ public:
     // Modal yes/no question with the question icon; true for Yes. May run a
     // nested event loop.
     virtual bool AskYesNo(const std::string& text) = 0;
-    virtual void OpenInputBox(const InputBoxRequest& request) = 0;
+    // False when a modeless box was not shown (too many are open); the
+    // caller then shows the prompt as a line.
+    virtual bool OpenInputBox(const InputBoxRequest& request) = 0;
 
 protected:
     ~UserInteraction() = default;

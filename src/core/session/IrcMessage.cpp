@@ -29,9 +29,8 @@ std::optional<std::string> NextLine(std::string& buffer) {
 }
 
 // Only the unfinished text after the last LF can be overlong; complete lines
-// before it are still waiting to be taken. The rest of a dropped line arrives
-// later and is parsed as a line of its own, which the dispatcher ignores or
-// shows as an unknown message; that beats holding megabytes for one peer.
+// before it are still waiting to be taken. The caller skips the rest of the
+// dropped line when it arrives.
 bool TrimPendingLine(std::string& buffer) {
     const std::size_t lastLf = buffer.rfind('\n');
     const std::size_t tailStart = lastLf == std::string::npos ? 0 : lastLf + 1;

@@ -17,8 +17,9 @@ struct IrcMessage {
     std::string& operator[](int i) { return Field[i]; }
 };
 
-// Longest unfinished line kept in a receive buffer. IRC allows 512 bytes; a
-// peer that never sends a line end must not make the buffer grow for ever.
+// Longest line taken from a peer, finished or not. IRC allows 512 bytes; a
+// peer that never sends a line end must not make the buffer grow for ever,
+// and a longer line is dropped rather than shown or logged.
 constexpr std::size_t MaxPendingLine = 64 * 1024;
 
 // Takes the first complete line off the front of buffer (see the .cpp for the

@@ -73,6 +73,8 @@ void Tfrm_InputBox::Setup(const session::InputBoxRequest& r) {
     Lbl_InputBox1->setText(FromSjis(r.Label1));
     Lbl_InputBox2->setText(FromSjis(r.Label2));
     Cmb_InputBox->setVisible(r.ComboVisible);
+    // A box brought forward by a repeated prompt is set up again.
+    Cmb_InputBox->clear();
     for (const std::string& item : r.ComboItems) Cmb_InputBox->addItem(FromSjis(item));
     Cmb_InputBox->setCurrentIndex(-1);
     Cmb_InputBox->setEditText(QString());
@@ -137,16 +139,12 @@ void Tfrm_InputBox::Cmb_InputBoxChange() {
         Edit_InputBox2->setText(FromSjis(key));
 }
 
-void OpenInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,
-                  const session::InputBoxRequest& request) {
+void RunInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,
+                 const session::InputBoxRequest& request) {
     auto* box = new Tfrm_InputBox(owner, engine, dialogs);
     box->Setup(request);
-    if (request.Modal) {
-        box->exec();
-        if (request.CallerOwned) delete box;
-    } else {
-        box->show();
-    }
+    box->exec();
+    if (request.CallerOwned) delete box;
 }
 
 }  // namespace velmok::inputbox

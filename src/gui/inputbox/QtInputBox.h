@@ -57,9 +57,9 @@ private:
     bool modeless_ = false;
 };
 
-// Shows an input box for one request: a modal one returns once answered (and
-// is deleted then when the caller owns it), a modeless one stays open.
-void OpenInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,
-                  const session::InputBoxRequest& request);
+// Shows a modal input box for one request and returns once it is answered,
+// deleting it then when the caller owns it. Modeless ones are QtPromptBoxes'.
+void RunInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,
+                 const session::InputBoxRequest& request);
 
 }  // namespace velmok::inputbox

@@ -24,6 +24,7 @@
 #include "config/QtSelectConnection.h"
 #include "config/SettingsStore.h"
 #include "dcc/QtDccWindows.h"
+#include "inputbox/QtPromptBoxes.h"
 #include "platform/QtClock.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtDialogs.h"
@@ -81,6 +82,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
     engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
     aux_ = std::make_unique<windows::QtAuxWindows>(this, *engine_, dialogs_);
+    prompts_ = new inputbox::QtPromptBoxes(this, *engine_);
+    prompts_->SetDialogs(dialogs_);
     nickRefresh_ = new NickListRefresh(this, [this](int slot, int window) {
         if (QListWidget* list = NickListOf(slot, window))
             FillNickList(list, engine_->Channel(slot, window).Members);
@@ -120,6 +123,7 @@ TSDIAppForm::~TSDIAppForm() {
 void TSDIAppForm::SetDialogs(platform::Dialogs* dialogs) {
     dialogs_ = dialogs ? dialogs : ownDialogs_.get();
     aux_->SetDialogs(dialogs_);
+    prompts_->SetDialogs(dialogs_);
     dccWindows_->SetDialogs(dialogs_);
 }
 
@@ -261,6 +265,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     closed_ = true;
     if (eventLog_) eventLog_->close();
     aux_->CloseAll();
+    prompts_->CloseAll();
     dccWindows_->CloseAll();
     event->accept();
 }

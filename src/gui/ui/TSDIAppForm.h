@@ -29,6 +29,9 @@ namespace velmok::config {
 class IniFile;
 class Tfrm_Connection;
 }  // namespace velmok::config
+namespace velmok::inputbox {
+class QtPromptBoxes;
+}
 namespace velmok::dcc {
 class DccWindows;
 }
@@ -68,6 +71,8 @@ public:
     // The WHOIS, channel list and channel properties windows and the member
     // lists' context menu.
     windows::QtAuxWindows& AuxWindows() { return *aux_; }
+    // The input boxes servers open (channel keys, invitations).
+    inputbox::QtPromptBoxes& PromptBoxes() { return *prompts_; }
 
     // Start-up after construction: loads the files and applies them.
     void FormShow();
@@ -111,7 +116,7 @@ public:
     void Beep(session::BeepKind kind) override;
     void ShowError(int number) override;
     bool AskYesNo(const std::string& text) override;
-    void OpenInputBox(const session::InputBoxRequest& request) override;
+    bool OpenInputBox(const session::InputBoxRequest& request) override;
     // ---- auxiliary windows: handed to their components (TSDIAppFormAux.cpp) ----
     void OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) override;
     void RefreshWhoisWindow(int slot, const std::string& nick) override;
@@ -200,6 +205,7 @@ private:
     // After the engine, so they go first: their windows read the engine.
     std::unique_ptr<windows::QtAuxWindows> aux_;
     std::unique_ptr<dcc::DccWindows> dccWindows_;
+    inputbox::QtPromptBoxes* prompts_ = nullptr;
     // The fonts of the lines rendered from now on; lines shown keep theirs.
     std::shared_ptr<const widgets::QtMessageView::StyleTable> styles_;
     std::array<SlotView, session::SlotCount> slotViews_;

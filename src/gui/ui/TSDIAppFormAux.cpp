@@ -2,14 +2,18 @@
 // the components that create and track them.
 #include "dcc/QtDccWindows.h"
 #include "inputbox/QtInputBox.h"
+#include "inputbox/QtPromptBoxes.h"
 #include "platform/QtText.h"
 #include "ui/TSDIAppForm.h"
 #include "windows/QtAuxWindows.h"
 
 namespace velmok::ui {
 
-void TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) {
-    inputbox::OpenInputBox(this, *engine_, dialogs_, request);
+bool TSDIAppForm::OpenInputBox(const session::InputBoxRequest& request) {
+    // The modeless boxes servers open are bounded and tracked by their component.
+    if (!request.Modal) return prompts_->Show(request);
+    inputbox::RunInputBox(this, *engine_, dialogs_, request);
+    return true;
 }
 
 void TSDIAppForm::OpenWhoisWindow(int slot, const std::string& nick, const std::string& caption) {
