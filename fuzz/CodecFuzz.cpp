@@ -2,9 +2,12 @@
 // convert back unchanged, whether it comes from the input line (Shift-JIS)
 // or off the wire (ISO-2022-JP).
 #include "FuzzSupport.h"
+#include "base/Common.h"
 #include "session/Codec.h"
 
 using namespace velmok::session;
+using velmok::base::IsSjisLead;
+using velmok::base::IsSjisTrail;
 
 namespace {
 

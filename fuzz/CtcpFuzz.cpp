@@ -1,7 +1,7 @@
 // CTCP queries and replies as a peer sends them (any bytes between and around
 // the 0x01 marks), and the DCC offers they carry.
 #include "FuzzSupport.h"
-#include "dcc/Offer.h"
+#include "session/DccOffer.h"
 
 using namespace velmok::session;
 using velmok::fuzz::EngineRig;
@@ -11,22 +11,22 @@ namespace {
 // An offer that is taken can be connected to, and says the same when we
 // write it out again.
 void CheckOffer(bool isSend, const std::string& fields) {
-    const auto offer = velmok::dcc::ParseOffer(isSend, fields);
+    const auto offer = velmok::session::ParseOffer(isSend, fields);
     if (!offer) return;
     FUZZ_CHECK(offer->Port >= 1 && offer->Port <= 65535);
     FUZZ_CHECK(offer->Address != "0.0.0.0");
-    const auto number = velmok::dcc::AddressNumber(offer->Address);
+    const auto number = velmok::session::AddressNumber(offer->Address);
     FUZZ_CHECK(number.has_value());
     const std::string line =
-        isSend ? velmok::dcc::SendOfferLine("p", offer->FileName, *number, offer->Port, offer->Size)
-               : velmok::dcc::ChatOfferLine("p", *number, offer->Port);
+        isSend ? velmok::session::SendOfferLine("p", offer->FileName, *number, offer->Port, offer->Size)
+               : velmok::session::ChatOfferLine("p", *number, offer->Port);
     const std::string prefix = isSend ? "PRIVMSG p :\x01"
                                         "DCC SEND "
                                       : "PRIVMSG p :\x01"
                                         "DCC CHAT ";
     FUZZ_CHECK(line.compare(0, prefix.size(), prefix) == 0);
     const std::string again = line.substr(prefix.size(), line.size() - prefix.size() - 3);
-    const auto reparsed = velmok::dcc::ParseOffer(isSend, again);
+    const auto reparsed = velmok::session::ParseOffer(isSend, again);
     FUZZ_CHECK(reparsed && reparsed->FileName == offer->FileName && reparsed->Address == offer->Address &&
                reparsed->Port == offer->Port && reparsed->Size == offer->Size);
 }

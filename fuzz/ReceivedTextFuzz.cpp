@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Certificates.h"
 #include "config/Profiles.h"
 #include "session/Codec.h"
 #include "session/Tls.h"
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (config::PortUsesTls(config::PortWithTls(input, true)) != true) std::abort();
 
     session::CertificateReport report{input, {session::CertificateProblem::SelfSigned}};
-    if (session::IsFingerprint(input) &&
+    if (config::IsFingerprint(input) &&
         session::JudgeCertificate(report, input) != session::CertificateVerdict::Accepted)
         std::abort();
     session::CertificateQuestion(input, report, session::CertificateVerdict::Changed);

@@ -38,8 +38,8 @@
 #include "session/Engine.h"
 #include "support/LoopbackListener.h"
 #include "ui/TSDIAppForm.h"
-#include "windows/Frmlist.h"
 #include "windows/QtAuxWindows.h"
+#include "windows/QtChannelList.h"
 
 namespace {
 

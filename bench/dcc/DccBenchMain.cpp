@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "config/Settings.h"
-#include "dcc/Frmdcc_send.h"
 #include "dcc/Offer.h"
 #include "dcc/QtDccWindows.h"
+#include "dcc/QtFileTransfer.h"
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSockets.h"
@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
         if (!RunUntil([&] { return !sender->irc.sent.empty(); }, 5000)) return 1;
         const std::string& line = sender->irc.sent;
         const std::size_t at = line.find("DCC SEND ");
-        const auto offer = dcc::ParseOffer(true, line.substr(at + 9, line.size() - at - 9 - 3));
+        const auto offer = session::ParseOffer(true, line.substr(at + 9, line.size() - at - 9 - 3));
         if (!offer) return 1;
 
         QElapsedTimer t;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Common.h"
 #include "session/Codec.h"
 
 int main(int argc, char** argv) {
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
             std::size_t j = i;
             // A trail byte may be ASCII-range; keep double-byte pairs whole.
             while (j < l.size() && static_cast<unsigned char>(l[j]) >= 0x80)
-                j += velmok::session::IsSjisLead(l[j]) ? 2 : 1;
+                j += velmok::base::IsSjisLead(l[j]) ? 2 : 1;
             const std::string run = l.substr(i, j - i);
             ++runs;
             if (velmok::session::IsUtf8Text(run)) {

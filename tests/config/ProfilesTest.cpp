@@ -177,7 +177,8 @@ TEST(SelectConnection, ListsHostAndPortAndChoosesTheFirst) {
     EXPECT_EQ(picker.Chosen(), 0);
     picker.Choose(1);
     session::ServerSession s;
-    EXPECT_EQ(picker.Ok(s), 0);
+    EXPECT_EQ(picker.Ok(), 0);
+    FillSession(*picker.ChosenProfile(), s);
     EXPECT_EQ(s.ServerName, "b.net");
     EXPECT_EQ(s.Port, 7000);
     EXPECT_EQ(s.Password, "pw");
@@ -188,10 +189,8 @@ TEST(SelectConnection, OkWithoutProfilesIsMessageFive) {
     SelectConnection picker("");
     EXPECT_TRUE(picker.Entries().empty());
     EXPECT_EQ(picker.Chosen(), -1);
-    session::ServerSession s;
-    s.ServerName = "untouched";
-    EXPECT_EQ(picker.Ok(s), 5);
-    EXPECT_EQ(s.ServerName, "untouched");
+    EXPECT_EQ(picker.Ok(), 5);
+    EXPECT_EQ(picker.ChosenProfile(), nullptr);
 }
 
 }  // namespace velmok::config

@@ -9,7 +9,7 @@ namespace velmok::config {
 
 namespace {
 
-using session::FontKind;
+using base::FontKind;
 
 const std::string kAskDelete =
     "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x81\x42\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9"
@@ -93,7 +93,7 @@ Settings Unusual() {
 
 void ExpectSame(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.Bgcolor, b.Bgcolor);
-    for (int k = 0; k < session::FontKindCount; ++k) {
+    for (int k = 0; k < base::FontKindCount; ++k) {
         SCOPED_TRACE(FontSectionNames[k]);
         EXPECT_EQ(a.Fonts[k].Name, b.Fonts[k].Name);
         EXPECT_EQ(a.Fonts[k].Size, b.Fonts[k].Size);

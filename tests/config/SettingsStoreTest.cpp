@@ -9,7 +9,7 @@
 namespace velmok::config {
 namespace {
 
-using session::FontKind;
+using base::FontKind;
 
 class SettingsStoreTest : public TempDirTest {
 protected:
@@ -42,7 +42,7 @@ TEST_F(SettingsStoreTest, NoFileGivesDefaultsAndACompleteFileInOrder) {
     LoadSettings(ini, s, dir_ + "/");
 
     EXPECT_EQ(s.Bgcolor, 0);
-    for (int i = 0; i < session::FontKindCount; ++i) {
+    for (int i = 0; i < base::FontKindCount; ++i) {
         const FontSetting& f = s.Fonts[i];
         SCOPED_TRACE(FontSectionNames[i]);
         EXPECT_EQ(f.Name, "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e");  // ＭＳ Ｐゴシック

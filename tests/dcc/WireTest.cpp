@@ -16,24 +16,24 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(DccOfferTest, OfferLinesAreExactBytes) {
-    const auto address = AddressNumber("192.168.1.10");
+    const auto address = session::AddressNumber("192.168.1.10");
     ASSERT_TRUE(address);
     EXPECT_EQ(*address, 3232235786u);
-    EXPECT_EQ(ChatOfferLine("bob", *address, 10000),
+    EXPECT_EQ(session::ChatOfferLine("bob", *address, 10000),
               "PRIVMSG bob :\x01"
               "DCC CHAT chat 3232235786 10000\x01\r\n");
     // The name goes out as it is: already ISO-2022-JP, blanks unquoted.
-    EXPECT_EQ(SendOfferLine("bob", "\x1b$B%F%9%H\x1b(B.txt", 2130706433u, 10003, 3000),
+    EXPECT_EQ(session::SendOfferLine("bob", "\x1b$B%F%9%H\x1b(B.txt", 2130706433u, 10003, 3000),
               "PRIVMSG bob :\x01"
               "DCC SEND \x1b$B%F%9%H\x1b(B.txt 2130706433 10003 3000\x01\r\n");
-    EXPECT_EQ(SendOfferLine("bob", "a b", 1, 10000, 4294967295u),
+    EXPECT_EQ(session::SendOfferLine("bob", "a b", 1, 10000, 4294967295u),
               "PRIVMSG bob :\x01"
               "DCC SEND a b 1 10000 4294967295\x01\r\n");
 
-    EXPECT_EQ(AddressNumber("255.255.255.255"), 4294967295u);
+    EXPECT_EQ(session::AddressNumber("255.255.255.255"), 4294967295u);
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.x", "::1", "1..2.3", "0001.2.3.4"})
-        EXPECT_FALSE(AddressNumber(bad)) << bad;
-    EXPECT_EQ(DottedAddress(3232235777u), "192.168.1.1");
+        EXPECT_FALSE(session::AddressNumber(bad)) << bad;
+    EXPECT_EQ(session::DottedAddress(3232235777u), "192.168.1.1");
 }
 
 TEST(DccOfferTest, ListeningMovesPastTakenPortsUpToAHundredMore) {

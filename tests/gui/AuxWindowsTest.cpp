@@ -14,16 +14,16 @@
 #include <functional>
 
 #include "MainWindowFixture.h"
-#include "config/Frminputbox.h"
+#include "inputbox/QtInputBox.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
 #include "support/QtWait.h"
 #include "support/qt/ModalDriver.h"
-#include "windows/Frmchannelinfo.h"
-#include "windows/Frmlist.h"
-#include "windows/Frmwhois.h"
 #include "windows/QtAuxWindows.h"
+#include "windows/QtChannelInfo.h"
+#include "windows/QtChannelList.h"
 #include "windows/QtNickMenu.h"
+#include "windows/QtWhois.h"
 
 namespace velmok::windows {
 namespace {
@@ -88,15 +88,15 @@ TEST_F(AuxWindows, NickMenuIsBuiltOnEveryListAndSetUpForTheSelection) {
     EXPECT_FALSE(Menu().Action(NickEntry::whois)->isEnabled());
 
     // An entry that asks runs the input box; what is typed there is sent.
-    ASSERT_TRUE(WithModal<config::Tfrm_InputBox>([&] { Menu().Action(NickEntry::mode_l)->trigger(); },
-                                                 [](config::Tfrm_InputBox* box) {
-                                                     EXPECT_EQ(box->windowTitle(), QStringLiteral("MODE +l"));
-                                                     EXPECT_EQ(box->Lbl_InputBox1->text(),
-                                                               QStringLiteral("Limit："));
-                                                     box->BitBtn_OK->click();  // empty: refused
-                                                     box->Edit_InputBox1->setText(QStringLiteral("25"));
-                                                     box->BitBtn_OK->click();
-                                                 }));
+    ASSERT_TRUE(WithModal<inputbox::Tfrm_InputBox>(
+        [&] { Menu().Action(NickEntry::mode_l)->trigger(); },
+        [](inputbox::Tfrm_InputBox* box) {
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("MODE +l"));
+            EXPECT_EQ(box->Lbl_InputBox1->text(), QStringLiteral("Limit："));
+            box->BitBtn_OK->click();  // empty: refused
+            box->Edit_InputBox1->setText(QStringLiteral("25"));
+            box->BitBtn_OK->click();
+        }));
     EXPECT_EQ(dialogs.errors, std::vector<int>{11});
     EXPECT_EQ(Engine().Slot(0).SendQueueB, "MODE #a +l :25 \r\n4:");
 }

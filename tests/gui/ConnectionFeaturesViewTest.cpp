@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 
 #include "MainWindowFixture.h"
-#include "config/Frmconnect.h"
-#include "config/Frmset.h"
+#include "config/QtConnectEditor.h"
+#include "config/QtSettingsEditor.h"
 
 namespace velmok::ui {
 

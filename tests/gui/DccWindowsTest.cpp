@@ -10,10 +10,10 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
-#include "dcc/Frmdcc_chat.h"
-#include "dcc/Frmdcc_send.h"
 #include "dcc/Offer.h"
+#include "dcc/QtChat.h"
 #include "dcc/QtDccWindows.h"
+#include "dcc/QtFileTransfer.h"
 #include "platform/QtSockets.h"
 #include "support/QtWait.h"
 #include "support/RecordingFrontend.h"
@@ -30,7 +30,7 @@ void PressKey(QWidget* target, int key) {
     QApplication::sendEvent(target, &press);
 }
 
-QString LastLine(const ui::QtMessageView* view) {
+QString LastLine(const widgets::QtMessageView* view) {
     return view->LineCount() > 0 ? view->LineText(view->LineCount() - 1) : QString();
 }
 
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
     windows->OfferChat(0, "bob");
-    const auto offer = ParseOffer(false, TakeOffer("CHAT"));
+    const auto offer = session::ParseOffer(false, TakeOffer("CHAT"));
     ASSERT_TRUE(offer);
     windows->AcceptChat(0, "alice", offer->Address, offer->Port);
     ASSERT_EQ(windows->ChatWindows().size(), 2u);
@@ -122,7 +122,7 @@ TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
     const QString url = QStringLiteral("http://example.com/") + QString(80, QLatin1Char('a'));
     accepting->Logic().SendChatLine(url.toStdString());
     ASSERT_TRUE(WaitUntil([&] { return LastLine(offering->Rich_DCC_Chat).endsWith(url); }, 5000));
-    ui::QtMessageView* view = offering->Rich_DCC_Chat;
+    widgets::QtMessageView* view = offering->Rich_DCC_Chat;
     view->viewport()->repaint();
     const QPointF at(view->viewport()->width() / 2, view->viewport()->height() - 8);
     QMouseEvent press(QEvent::MouseButtonPress, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,

@@ -13,11 +13,11 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
-#include "config/Frmconnect.h"
-#include "config/Frmset.h"
 #include "config/Iniaccess.h"
+#include "config/QtConnectEditor.h"
+#include "config/QtSettingsEditor.h"
 #include "platform/QtText.h"
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 
 namespace velmok::ui {
 
@@ -59,7 +59,7 @@ TEST_F(MainWindowSettings, NewFontsAndColoursApplyToNewLinesOnlyAndAreSaved) {
     session::FakeClientSocket* s = Register(0);
     const int a = Join(s, "#a");
     s->Deliver(":bob!u@h PRIVMSG #a :before\r\n");
-    QtMessageView* view = form->ViewOf(0, a);
+    widgets::QtMessageView* view = form->ViewOf(0, a);
     const int old = view->LineCount() - 1;
     ASSERT_EQ(view->FormatAt(old, 8).font().pointSize(), 11);
 
@@ -120,7 +120,7 @@ TEST_F(MainWindowSettings, ViewsAndTheEventLogKeepTheConfiguredNumberOfLines) {
     const int a = Join(s, "#a");
     Join(s, "#b");  // #a in the background: its lines go to the all-window too
     for (int i = 0; i < 150; ++i) s->Deliver(":bob!u@h PRIVMSG #a :" + std::to_string(i) + "\r\n");
-    QtMessageView* view = form->ViewOf(0, a);
+    widgets::QtMessageView* view = form->ViewOf(0, a);
     ASSERT_EQ(view->LineCount(), 100);
     EXPECT_TRUE(view->LineText(99).endsWith(QStringLiteral("<bob> 149")));
     EXPECT_EQ(form->AllWindow()->LineCount(), 100);

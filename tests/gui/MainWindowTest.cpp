@@ -10,7 +10,7 @@
 #include "MainWindowFixture.h"
 #include "config/Iniaccess.h"
 #include "platform/QtText.h"
-#include "ui/Frmeventlog.h"
+#include "ui/QtEventLog.h"
 
 namespace velmok::ui {
 
@@ -21,7 +21,7 @@ void PressKey(QWidget* target, int key) {
     QApplication::sendEvent(target, &press);
 }
 
-QString LastLine(const QtMessageView* view) {
+QString LastLine(const widgets::QtMessageView* view) {
     return view && view->LineCount() > 0 ? view->LineText(view->LineCount() - 1) : QString();
 }
 
@@ -174,7 +174,7 @@ struct CloseItem {
     bool enabled = false;
     QString hint;
 };
-CloseItem OpenMessageMenu(QtMessageView* view, bool choose) {
+CloseItem OpenMessageMenu(widgets::QtMessageView* view, bool choose) {
     CloseItem item;
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -201,7 +201,7 @@ TEST_F(MainWindow, CloseItemOfTheServerTabFollowsTheConnection) {
     Start();
     session::FakeClientSocket* s = Register(0);
     ASSERT_EQ(form->CurrentWindow(), session::ServerWindow);
-    QtMessageView* server = form->ViewOf(0, session::ServerWindow);
+    widgets::QtMessageView* server = form->ViewOf(0, session::ServerWindow);
     ASSERT_NE(server, nullptr);
 
     CloseItem item = OpenMessageMenu(server, true);

@@ -6,22 +6,22 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "ui/QtMessageView.h"
+#include "widgets/QtMessageView.h"
 
 namespace velmok::ui {
 namespace {
 
-std::shared_ptr<const QtMessageView::StyleTable> TableOfSize(int points) {
+std::shared_ptr<const widgets::QtMessageView::StyleTable> TableOfSize(int points) {
     QTextCharFormat f;
     QFont font = QApplication::font();
     font.setPointSize(points);
     f.setFont(font);
-    return std::make_shared<const QtMessageView::StyleTable>(4, f);
+    return std::make_shared<const widgets::QtMessageView::StyleTable>(4, f);
 }
 
 class MessageViewTest : public ::testing::Test {
 protected:
-    QtMessageView view;
+    widgets::QtMessageView view;
     MessageViewTest() {
         view.resize(700, 120);
         view.SetStyleTable(TableOfSize(10));

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "config/Frmconnect.h"
+#include "config/QtConnectEditor.h"
 #include "gui/MainWindowFixture.h"
 #include "platform/QtDesktop.h"
 #include "ui/QtStartRequests.h"

@@ -18,11 +18,11 @@
 #include "support/qt/ModalDriver.h"
 #include "support/qt/ScriptedDialogs.h"
 #include "ui/TSDIAppForm.h"
-#include "windows/Frmchannelinfo.h"
-#include "windows/Frmlist.h"
-#include "windows/Frmwhois.h"
 #include "windows/QtAuxWindows.h"
+#include "windows/QtChannelInfo.h"
+#include "windows/QtChannelList.h"
 #include "windows/QtNickMenu.h"
+#include "windows/QtWhois.h"
 
 namespace velmok::windows {
 namespace {

@@ -14,9 +14,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "dcc/Frmdcc_chat.h"
-#include "dcc/Frmdcc_send.h"
+#include "dcc/QtChat.h"
 #include "dcc/QtDccWindows.h"
+#include "dcc/QtFileTransfer.h"
 #include "support/qt/EngineClient.h"
 #include "support/qt/ScriptedDialogs.h"
 
@@ -42,7 +42,7 @@ struct Side {
 
 // The text of a chat view's last line without its time stamp.
 QString LastText(const Tfrm_DCC_Chat* w) {
-    const ui::QtMessageView* view = w->Rich_DCC_Chat;
+    const widgets::QtMessageView* view = w->Rich_DCC_Chat;
     return view->LineCount() > 0 ? view->LineText(view->LineCount() - 1).mid(6) : QString();
 }
 

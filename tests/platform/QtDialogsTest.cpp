@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "config/Browseforfolder.h"
 #include "config/Error.h"
+#include "platform/Browseforfolder.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtErrorBox.h"
 
@@ -79,7 +79,7 @@ TEST(BrowseForFolderTest, CancelGivesAnEmptyStringAndTheTitleIsSet) {
         title = modal->windowTitle();
         qobject_cast<QDialog*>(modal)->reject();
     });
-    EXPECT_EQ(config::BrowseForFolder(nullptr), "");
+    EXPECT_EQ(platform::BrowseForFolder(nullptr), "");
     EXPECT_EQ(title, QStringLiteral("フォルダを選択してください"));
 }
 
@@ -91,7 +91,7 @@ TEST(BrowseForFolderTest, AcceptedFolderComesBackAsItsFullPath) {
         dialog->selectFile(QStringLiteral("/tmp"));
         static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(config::BrowseForFolder(nullptr), "/tmp");
+    EXPECT_EQ(platform::BrowseForFolder(nullptr), "/tmp");
 }
 
 }  // namespace

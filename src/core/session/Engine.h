@@ -1,0 +1,286 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/Settings.h"
+#include "session/Clock.h"
+#include "session/Frontend.h"
+#include "session/IrcMessage.h"
+#include "session/Socket.h"
+
+namespace velmok::config {
+struct ConnectionProfile;
+}
+
+namespace velmok::session {
+
+constexpr int SlotCount = 3;
+constexpr int WindowCount = 100;
+constexpr int ServerWindow = -1;
+
+// One server connection's settings and identity. Text is Shift-JIS.
+struct ServerSession {
+    bool InUse = false;
+    std::string ServerName;
+    std::int32_t Port = 0;
+    bool Tls = false;  // the profile's port was written "+port"
+    std::string Password;
+    std::string Nick;
+    std::string AwayNick;
+    std::string UserName;
+    std::string RealName;
+    std::string AutoJoin;  // flag, channel, key; each followed by one blank
+    bool Away = false;
+};
+
+// Copies a connection profile into a slot's session (the connection picker's OK).
+void FillSession(const config::ConnectionProfile& profile, ServerSession& session);
+
+// Channel mode letters in the order of ChannelRecord::ModeFlags.
+inline constexpr char ModeLetters[8] = {'p', 's', 'm', 't', 'i', 'n', 'a', 'q'};
+
+// One conversation window of a slot: a channel or a private conversation.
+struct ChannelRecord {
+    bool IsChannel = false;
+    std::string Name;  // as received (wire form); empty = free
+    std::string Topic;
+    std::array<bool, 8> ModeFlags{};
+    std::string Limit;
+    std::string Key;
+    bool NamesPending = false;
+    bool OwnOp = false;
+    // Member captions, "@" in front of operators, in channels::MemberBefore order.
+    std::vector<std::string> Members;
+
+    bool IsFree() const { return Name.empty(); }
+};
+
+enum class Queue { A, B, C };
+
+// Automatic reconnection of a slot whose registered connection was dropped.
+struct ReconnectState {
+    bool Active = false;   // attempts go on until the user stops them or one registers
+    bool Waiting = false;  // waiting for DueTick; false while an attempt is under way
+    int Attempts = 0;      // attempts started since the drop
+    std::uint32_t DueTick = 0;
+    std::string Reason;  // why the last connection ended or failed (Shift-JIS)
+    // Channels whose windows were open at the drop, with their keys (wire form).
+    std::vector<std::pair<std::string, std::string>> Channels;
+};
+
+// Columns of the WHOIS table.
+enum WhoisColumn {
+    WhoisNick,
+    WhoisAway,
+    WhoisUser,
+    WhoisHost,
+    WhoisRealName,
+    WhoisServerName,
+    WhoisServerInfo,
+    WhoisIRCOp,
+    WhoisIdleTime,
+    WhoisIdleMessage,
+    WhoisChannels,
+    WhoisIsShow,
+    WhoisColumnCount
+};
+
+struct WhoisRow {
+    int Slot = 0;  // the row caption, ServerIndex
+    std::array<std::string, WhoisColumnCount> Col;
+};
+
+// Per-slot state beside the ServerSession.
+struct SlotState {
+    ServerSession Session;
+    bool Registered = false;
+    std::string ReceiveBuffer;
+    bool DroppingLine = false;  // the rest of an overlong line is still arriving: skip to its LF
+    std::string SavedNick;
+    std::string SendQueueA;
+    std::string SendQueueB;
+    std::string SendQueueC;
+    std::unique_ptr<ClientSocket> Socket;
+    std::array<ChannelRecord, WindowCount> Channels;
+    std::string WhoisedNicks;    // "<nick>" entries looked up in this protection period
+    std::string ListText;        // channel list being received: name, users, topic, each + CR LF
+    int ListState = 0;           // 0 no list window, 1 complete list waiting, 2 taken by the window
+    bool ListReceiving = false;  // list replies have come in and their end has not
+    bool ListDropped = false;    // the list window was closed while they came: skip to the end
+    // The session as it was filled for the current connection, before the
+    // server's names replaced ServerName: what a reconnection uses.
+    ServerSession Profile;
+    bool QuitSent = false;  // QUIT went out on this connection: its end was asked for
+    ReconnectState Reconnect;
+    bool CertificateRefused = false;  // the TLS handshake ended on our refusal
+    CertificateReport RefusedCertificate;
+    bool Dispatching = false;  // a dispatch of this slot is running (nested event loops)
+    unsigned Resets = 0;       // counts ResetSession, so a running dispatch notices one
+};
+
+// The IRC session engine: three server slots, their queues, dispatcher,
+// channels, CTCP, protection mode and reply stores. Plain C++; it reaches the
+// window system only through Frontend, time only through Clock and the network
+// only through SocketFactory.
+class Engine {
+public:
+    Engine(Frontend& frontend, Clock& clock, SocketFactory& sockets, config::Settings& settings);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // ---- connection and line transport -----------------------------------
+    // Opens the connection of a slot whose ServerSession has been filled.
+    // Returns false when the host name does not resolve (error 4 shown).
+    bool ConnectSession(int slot);
+    void ClientSocketConnect(int slot);
+    void ClientSocketRead(int slot);
+    void ClientSocketDisconnect(int slot);
+    void ClientSocketError(int slot, int& code);
+    // One line, ending in CR LF; a CR, LF or NUL inside it is dropped.
+    void SendNow(int slot, const std::string& text);
+    // Appends line + CR LF + delay + ":" to the queue.
+    void EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds);
+    // One tick of the send timer; returns the next interval in milliseconds.
+    int DrainSendQueues();
+    void ResetSession(int slot);
+    void SendQuit(int slot);
+    // The main window wants to close: QUIT to every registered slot. True when
+    // no slot is registered and the window may close now.
+    bool RequestClose();
+    // First slot not in use, or -1.
+    int FirstFreeSlot() const;
+    bool AnyInUse() const;
+    bool AnyRegistered() const;
+
+    // ---- reconnecting after a drop ------------------------------------------
+    // One tick of the reconnect timer (about once a second): starts the
+    // attempts that are due.
+    void CheckReconnects();
+    // The slot waits for, or is making, an automatic reconnection.
+    bool ReconnectPending(int slot) const { return slots_[slot].Reconnect.Active; }
+    // The user stops the attempts (disconnect action, closing the server tab);
+    // an attempt under way is dropped.
+    void StopReconnect(int slot);
+    // Seconds before attempt n (1-based): 5, 10, 30, 60, then 120.
+    static int ReconnectDelay(int attempt);
+
+    // ---- dispatcher -------------------------------------------------------
+    // Takes every complete line off the slot's receive buffer and handles it.
+    void DispatchReceived(int slot);
+    // Handles one parsed line.
+    void DispatchMessage(int slot, const IrcMessage& message);
+
+    // ---- channels and members --------------------------------------------
+    int FindChannel(int slot, const std::string& name) const;
+    int OpenChannelTab(int slot, const std::string& name);
+    void CloseChannelTab(int slot, const std::string& name);
+    void AddNames(int slot, const std::string& names, const std::string& channel);
+    void EndOfNames(int slot, const std::string& channel);
+    void AddMember(int slot, const std::string& channel, const std::string& nick);
+    void RemoveMember(int slot, const std::string& channel, const std::string& nick);
+    void GiveOp(int slot, const std::string& channel, const std::string& nick);
+    void TakeOp(int slot, const std::string& channel, const std::string& nick);
+    void MemberQuit(int slot, const std::string& nick, const std::string& message);
+    void MemberNick(int slot, const std::string& oldNick, const std::string& newNick);
+    void ApplyChannelModes(int slot, const IrcMessage& message);
+    std::string ApplyModeChange(int slot, const IrcMessage& message);
+    void SetTopic(int slot, const std::string& channel, const std::string& topic);
+    // selected: captions selected in the active channel window's member list.
+    void QueueMemberCommand(int slot, const std::vector<std::string>& selected, const std::string& command,
+                            const std::string& parameter, int delay);
+    void QueueModeBatch(int slot, const std::vector<std::string>& selected, const std::string& mode);
+    // Replies to the WHO of a ban by host; true when the line is consumed.
+    bool HandleWhoReply(int slot, const IrcMessage& message);  // 352
+    bool HandleEndOfWho(int slot, const IrcMessage& message);  // 315
+
+    // ---- CTCP -----------------------------------------------------------------
+    void HandleCtcpQuery(int slot, const IrcMessage& message);
+    void HandleCtcpReply(int slot, const IrcMessage& message);
+    void QueueCtcpRequest(int slot, const std::vector<std::string>& selected, const std::string& command);
+
+    // ---- protection mode ------------------------------------------------------
+    void CountEvent(int slot, const std::string& nick);
+    bool IsOn() const { return ProtectionMode; }
+    void Toggle();
+
+    // ---- reply stores ---------------------------------------------------------
+    WhoisRow& WhoisRowFor(int slot, const std::string& nick);
+    // Index of the row of (slot, nick), or -1.
+    int FindWhoisRow(int slot, const std::string& nick) const;
+    void HandleWhoisReply(int slot, const IrcMessage& message);   // 301 311 312 313 317 319
+    void HandleEndOfWhois(int slot, const IrcMessage& message);   // 318
+    void HandleEndOfWhowas(int slot, const IrcMessage& message);  // 369
+    void HandleListEntry(int slot, const IrcMessage& message);    // 322
+    bool HandleListEnd(int slot, const IrcMessage& message);      // 323; true when consumed
+    bool HandleBanEntry(int slot, const IrcMessage& message);     // 367; true when hidden
+    bool HandleBanEnd(int slot, const IrcMessage& message);       // 368; true when hidden
+    // The slot's connection is gone: what was being collected for it can
+    // never be completed.
+    void DropCollectedReplies(int slot);
+
+    // ---- event triggers -----------------------------------------------------------
+    void RunEventTriggers(int slot, const std::string& prefix, const IrcMessage& message);
+
+    // ---- state, read by the windows and tests -------------------------------------
+    SlotState& Slot(int slot) { return slots_[slot]; }
+    const SlotState& Slot(int slot) const { return slots_[slot]; }
+    ServerSession& Session(int slot) { return slots_[slot].Session; }
+    ChannelRecord& Channel(int slot, int window) { return slots_[slot].Channels[window]; }
+    Frontend& Ui() { return frontend_; }
+    Clock& Time() { return clock_; }
+    config::Settings& Config() { return settings_; }
+    const config::Settings& Config() const { return settings_; }
+
+    // Program-wide state.
+    std::uint32_t LastReceiveTick = 0;
+    std::string PingStamp = "0000";
+    std::string LocalAddress;
+    std::string LocalHost;
+    int NickRetryCounter = 0;
+    bool Closing = false;
+    bool ProtectionMode = false;
+    std::uint32_t FloodTick = 0;
+    std::int32_t FloodCount = 0;
+    bool UserOpening = false;
+    std::string PendingBans;
+    std::string BanListBuffer;
+    std::string BanListReply;
+    std::int32_t BanListRequests = 0;
+    std::vector<WhoisRow> Liv_Whois;
+    std::string OsName;  // for the CTCP VERSION reply; empty when unknown
+
+private:
+    void BindSocket(int slot);
+    // One short notice in the server window for a line dropped for its length.
+    void NoticeDroppedLine(int slot, std::size_t size, bool unfinished);
+    // ConnectSession without touching the reconnection state; quiet: an
+    // automatic attempt, whose failures are lines rather than message boxes.
+    bool OpenConnection(int slot, bool quiet);
+    // The connection of a slot ended (code 0: the server closed it).
+    void ConnectionEnded(int slot, int code);
+    // announce: say so in the server view (a failed attempt; the drop itself
+    // has its message box, and the attempt line repeats the reason).
+    void ScheduleReconnect(int slot, const std::string& reason, bool announce);
+    void StartReconnectAttempt(int slot);
+    // After the welcome reply of a reconnection: JOIN the channels again.
+    void RejoinChannels(int slot);
+    bool CheckCertificate(int slot, const CertificateReport& report);
+    void AskAboutCertificate(int slot);
+    void UpdateReconnectTimer();
+    int SlotOf(const ClientSocket* socket) const;
+
+    Frontend& frontend_;
+    Clock& clock_;
+    SocketFactory& sockets_;
+    config::Settings& settings_;
+    std::array<SlotState, SlotCount> slots_;
+    // Sockets closed inside their own events; freed at a safe moment.
+    std::vector<std::unique_ptr<ClientSocket>> retired_;
+};
+
+}  // namespace velmok::session

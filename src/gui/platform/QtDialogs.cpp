@@ -1,0 +1,64 @@
+#include "platform/QtDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "config/Error.h"
+#include "platform/Browseforfolder.h"
+#include "platform/QtErrorBox.h"
+#include "platform/QtText.h"
+
+namespace velmok::platform {
+
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* owner, const std::string& text) {
+    auto box = std::make_unique<QMessageBox>(owner);
+    box->setWindowTitle(QString::fromLatin1(config::kApplicationTitle));
+    box->setIcon(QMessageBox::Question);
+    box->setText(FromSjis(text));
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::Yes);
+    return box;
+}
+
+void QtDialogs::ShowError(QWidget* owner, int number) { ShowErrorBox(owner, number); }
+
+void QtDialogs::ShowSaveError(QWidget* owner, const std::string& path) {
+    MakeErrorBox(owner, config::SaveErrorText(path))->exec();
+}
+
+bool QtDialogs::AskYesNo(QWidget* owner, const std::string& text) {
+    return MakeQuestionBox(owner, text)->exec() == QMessageBox::Yes;
+}
+
+std::string QtDialogs::BrowseForFolder(QWidget* owner) { return platform::BrowseForFolder(owner); }
+
+namespace {
+
+// Every file; "*.*" would leave out names without a dot here.
+const char* const kAllFiles = "すべてのファイル(*)";
+
+std::string Chosen(const QString& path, QString& folder) {
+    if (path.isEmpty()) return {};
+    folder = QFileInfo(path).absolutePath();
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+std::string QtDialogs::OpenFileName(QWidget* owner) {
+    const QString start = openFolder_.isEmpty() ? QDir::homePath() : openFolder_;
+    return Chosen(QFileDialog::getOpenFileName(owner, QString(), start, QString::fromUtf8(kAllFiles)),
+                  openFolder_);
+}
+
+std::string QtDialogs::SaveFileName(QWidget* owner, const std::string& proposedName) {
+    const QString folder = saveFolder_.isEmpty() ? QDir::homePath() : saveFolder_;
+    const QString start = QDir(folder).filePath(FromSjis(proposedName));
+    return Chosen(QFileDialog::getSaveFileName(owner, QString(), start, QString::fromUtf8(kAllFiles)),
+                  saveFolder_);
+}
+
+}  // namespace velmok::platform
