@@ -116,7 +116,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string ChooseSettingsFolder(const SettingsFolderFacts& facts) {
     if (facts.ExecutableFolderWritable && !facts.InstalledCopy) return facts.ExecutableFolder;
-    // The base directory specification ignores relative paths in the variable.
+    // A relative XDG_CONFIG_HOME is not to be used: fall back to ~/.config.
     if (!facts.XdgConfigHome.empty() && facts.XdgConfigHome[0] == '/') return facts.XdgConfigHome + "/velmok";
     if (!facts.Home.empty()) return facts.Home + "/.config/velmok";
     return facts.ExecutableFolder;
