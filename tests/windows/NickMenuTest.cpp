@@ -116,6 +116,28 @@ TEST_F(NickMenuTest, MemberModesGoInGroupsOfThreeAndBansLookTheHostUpFirst) {
     EXPECT_EQ(QueueB(), "WHOIS x x\r\n2:WHOIS v v\r\n2:");
 }
 
+// Lines arrive while the menu is open: an own JOIN makes another channel
+// active, and the one the menu was opened for may even be left.
+TEST_F(NickMenuTest, EveryEntryActsOnTheChannelAndMembersItWasOpenedFor) {
+    Join("#test", true);
+    socket->Deliver(":srv 324 me #test +k sesame\r\n");
+    Open({"a", "b"});
+    Join("#other", true, "x y");
+    menu.Click(NickEntry::mode_Add_o);
+    menu.Click(NickEntry::CTCP_TIME);
+    EXPECT_EQ(QueueC(), "MODE #test +oo a b\r\n7:");
+    EXPECT_EQ(QueueB(), "PRIVMSG a :\x01TIME\x01\r\n2:PRIVMSG b :\x01TIME\x01\r\n2:");
+
+    QueueB().clear();
+    window = engine.FindChannel(0, "#test");
+    Open({});
+    Join("#third", true);
+    menu.Click(NickEntry::CTCP_VERSION);
+    socket->Deliver(":me!u@h PART #test\r\n");
+    menu.Click(NickEntry::mode_k);
+    EXPECT_EQ(QueueB(), "PRIVMSG #test :\x01VERSION\x01\r\n2:MODE #test -k :sesame\r\n4:");
+}
+
 TEST_F(NickMenuTest, ChannelModeEntriesSendTheirCaptionOrAskForLimitAndKey) {
     Join("#c", true);
     socket->Deliver(":srv 324 me #c +tk secret\r\n");
