@@ -98,18 +98,12 @@ TEST_F(ReconnectTest, ADroppedConnectionComesBackOnScheduleAndRejoinsItsChannels
 TEST_F(ReconnectTest, BangChannelsAreJoinedAsWrittenOrAsTheServerNamedThem) {
     engine.Session(0).AutoJoin = "1 !safe  1 !!fresh  ";
     FakeClientSocket* first = Register(0);
-    first->Deliver(":n!u@h JOIN :!ABCDEsafe\r\n:n!u@h JOIN :!FGHIJfresh\r\n");
-    // An invitation is accepted for the channel exactly as it arrived.
-    first->Deliver(":bob!u@h INVITE n :!Z2XKLinv\r\n");
+    first->Deliver(":n!u@h JOIN :!ABCDEsafe\r\n:n!u@h JOIN :!FGHIJfresh\r\n:b!u@h INVITE n :!Z2XKLinv\r\n");
     ASSERT_EQ(ui.inputBoxes.size(), 1u);
     inputbox::InputBoxState box{1, 0, -1, false, ui.inputBoxes[0].AuxText};
-    inputbox::InputBoxFields fields;
-    fields.edit1 = ui.inputBoxes[0].Edit1Text;
-    engine.Slot(0).SendQueueA.clear();
-    EXPECT_EQ(inputbox::InputBoxOk(engine, box, fields), 0);
-    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN !Z2XKLinv \r\n2:");
+    EXPECT_EQ(inputbox::InputBoxOk(engine, box, {"", -1, ui.inputBoxes[0].Edit1Text, ""}), 0);
+    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN !safe \r\n2:JOIN !!fresh \r\n2:JOIN !Z2XKLinv \r\n2:");
     first->Deliver(":n!u@h JOIN :!Z2XKLinv\r\n");
-
     first->FireDisconnect();
     ASSERT_EQ(SecondsUntilAttempt(10), 5);
     sockets.Last()->FireConnect();

@@ -121,21 +121,18 @@ TEST_F(NickMenuTest, MemberModesGoInGroupsOfThreeAndBansLookTheHostUpFirst) {
 TEST_F(NickMenuTest, EveryEntryActsOnTheChannelAndMembersItWasOpenedFor) {
     Join("#test", true);
     socket->Deliver(":srv 324 me #test +k sesame\r\n");
+    const int test = window;
     Open({"a", "b"});
     Join("#other", true, "x y");
-    menu.Click(NickEntry::mode_Add_o);
-    menu.Click(NickEntry::CTCP_TIME);
-    EXPECT_EQ(QueueC(), "MODE #test +oo a b\r\n7:");
-    EXPECT_EQ(QueueB(), "PRIVMSG a :\x01TIME\x01\r\n2:PRIVMSG b :\x01TIME\x01\r\n2:");
-
-    QueueB().clear();
-    window = engine.FindChannel(0, "#test");
+    for (NickEntry e : {NickEntry::mode_Add_o, NickEntry::CTCP_TIME}) menu.Click(e);
+    window = test;
     Open({});
-    Join("#third", true);
-    menu.Click(NickEntry::CTCP_VERSION);
     socket->Deliver(":me!u@h PART #test\r\n");
-    menu.Click(NickEntry::mode_k);
-    EXPECT_EQ(QueueB(), "PRIVMSG #test :\x01VERSION\x01\r\n2:MODE #test -k :sesame\r\n4:");
+    for (NickEntry e : {NickEntry::CTCP_VERSION, NickEntry::mode_k}) menu.Click(e);
+    EXPECT_EQ(QueueC(), "MODE #test +oo a b\r\n7:");
+    EXPECT_EQ(QueueB(),
+              "PRIVMSG a :\x01TIME\x01\r\n2:PRIVMSG b :\x01TIME\x01\r\n2:"
+              "PRIVMSG #test :\x01VERSION\x01\r\n2:MODE #test -k :sesame\r\n4:");
 }
 
 TEST_F(NickMenuTest, ChannelModeEntriesSendTheirCaptionOrAskForLimitAndKey) {
