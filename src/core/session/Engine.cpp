@@ -306,7 +306,7 @@ void Engine::ResetSession(int slot) {
     session.Port = 0;
     session.Tls = false;
     session.Away = false;
-    NickRetryCounter = 0;
+    s.NickRetryCounter = 0;
 
     frontend_.EnableAction(Action::FileConnect, true);
     for (Action a :
@@ -358,6 +358,11 @@ bool Engine::RequestClose() {
         SendQuit(slot);
     }
     return !AnyRegistered();
+}
+
+void Engine::DropRegisteredSlots() {
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (slots_[slot].Registered) ResetSession(slot);
 }
 
 int Engine::FirstFreeSlot() const {

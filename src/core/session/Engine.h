@@ -101,6 +101,9 @@ struct SlotState {
     std::string ReceiveBuffer;
     bool DroppingLine = false;  // the rest of an overlong line is still arriving: skip to its LF
     std::string SavedNick;
+    // Nick collisions during the registration in progress; each slot registers
+    // on its own.
+    int NickRetryCounter = 0;
     std::string SendQueueA;
     std::string SendQueueB;
     std::string SendQueueC;
@@ -152,6 +155,9 @@ public:
     // The main window wants to close: QUIT to every registered slot. True when
     // no slot is registered and the window may close now.
     bool RequestClose();
+    // The window has waited long enough for the servers to drop us after
+    // QUIT: every slot still registered is reset as if its server had.
+    void DropRegisteredSlots();
     // First slot not in use, or -1.
     int FirstFreeSlot() const;
     bool AnyInUse() const;
@@ -193,7 +199,10 @@ public:
     // selected: captions selected in the active channel window's member list.
     void QueueMemberCommand(int slot, const std::vector<std::string>& selected, const std::string& command,
                             const std::string& parameter, int delay);
-    void QueueModeBatch(int slot, const std::vector<std::string>& selected, const std::string& mode);
+    // channel: the channel whose member list the selection was made in (wire
+    // form), whatever window is active by the time the batch is asked for.
+    void QueueModeBatch(int slot, const std::string& channel, const std::vector<std::string>& selected,
+                        const std::string& mode);
     // Replies to the WHO of a ban by host; true when the line is consumed.
     bool HandleWhoReply(int slot, const IrcMessage& message);  // 352
     bool HandleEndOfWho(int slot, const IrcMessage& message);  // 315
@@ -201,7 +210,9 @@ public:
     // ---- CTCP -----------------------------------------------------------------
     void HandleCtcpQuery(int slot, const IrcMessage& message);
     void HandleCtcpReply(int slot, const IrcMessage& message);
-    void QueueCtcpRequest(int slot, const std::vector<std::string>& selected, const std::string& command);
+    // To each selected member, or with none selected to channel (wire form).
+    void QueueCtcpRequest(int slot, const std::string& channel, const std::vector<std::string>& selected,
+                          const std::string& command);
 
     // ---- protection mode ------------------------------------------------------
     void CountEvent(int slot, const std::string& nick);
@@ -241,7 +252,6 @@ public:
     std::string PingStamp = "0000";
     std::string LocalAddress;
     std::string LocalHost;
-    int NickRetryCounter = 0;
     bool Closing = false;
     bool ProtectionMode = false;
     std::uint32_t FloodTick = 0;

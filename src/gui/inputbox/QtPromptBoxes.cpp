@@ -30,11 +30,12 @@ bool QtPromptBoxes::Show(const session::InputBoxRequest& request) {
 }
 
 void QtPromptBoxes::CloseAll() {
-    // A box whose check just failed refuses to close; the program is ending, so
-    // it goes all the same.
+    // A box whose check just failed would refuse to close; the program is
+    // ending, so it goes all the same. Closed, not deleted: it may be running
+    // an error box of its own.
     const auto boxes = boxes_;
     for (const auto& [id, box] : boxes)
-        if (box) delete box.data();
+        if (box) box->CloseUnanswered();
 }
 
 }  // namespace velmok::inputbox

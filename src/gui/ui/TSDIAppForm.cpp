@@ -28,6 +28,7 @@
 #include "platform/QtClock.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtDialogs.h"
+#include "platform/QtModal.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
 #include "ui/QtEventLog.h"
@@ -111,6 +112,15 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     reconnectTimer_ = new QTimer(this);
     reconnectTimer_->setInterval(1000);
     connect(reconnectTimer_, &QTimer::timeout, this, [this] { engine_->CheckReconnects(); });
+    // A server (or a network) that never drops us after QUIT must not keep
+    // the program from ending.
+    quitWait_ = new QTimer(this);
+    quitWait_->setSingleShot(true);
+    quitWait_->setInterval(kQuitWaitMs);
+    connect(quitWait_, &QTimer::timeout, this, [this] {
+        engine_->DropRegisteredSlots();
+        close();
+    });
 }
 
 TSDIAppForm::~TSDIAppForm() {
@@ -255,9 +265,11 @@ void TSDIAppForm::SaveAll() {
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
     if (!engine_->RequestClose()) {
+        if (!quitWait_->isActive()) quitWait_->start();
         event->ignore();
         return;
     }
+    quitWait_->stop();
     if (!savedOnClose_) {
         savedOnClose_ = true;
         SaveAll();
@@ -267,7 +279,11 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     aux_->CloseAll();
     prompts_->CloseAll();
     dccWindows_->CloseAll();
+    // This close may itself run inside one of their loops (a signal, a
+    // server's last line); they return once control goes back to them.
+    platform::EndModalLoops();
     event->accept();
+    emit Closed();
 }
 
 void TSDIAppForm::RequestClose() {

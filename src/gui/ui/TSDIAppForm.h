@@ -89,7 +89,15 @@ public:
     QPlainTextEdit* InputLine() const;
     QAction* ActionNamed(const QString& name) const;
     bool IsClosed() const { return closed_; }
+    // How long closing waits for the servers to drop us after QUIT.
+    static constexpr int kQuitWaitMs = 5000;
 
+signals:
+    // The window has closed for good: settings saved, every window and
+    // dialog it opened told to go. The program ends here.
+    void Closed();
+
+public:
     // ---- session::Frontend: lines and tabs ----------------------------------
     void RenderLine(int slot, int window, session::FontKind font, const std::string& text,
                     bool markKeywords) override;
@@ -219,6 +227,7 @@ private:
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
     QTimer* reconnectTimer_ = nullptr;
+    QTimer* quitWait_ = nullptr;  // runs from the first QUIT of a close
     Tfrm_EventLog* eventLog_ = nullptr;
     NickListRefresh* nickRefresh_ = nullptr;
     std::array<QIcon, 9> icons_;

@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTabWidget>
 
 #include "platform/QtClock.h"
@@ -137,7 +138,11 @@ void TSDIAppForm::ShowMessageMenu(widgets::QtMessageView* view, const QPoint& gl
     close->setStatusTip(FromSjis(state.hint));
     if (state.enabled) close->setEnabled(*state.enabled);
 
+    // The menu runs its own loop: the server may drop us meanwhile and take
+    // the window (and its view) with it, or another channel take its place.
+    const QPointer<widgets::QtMessageView> alive(view);
     QAction* chosen = menu.exec(globalPos);
+    if (!alive || (window >= 0 && engine_->Channel(slot, window).Name != name)) return;
     if (chosen == copy)
         view->CopySelection();
     else if (chosen == all)
