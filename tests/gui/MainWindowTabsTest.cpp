@@ -1,6 +1,5 @@
 // Tabs, keys and the caption of the main window, driven as a user would.
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "widgets/QtMessageView.h"
 
@@ -59,31 +60,73 @@ TEST_F(MessageViewTest, ClickAnywhereInAUrlOpensAllOfItWhateverMarksSplitIt) {
 }
 
 TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
-    view.SetMaxLines(10);
-    AppendNumbered(0, 10);
+    view.SetMaxLines(20);
+    AppendNumbered(0, 20);
     view.show();
     QCoreApplication::processEvents();
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(5);  // reading back: "line 5" at the top
     ASSERT_FALSE(view.AtBottom());
 
-    AppendNumbered(10, 13);
+    AppendNumbered(20, 23);
     QCoreApplication::processEvents();
-    ASSERT_EQ(view.LineCount(), 10);
+    ASSERT_EQ(view.LineCount(), 20);
     EXPECT_EQ(view.LineText(0), QStringLiteral("line 3"));
-    EXPECT_EQ(view.LineText(9), QStringLiteral("line 12"));
+    EXPECT_EQ(view.LineText(19), QStringLiteral("line 22"));
     EXPECT_EQ(bar->value(), 2);  // still "line 5"
     EXPECT_FALSE(view.AtBottom());
 
     // A selection reaching into dropped lines keeps what is left of it.
     view.SelectAll();
-    AppendNumbered(13, 21);
+    AppendNumbered(23, 31);
     QCoreApplication::processEvents();
-    EXPECT_EQ(view.SelectedText(), QStringLiteral("line 11\nline 12"));
+    EXPECT_TRUE(view.SelectedText().startsWith(QStringLiteral("line 11\nline 12\n")));
+    EXPECT_TRUE(view.SelectedText().endsWith(QStringLiteral("\nline 22")));
     EXPECT_EQ(bar->value(), 0);  // "line 5" went; the oldest line kept is on top
 
     view.SetMaxLines(2);
-    EXPECT_EQ(view.PlainText(), QStringLiteral("line 19\nline 20"));
+    EXPECT_EQ(view.PlainText(), QStringLiteral("line 29\nline 30"));
+}
+
+TEST_F(MessageViewTest, WheelAndPageKeysMoveThroughFullPagesAndReadingBackIsNotPulledDown) {
+    AppendNumbered(0, 60);
+    view.show();
+    QCoreApplication::processEvents();
+    const int lineHeight = QFontMetrics(view.FormatAt(0, 0).font()).height();
+    const int fullPage = view.viewport()->height() / lineHeight;
+    auto shown = [&] {
+        view.viewport()->repaint();
+        return view.ShownLines();
+    };
+    ASSERT_EQ(shown().second, 59);
+
+    // One notch up: slightly older lines, and still a full view.
+    const QPointF at(20, 20);
+    QWheelEvent notch(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &notch);
+    const auto [top, bottom] = shown();
+    EXPECT_LT(bottom, 59);
+    EXPECT_GE(bottom, 55);
+    EXPECT_GE(bottom - top + 1, fullPage);
+    EXPECT_FALSE(view.AtBottom());
+
+    // New lines leave the reader where they are; the scroll bar says there is more.
+    AppendNumbered(60, 65);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown().first, top);
+    EXPECT_GT(view.verticalScrollBar()->maximum(), view.verticalScrollBar()->value());
+
+    // Page Up shows a full page of older lines; Page Down twice is the bottom
+    // again, which follows new lines.
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    EXPECT_LE(shown().second, top);  // the old top line stays in sight
+    EXPECT_GE(shown().second - shown().first + 1, fullPage);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(&view, Qt::Key_PageDown);
+    EXPECT_TRUE(view.AtBottom());
+    AppendNumbered(65, 70);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown().second, 69);
 }
 
 }  // namespace

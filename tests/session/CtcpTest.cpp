@@ -363,6 +363,8 @@ TEST_F(CtcpTest, RequestsGoToSelectedMembersOrTheChannel) {
     engine.QueueCtcpRequest(0, {}, "TIME");  // the server window is active: no target
     EXPECT_EQ(engine.Slot(0).SendQueueB, "");
 
+    engine.SendNow(0, "JOIN #c\r\n");  // the user's JOIN: its window becomes the active one
+    socket->TakeSent();
     socket->Deliver(":n!u@h JOIN #c\r\n");
     engine.Slot(0).SendQueueB.clear();
     engine.QueueCtcpRequest(0, {}, "PING");

@@ -3,7 +3,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
@@ -78,15 +77,8 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
             for (int i = 0; i < formatted_.keywordHits; ++i) Beep(*beep);
         }
     }
-    if (!alerted_ && (!isActiveWindow() || isMinimized())) {
-        alerted_ = true;
-        QApplication::alert(this, 1000);
-    }
-}
-
-void TSDIAppForm::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) alerted_ = false;
-    QMainWindow::changeEvent(event);
+    // Every line in the background renews the alert; activating the window ends it.
+    if (!isActiveWindow() || isMinimized()) dialogs_->Alert(this);
 }
 
 void TSDIAppForm::Beep(session::BeepKind) { QApplication::beep(); }
@@ -178,10 +170,10 @@ void TSDIAppForm::CloseServerTab(int slot) {
     engine_->StopReconnect(slot);
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    const int position = PageControlS->indexOf(sv.serverPage);
+    const int position = PageControlS->IndexOf(sv.serverPage);
     // The map first: removing the tab reports the tab now shown.
     RemoveServerTab(serverTabs_, position);
-    PageControlS->removeTab(position);
+    PageControlS->RemoveTab(position);
     sv.serverPage->deleteLater();
     sv = SlotView{};
     UpdateConnectedActions();

@@ -5,8 +5,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QTabBar>
-#include <QTabWidget>
 
 #include "base/Common.h"
 #include "config/Error.h"
@@ -31,19 +29,19 @@ QIcon TSDIAppForm::TabIcon(TabImage image) const {
 }
 
 int TSDIAppForm::CurrentSlot() const {
-    const int position = PageControlS->currentIndex();
+    const int position = PageControlS->CurrentIndex();
     return position >= 0 && position < session::SlotCount ? serverTabs_[position] : -1;
 }
 
 int TSDIAppForm::CurrentWindow() const {
     const int slot = CurrentSlot();
-    return slot >= 0 ? slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex())
+    return slot >= 0 ? slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->CurrentIndex())
                      : session::ServerWindow;
 }
 
 int TSDIAppForm::ActiveWindow(int slot) {
     if (slot < 0 || slot >= session::SlotCount || !slotViews_[slot].tabs) return session::ServerWindow;
-    return slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex());
+    return slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->CurrentIndex());
 }
 
 widgets::QtMessageView* TSDIAppForm::ViewOf(int slot, int window) const {
@@ -65,30 +63,25 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool 
         sv.serverPage = new QWidget;
         auto* layout = new QVBoxLayout(sv.serverPage);
         layout->setContentsMargins(0, 0, 0, 0);
-        sv.tabs = new QTabWidget(sv.serverPage);
+        sv.tabs = new widgets::QtTabSet(sv.serverPage);
         sv.tabs->setObjectName(QStringLiteral("PageControl%1").arg(slot));
-        sv.tabs->setDocumentMode(true);
-        static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South,
-                                                            QTabWidget::West, QTabWidget::East};
-        if (settings_.Channel_Position >= 0 && settings_.Channel_Position <= 3)
-            sv.tabs->setTabPosition(positions[settings_.Channel_Position]);
-        sv.tabs->setUsesScrollButtons(!settings_.Channel_MultiLine);
+        ApplyTabLayout(sv.tabs, settings_.Channel_Position, settings_.Channel_MultiLine);
         sv.serverView = NewView(FontKind::Server);
         sv.map.Reset();
-        sv.tabs->addTab(sv.serverView, QStringLiteral("Server"));
+        sv.tabs->AddTab(sv.serverView, QStringLiteral("Server"));
         layout->addWidget(sv.tabs);
-        connect(sv.tabs, &QTabWidget::currentChanged, this, [this, slot] { OnSlotTabChanged(slot); });
+        connect(sv.tabs, &widgets::QtTabSet::currentChanged, this, [this, slot] { OnSlotTabChanged(slot); });
         // The map first: adding the tab may already report a change of tabs.
         AddServerTab(serverTabs_, slot);
-        PageControlS->addTab(sv.serverPage, QString());
-        PageControlS->setCurrentWidget(sv.serverPage);
+        PageControlS->AddTab(sv.serverPage, QString());
+        PageControlS->SetCurrentPage(sv.serverPage);
     }
     sv.connected = true;
     if (clearView) sv.serverView->Clear();
-    const int index = PageControlS->indexOf(sv.serverPage);
-    PageControlS->setTabText(index, FromSjis(CaptionText(serverName)));
-    PageControlS->setTabIcon(index, TabIcon(TabImage::Connected));
-    sv.tabs->setTabText(0, QStringLiteral("Server"));
+    const int index = PageControlS->IndexOf(sv.serverPage);
+    PageControlS->SetTabText(index, FromSjis(CaptionText(serverName)));
+    PageControlS->SetTabIcon(index, TabIcon(TabImage::Connected));
+    sv.tabs->SetTabText(0, QStringLiteral("Server"));
     UpdateTitle(slot);
     UpdateConnectedActions();
 }
@@ -96,7 +89,7 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool 
 void TSDIAppForm::ServerRenamed(int slot, const std::string& serverName) {
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    PageControlS->setTabText(PageControlS->indexOf(sv.serverPage), FromSjis(CaptionText(serverName)));
+    PageControlS->SetTabText(PageControlS->IndexOf(sv.serverPage), FromSjis(CaptionText(serverName)));
     UpdateConnectedActions();
 }
 
@@ -104,8 +97,8 @@ void TSDIAppForm::ServerDisconnected(int slot) {
     SlotView& sv = slotViews_[slot];
     sv.connected = false;
     if (sv.serverPage) {
-        PageControlS->setTabIcon(PageControlS->indexOf(sv.serverPage), TabIcon(TabImage::Disconnected));
-        sv.tabs->setTabIcon(0, QIcon());
+        PageControlS->SetTabIcon(PageControlS->IndexOf(sv.serverPage), TabIcon(TabImage::Disconnected));
+        sv.tabs->SetTabIcon(0, QIcon());
     }
     // The reset emptied the server name, so a shown slot reads the application title.
     UpdateTitle(slot);
@@ -122,12 +115,13 @@ void TSDIAppForm::UpdateConnectedActions() {
     InputLine()->setEnabled(slot >= 0 && slotViews_[slot].connected);
 }
 
-void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
+void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name, bool activate) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs) return;
     // The nick-list width travels from the window being left.
     const int leaving = ActiveWindow(slot);
-    if (leaving >= 0 && sv.windows[leaving].nicks) nickListWidth_ = sv.windows[leaving].nicks->width();
+    if (activate && leaving >= 0 && sv.windows[leaving].nicks)
+        nickListWidth_ = sv.windows[leaving].nicks->width();
 
     WindowView& w = sv.windows[window];
     w.splitter = new QSplitter(Qt::Horizontal);
@@ -153,34 +147,39 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
 
     // The map first: entering the tab asks which window it shows.
     sv.map.Append(window);
-    const int index = sv.tabs->addTab(w.page, FromSjis(TabCaption(name)));
-    sv.tabs->setTabIcon(index, base::HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
-    sv.tabs->setCurrentIndex(index);
-    if (PageControlS->currentWidget() == sv.serverPage) {
-        w.view->setFocus();
-        UpdateTitle(slot);
+    const int index = sv.tabs->AddTab(w.page, FromSjis(TabCaption(name)));
+    if (!activate) {
+        // Someone else opened it: whatever the user is reading and typing
+        // stays where it is, and the mark says there is something new.
+        sv.tabs->SetTabIcon(index, TabIcon(TabImage::NewText));
+        return;
     }
+    sv.tabs->SetTabIcon(index, base::HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
+    sv.tabs->SetCurrentIndex(index);
+    if (PageControlS->CurrentPage() == sv.serverPage) UpdateTitle(slot);
 }
 
 void TSDIAppForm::RemoveWindow(int slot, int window) {
     SlotView& sv = slotViews_[slot];
     WindowView& w = sv.windows[window];
     if (!sv.tabs || !w.page) return;
-    const int active = sv.tabs->currentIndex();
-    const int count = sv.tabs->count();
+    const int active = sv.tabs->CurrentIndex();
+    const int count = sv.tabs->Count();
     const int index = sv.map.PositionOf(window);
+    // Typing goes on in the input line when the view that had the keyboard goes.
+    if (w.page->isAncestorOf(QApplication::focusWidget())) InputLine()->setFocus();
     {
         // Removing the tab moves the selection itself; decide it below instead.
         QSignalBlocker block(sv.tabs);
-        sv.tabs->removeTab(index);
+        sv.tabs->RemoveTab(index);
         sv.map.RemoveAt(index);
     }
     w.page->deleteLater();
     w = WindowView{};
     // A tab closed in the background leaves the one being looked at active.
     const int next = ActiveTabAfterRemove(active, index, count);
-    if (next >= 0 && next < sv.tabs->count()) sv.tabs->setCurrentIndex(next);
-    RestoreTabImage(slot, sv.tabs->currentIndex());
+    if (next >= 0 && next < sv.tabs->Count()) sv.tabs->SetCurrentIndex(next);
+    RestoreTabImage(slot, sv.tabs->CurrentIndex());
     UpdateTitle(slot);
 }
 
@@ -189,13 +188,13 @@ void TSDIAppForm::RestoreTabImage(int slot, int position) {
     if (position < 0) return;
     const int window = sv.map.WindowAt(position);
     const bool dbcs = window >= 0 && base::HasDoubleByte(engine_->Channel(slot, window).Name);
-    sv.tabs->setTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
+    sv.tabs->SetTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
 }
 
 void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs || !sv.windows[window].page) return;
-    sv.tabs->setTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
+    sv.tabs->SetTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
 }
 
 void TSDIAppForm::MembersChanged(int slot, int window) {
@@ -213,13 +212,13 @@ void TSDIAppForm::MarkTab(int slot, int window) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs) return;
     const int position =
-        MarkTabPosition(sv.map, sv.tabs->currentIndex(), window, engine_->Slot(slot).Channels);
-    if (position >= 0) sv.tabs->setTabIcon(position, TabIcon(TabImage::NewText));
+        MarkTabPosition(sv.map, sv.tabs->CurrentIndex(), window, engine_->Slot(slot).Channels);
+    if (position >= 0) sv.tabs->SetTabIcon(position, TabIcon(TabImage::NewText));
 }
 
 void TSDIAppForm::OnSlotTabChanged(int slot) {
     SlotView& sv = slotViews_[slot];
-    const int index = sv.tabs->currentIndex();
+    const int index = sv.tabs->CurrentIndex();
     if (index < 0) return;
     const int window = sv.map.WindowAt(index);
     RestoreTabImage(slot, index);
@@ -239,14 +238,19 @@ void TSDIAppForm::OnServerTabChanged() {
 void TSDIAppForm::TabChange(int delta) {
     const int slot = CurrentSlot();
     if (slot < 0) return;
-    QTabWidget* tabs = slotViews_[slot].tabs;
-    const int next = NeighbourTab(tabs->currentIndex(), tabs->count(), delta);
-    if (next >= 0) tabs->setCurrentIndex(next);
+    widgets::QtTabSet* tabs = slotViews_[slot].tabs;
+    const int next = NeighbourTab(tabs->CurrentIndex(), tabs->Count(), delta);
+    if (next >= 0) tabs->SetCurrentIndex(next);
 }
 
 void TSDIAppForm::ServerTabChange(int delta) {
-    const int next = NeighbourTab(PageControlS->currentIndex(), PageControlS->count(), delta);
-    if (next >= 0) PageControlS->setCurrentIndex(next);
+    const int next = NeighbourTab(PageControlS->CurrentIndex(), PageControlS->Count(), delta);
+    if (next >= 0) PageControlS->SetCurrentIndex(next);
+}
+
+void TSDIAppForm::ApplyTabLayout(widgets::QtTabSet* tabs, int position, bool multiLine) {
+    if (const auto side = TabSideOf(position)) tabs->SetSide(*side);
+    tabs->SetMultiLine(multiLine);
 }
 
 void TSDIAppForm::UpdateTitle(int slot) {
@@ -319,10 +323,7 @@ void TSDIAppForm::WriteEventLog(const std::string& text) {
 void TSDIAppForm::ApplyNickListStyle(QListWidget* list) {
     const QTextCharFormat f = widgets::FormatOf(settings_.Font(FontKind::Nicklist));
     list->setFont(f.font());
-    QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, widgets::ColourOf(settings_.Bgcolor));
-    pal.setColor(QPalette::Text, f.foreground().color());
-    list->setPalette(pal);
+    widgets::PinColours(list, widgets::ColourOf(settings_.Bgcolor), f.foreground().color());
 }
 
 }  // namespace velmok::ui
