@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextDocument>
 #include <QTimer>
@@ -164,8 +165,14 @@ TEST_F(MainWindowSettings, FailedSavesAreReportedNamingTheFile) {
     EXPECT_TRUE(std::filesystem::is_fifo(Sjis(QStringLiteral("velmok.ini"))));
 }
 
-TEST_F(MainWindowSettings, ARestartPutsTheWindowExactlyWhereItWas) {
+TEST_F(MainWindowSettings, AFirstStartFitsTheScreenAndARestartPutsTheWindowExactlyWhereItWas) {
     Start();
+    QCoreApplication::processEvents();
+    const QRect desk = form->screen()->availableGeometry();
+    const QSize twoThirds(desk.width() * 2 / 3, desk.height() * 2 / 3);
+    EXPECT_EQ(form->size(), twoThirds);
+    EXPECT_EQ(form->pos(), desk.topLeft() + QPoint((desk.width() - twoThirds.width()) / 2,
+                                                   (desk.height() - twoThirds.height()) / 2));
     form->move(120, 90);
     form->resize(640, 480);
     QCoreApplication::processEvents();

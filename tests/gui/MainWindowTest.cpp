@@ -422,4 +422,55 @@ TEST_F(MainWindow, NickListDoubleClickAsksWhoisOrTheBanList) {
     EXPECT_TRUE(Engine().BanListReply.empty());
 }
 
+TEST_F(MainWindow, EveryLineInTheBackgroundKeepsTheTaskbarAlertUp) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    Join(s, "#a");
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    ASSERT_FALSE(form->isActiveWindow());
+    dialogs.alerts = 0;
+    for (int i = 0; i < 3; ++i) s->Deliver(":bob!u@h PRIVMSG #a :hi\r\n");
+    EXPECT_EQ(dialogs.alerts, 3);
+
+    QApplication::setActiveWindow(form.get());
+    s->Deliver(":bob!u@h PRIVMSG #a :seen\r\n");
+    EXPECT_EQ(dialogs.alerts, 3);
+}
+
+TEST_F(MainWindow, ViewsInputLineAndMemberListsKeepTheirColoursUnderAnyPaletteOrStyleSheet) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    const int a = Join(s, "#a");
+    s->Deliver(":bob!u@h PRIVMSG #a :" + std::string(40, 'W') + "\r\n:srv 353 me = #a :me bob\r\n");
+    const QPalette original = QApplication::palette();
+    QPalette dark = original, light = original;
+    for (auto role : {QPalette::Base, QPalette::Window})
+        dark.setColor(role, Qt::darkGray), light.setColor(role, Qt::white);
+    dark.setColor(QPalette::Text, Qt::black);
+    light.setColor(QPalette::Text, Qt::white);
+    const QColor black(0, 0, 0), white(255, 255, 255);  // Bgcolor and the Private font by default
+    for (int look = 0; look < 3; ++look) {
+        SCOPED_TRACE(look);
+        if (look < 2) QApplication::setPalette(look == 0 ? dark : light);
+        if (look == 2) qApp->setStyleSheet(QStringLiteral("* { background: white; color: white; }"));
+        QCoreApplication::processEvents();
+        const QImage view = form->ViewOf(0, a)->viewport()->grab().toImage();
+        EXPECT_EQ(view.pixelColor(view.width() - 2, 2), black);
+        bool text = false;
+        for (int y = 0; y < view.height() && !text; ++y)
+            for (int x = 0; x < view.width() / 2 && !text; ++x) text = view.pixelColor(x, y) == white;
+        EXPECT_TRUE(text);
+        for (QWidget* w :
+             {static_cast<QWidget*>(form->InputLine()), static_cast<QWidget*>(form->NickListOf(0, a))}) {
+            const QImage image = w->grab().toImage();
+            EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), black)
+                << w->metaObject()->className();
+        }
+    }
+    qApp->setStyleSheet(QString());
+    QApplication::setPalette(original);
+}
+
 }  // namespace velmok::ui
