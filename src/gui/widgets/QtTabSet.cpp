@@ -48,6 +48,12 @@ QtTabSet::QtTabSet(QWidget* parent) : QWidget(parent) {
     };
     back_ = makeButton(-1);
     forward_ = makeButton(1);
+    ShowArrows();
+}
+
+void QtTabSet::ShowArrows() {
+    back_->setArrowType(IsVertical(side_) ? Qt::UpArrow : Qt::LeftArrow);
+    forward_->setArrowType(IsVertical(side_) ? Qt::DownArrow : Qt::RightArrow);
 }
 
 QWidget* QtTabSet::Page(int index) const {
@@ -131,8 +137,7 @@ void QtTabSet::SetTabIcon(int index, const QIcon& icon) {
 void QtTabSet::SetSide(TabSide side) {
     if (side == side_) return;
     side_ = side;
-    back_->setArrowType(IsVertical(side) ? Qt::UpArrow : Qt::LeftArrow);
-    forward_->setArrowType(IsVertical(side) ? Qt::DownArrow : Qt::RightArrow);
+    ShowArrows();
     for (Tab& t : tabs_) Measure(t);
     Relayout(true);
     updateGeometry();
@@ -303,7 +308,15 @@ void QtTabSet::paintEvent(QPaintEvent*) {
                 std::max(0, slot.length - (tab.length - fm.size(Qt::TextShowMnemonic, tab.caption).width()));
             option.text = fm.elidedText(tab.caption, Qt::ElideRight, room, Qt::TextShowMnemonic);
         }
+        // Styles draw a tab as if it stood at the top left of a bar of its
+        // own, some of them below its rectangle too (Fusion fills under the
+        // selected one); here another row may lie there.
+        painter.save();
+        painter.setClipRect(r);
+        painter.translate(r.topLeft());
+        option.rect = QRect(QPoint(0, 0), r.size());
         painter.drawControl(QStyle::CE_TabBarTab, option);
+        painter.restore();
     };
     for (int i = 0; i < Count(); ++i)
         if (i != current_) draw(i);

@@ -83,6 +83,7 @@ private:
     // current tab.
     void Relayout(bool keepCurrentShown = true);
     void Scroll(int step);
+    void ShowArrows();
     int TabAt(const QPoint& point) const;
     int RowThickness() const;
     int ButtonExtent() const;
