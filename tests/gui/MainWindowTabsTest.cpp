@@ -132,9 +132,9 @@ TEST_F(MainWindowTabs, TypingGoesOnInTheInputLineWhileOthersOpenWindows) {
     EXPECT_EQ(form->CurrentWindow(), a);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("#a"));
     widgets::QtTabSet* tabs = form->SlotTabs(0);
-    ASSERT_EQ(tabs->Count(), 4);
-    EXPECT_FALSE(tabs->TabIcon(2).isNull());  // the stranger's tab is marked
-    EXPECT_FALSE(tabs->TabIcon(3).isNull());
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_FALSE(tabs->tabIcon(2).isNull());  // the stranger's tab is marked
+    EXPECT_FALSE(tabs->tabIcon(3).isNull());
 
     type(QStringLiteral("ld\r"));
     EXPECT_NE(Engine().Slot(0).SendQueueA.find("PRIVMSG #a :hello world\r\n"), std::string::npos);
@@ -174,9 +174,9 @@ TEST_F(MainWindowTabs, FortyChannelTabsOnEverySideFitTheScreenWithEveryControlIn
         EXPECT_TRUE(inSight(form->NickListOf(0, form->CurrentWindow())));
         EXPECT_TRUE(inSight(form->ViewOf(0, form->CurrentWindow())));
         widgets::QtTabSet* tabs = form->SlotTabs(0);
-        EXPECT_GT(tabs->RowCount(), 1);
-        for (int i = 0; i < tabs->Count(); ++i) {
-            const QRect r = tabs->TabRect(i);
+        EXPECT_GT(tabs->rowCount(), 1);
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QRect r = tabs->tabRect(i);
             EXPECT_TRUE(form->rect().contains(QRect(tabs->mapTo(form.get(), r.topLeft()), r.size()))) << i;
         }
         form.reset();

@@ -43,7 +43,7 @@ TEST_F(MainWindow, StartsWithDefaultsAndSavesEverythingOnCloseWithoutConnection)
     EXPECT_EQ(form->Config().Interval, 500);
     EXPECT_EQ(form->Config().Font(session::FontKind::Error).Color, 255);
     EXPECT_EQ(form->Config().Font(session::FontKind::Notice).Color, 65280);
-    EXPECT_EQ(form->ServerTabs()->Side(), TabSide::Top);
+    EXPECT_EQ(form->ServerTabs()->tabSide(), TabSide::Top);
     EXPECT_FALSE(form->InputLine()->isEnabled());
     EXPECT_FALSE(form->ActionNamed(QStringLiteral("FileDisConnect"))->isEnabled());
     EXPECT_FALSE(QFile::exists(PathOf("velmok.ini")));
@@ -67,7 +67,7 @@ TEST_F(MainWindow, StartsWithDefaultsAndSavesEverythingOnCloseWithoutConnection)
 TEST_F(MainWindow, ServerPositionOnePutsServerTabsAtTheBottom) {
     WriteFile("velmok.ini", "[Tab]\r\nServer_Position=1\r\n");
     Start();
-    EXPECT_EQ(form->ServerTabs()->Side(), TabSide::Bottom);
+    EXPECT_EQ(form->ServerTabs()->tabSide(), TabSide::Bottom);
 }
 
 TEST_F(MainWindow, ClosingWaitsForEveryRegisteredServerAndSavesOnce) {
@@ -113,35 +113,35 @@ TEST_F(MainWindow, ChannelTabsOpenCloseAndSwitch) {
     session::FakeClientSocket* s = Register(0);
     widgets::QtTabSet* tabs = form->SlotTabs(0);
     ASSERT_NE(tabs, nullptr);
-    EXPECT_EQ(tabs->TabText(0), QStringLiteral("Server"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Server"));
     std::vector<int> w;
     for (const char* c : {"#c1", "#c2", "#c3", "#c4", "#c5"}) w.push_back(Join(s, c));
-    ASSERT_EQ(tabs->Count(), 6);
+    ASSERT_EQ(tabs->count(), 6);
     EXPECT_EQ(form->CurrentWindow(), w[4]);  // the newest tab is entered
-    EXPECT_EQ(tabs->TabText(3), QStringLiteral("#c3"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("#c3"));
 
     // Close the active third of five: the former fourth takes its place.
-    tabs->SetCurrentIndex(3);
+    tabs->setCurrentIndex(3);
     Engine().CloseChannelTab(0, "#c3");
-    ASSERT_EQ(tabs->Count(), 5);
-    EXPECT_EQ(tabs->CurrentIndex(), 3);
+    ASSERT_EQ(tabs->count(), 5);
+    EXPECT_EQ(tabs->currentIndex(), 3);
     EXPECT_EQ(form->CurrentWindow(), w[3]);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("#c4"));
 
     // Closing a tab in the background keeps the one being looked at.
     Engine().CloseChannelTab(0, "#c1");
     EXPECT_EQ(form->CurrentWindow(), w[3]);
-    EXPECT_EQ(tabs->TabText(tabs->CurrentIndex()), QStringLiteral("#c4"));
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QStringLiteral("#c4"));
 
     // Ctrl+Left on "Server" stays there, Ctrl+Right moves on.
-    tabs->SetCurrentIndex(0);
+    tabs->setCurrentIndex(0);
     form->ActionNamed(QStringLiteral("TabChangeLeft"))->trigger();
-    EXPECT_EQ(tabs->CurrentIndex(), 0);
+    EXPECT_EQ(tabs->currentIndex(), 0);
     form->ActionNamed(QStringLiteral("TabChangeRight"))->trigger();
-    EXPECT_EQ(tabs->CurrentIndex(), 1);
-    tabs->SetCurrentIndex(tabs->Count() - 1);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    tabs->setCurrentIndex(tabs->count() - 1);
     form->ActionNamed(QStringLiteral("TabChangeRight"))->trigger();
-    EXPECT_EQ(tabs->CurrentIndex(), tabs->Count() - 1);
+    EXPECT_EQ(tabs->currentIndex(), tabs->count() - 1);
 }
 
 TEST_F(MainWindow, NewTextMarksBackgroundTabsUntilEntered) {
@@ -153,14 +153,14 @@ TEST_F(MainWindow, NewTextMarksBackgroundTabsUntilEntered) {
     ASSERT_EQ(form->CurrentWindow(), b);
 
     s->Deliver(":bob!u@h PRIVMSG #b :here\r\n");
-    EXPECT_TRUE(tabs->TabIcon(2).isNull());  // the active tab gets no mark
+    EXPECT_TRUE(tabs->tabIcon(2).isNull());  // the active tab gets no mark
     s->Deliver(":bob!u@h PRIVMSG #a :hi\r\n");
-    EXPECT_FALSE(tabs->TabIcon(1).isNull());
+    EXPECT_FALSE(tabs->tabIcon(1).isNull());
     EXPECT_EQ(form->CurrentWindow(), b);  // marking does not switch
 
-    tabs->SetCurrentIndex(1);
+    tabs->setCurrentIndex(1);
     EXPECT_EQ(form->CurrentWindow(), a);
-    EXPECT_TRUE(tabs->TabIcon(1).isNull());
+    EXPECT_TRUE(tabs->tabIcon(1).isNull());
 }
 
 namespace {
@@ -206,14 +206,14 @@ TEST_F(MainWindow, CloseItemOfTheServerTabFollowsTheConnection) {
     ASSERT_TRUE(item.seen);
     EXPECT_FALSE(item.enabled);
     EXPECT_EQ(item.hint, QStringLiteral("Serverタブを閉じる"));
-    EXPECT_EQ(form->ServerTabs()->Count(), 1);
+    EXPECT_EQ(form->ServerTabs()->count(), 1);
 
     s->FireDisconnect();
     EXPECT_EQ(dialogs.errors, std::vector<int>{2});
     QCoreApplication::processEvents();
     item = OpenMessageMenu(server, true);
     EXPECT_TRUE(item.enabled);
-    EXPECT_EQ(form->ServerTabs()->Count(), 0);
+    EXPECT_EQ(form->ServerTabs()->count(), 0);
     EXPECT_EQ(form->CurrentSlot(), -1);
 }
 
@@ -226,7 +226,7 @@ TEST_F(MainWindow, CloseItemOfAChannelTabPartsAtOnce) {
     EXPECT_TRUE(item.enabled);
     EXPECT_EQ(item.hint, QStringLiteral("チャンネル #a から抜ける"));
     EXPECT_EQ(Engine().Slot(0).SendQueueA, "PART #a\r\n2:");
-    EXPECT_EQ(form->SlotTabs(0)->Count(), 1);
+    EXPECT_EQ(form->SlotTabs(0)->count(), 1);
     EXPECT_EQ(Engine().FindChannel(0, "#a"), -1);
 }
 
@@ -243,7 +243,7 @@ TEST_F(MainWindow, TitleShowsModesInFixedOrderThenTopic) {
     form->UpdateTitle(0);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("#a +tnlk 10 x hi"));
 
-    form->SlotTabs(0)->SetCurrentIndex(0);
+    form->SlotTabs(0)->setCurrentIndex(0);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("srv"));
 }
 
@@ -341,7 +341,7 @@ TEST_F(MainWindow, SelectAllActsOnTheFocusedAllWindow) {
     const int a = Join(s, "#a");
     Join(s, "#b");
     s->Deliver(":bob!u@h PRIVMSG #a :hi\r\n");
-    form->SlotTabs(0)->SetCurrentIndex(1);
+    form->SlotTabs(0)->setCurrentIndex(1);
     ASSERT_EQ(form->CurrentWindow(), a);
     ASSERT_TRUE(form->AllWindow()->isVisible());
     ASSERT_GT(form->AllWindow()->LineCount(), 0);

@@ -170,10 +170,10 @@ void TSDIAppForm::CloseServerTab(int slot) {
     engine_->StopReconnect(slot);
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    const int position = PageControlS->IndexOf(sv.serverPage);
+    const int position = PageControlS->indexOf(sv.serverPage);
     // The map first: removing the tab reports the tab now shown.
     RemoveServerTab(serverTabs_, position);
-    PageControlS->RemoveTab(position);
+    PageControlS->removeTab(position);
     sv.serverPage->deleteLater();
     sv = SlotView{};
     UpdateConnectedActions();

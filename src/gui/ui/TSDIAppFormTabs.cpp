@@ -29,19 +29,19 @@ QIcon TSDIAppForm::TabIcon(TabImage image) const {
 }
 
 int TSDIAppForm::CurrentSlot() const {
-    const int position = PageControlS->CurrentIndex();
+    const int position = PageControlS->currentIndex();
     return position >= 0 && position < session::SlotCount ? serverTabs_[position] : -1;
 }
 
 int TSDIAppForm::CurrentWindow() const {
     const int slot = CurrentSlot();
-    return slot >= 0 ? slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->CurrentIndex())
+    return slot >= 0 ? slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex())
                      : session::ServerWindow;
 }
 
 int TSDIAppForm::ActiveWindow(int slot) {
     if (slot < 0 || slot >= session::SlotCount || !slotViews_[slot].tabs) return session::ServerWindow;
-    return slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->CurrentIndex());
+    return slotViews_[slot].map.WindowAt(slotViews_[slot].tabs->currentIndex());
 }
 
 widgets::QtMessageView* TSDIAppForm::ViewOf(int slot, int window) const {
@@ -68,20 +68,20 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool 
         ApplyTabLayout(sv.tabs, settings_.Channel_Position, settings_.Channel_MultiLine);
         sv.serverView = NewView(FontKind::Server);
         sv.map.Reset();
-        sv.tabs->AddTab(sv.serverView, QStringLiteral("Server"));
+        sv.tabs->addTab(sv.serverView, QStringLiteral("Server"));
         layout->addWidget(sv.tabs);
         connect(sv.tabs, &widgets::QtTabSet::currentChanged, this, [this, slot] { OnSlotTabChanged(slot); });
         // The map first: adding the tab may already report a change of tabs.
         AddServerTab(serverTabs_, slot);
-        PageControlS->AddTab(sv.serverPage, QString());
-        PageControlS->SetCurrentPage(sv.serverPage);
+        PageControlS->addTab(sv.serverPage, QString());
+        PageControlS->setCurrentWidget(sv.serverPage);
     }
     sv.connected = true;
     if (clearView) sv.serverView->Clear();
-    const int index = PageControlS->IndexOf(sv.serverPage);
-    PageControlS->SetTabText(index, FromSjis(CaptionText(serverName)));
-    PageControlS->SetTabIcon(index, TabIcon(TabImage::Connected));
-    sv.tabs->SetTabText(0, QStringLiteral("Server"));
+    const int index = PageControlS->indexOf(sv.serverPage);
+    PageControlS->setTabText(index, FromSjis(CaptionText(serverName)));
+    PageControlS->setTabIcon(index, TabIcon(TabImage::Connected));
+    sv.tabs->setTabText(0, QStringLiteral("Server"));
     UpdateTitle(slot);
     UpdateConnectedActions();
 }
@@ -89,7 +89,7 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool 
 void TSDIAppForm::ServerRenamed(int slot, const std::string& serverName) {
     SlotView& sv = slotViews_[slot];
     if (!sv.serverPage) return;
-    PageControlS->SetTabText(PageControlS->IndexOf(sv.serverPage), FromSjis(CaptionText(serverName)));
+    PageControlS->setTabText(PageControlS->indexOf(sv.serverPage), FromSjis(CaptionText(serverName)));
     UpdateConnectedActions();
 }
 
@@ -97,8 +97,8 @@ void TSDIAppForm::ServerDisconnected(int slot) {
     SlotView& sv = slotViews_[slot];
     sv.connected = false;
     if (sv.serverPage) {
-        PageControlS->SetTabIcon(PageControlS->IndexOf(sv.serverPage), TabIcon(TabImage::Disconnected));
-        sv.tabs->SetTabIcon(0, QIcon());
+        PageControlS->setTabIcon(PageControlS->indexOf(sv.serverPage), TabIcon(TabImage::Disconnected));
+        sv.tabs->setTabIcon(0, QIcon());
     }
     // The reset emptied the server name, so a shown slot reads the application title.
     UpdateTitle(slot);
@@ -147,39 +147,39 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name, boo
 
     // The map first: entering the tab asks which window it shows.
     sv.map.Append(window);
-    const int index = sv.tabs->AddTab(w.page, FromSjis(TabCaption(name)));
+    const int index = sv.tabs->addTab(w.page, FromSjis(TabCaption(name)));
     if (!activate) {
         // Someone else opened it: whatever the user is reading and typing
         // stays where it is, and the mark says there is something new.
-        sv.tabs->SetTabIcon(index, TabIcon(TabImage::NewText));
+        sv.tabs->setTabIcon(index, TabIcon(TabImage::NewText));
         return;
     }
-    sv.tabs->SetTabIcon(index, base::HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
-    sv.tabs->SetCurrentIndex(index);
-    if (PageControlS->CurrentPage() == sv.serverPage) UpdateTitle(slot);
+    sv.tabs->setTabIcon(index, base::HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
+    sv.tabs->setCurrentIndex(index);
+    if (PageControlS->currentWidget() == sv.serverPage) UpdateTitle(slot);
 }
 
 void TSDIAppForm::RemoveWindow(int slot, int window) {
     SlotView& sv = slotViews_[slot];
     WindowView& w = sv.windows[window];
     if (!sv.tabs || !w.page) return;
-    const int active = sv.tabs->CurrentIndex();
-    const int count = sv.tabs->Count();
+    const int active = sv.tabs->currentIndex();
+    const int count = sv.tabs->count();
     const int index = sv.map.PositionOf(window);
     // Typing goes on in the input line when the view that had the keyboard goes.
     if (w.page->isAncestorOf(QApplication::focusWidget())) InputLine()->setFocus();
     {
         // Removing the tab moves the selection itself; decide it below instead.
         QSignalBlocker block(sv.tabs);
-        sv.tabs->RemoveTab(index);
+        sv.tabs->removeTab(index);
         sv.map.RemoveAt(index);
     }
     w.page->deleteLater();
     w = WindowView{};
     // A tab closed in the background leaves the one being looked at active.
     const int next = ActiveTabAfterRemove(active, index, count);
-    if (next >= 0 && next < sv.tabs->Count()) sv.tabs->SetCurrentIndex(next);
-    RestoreTabImage(slot, sv.tabs->CurrentIndex());
+    if (next >= 0 && next < sv.tabs->count()) sv.tabs->setCurrentIndex(next);
+    RestoreTabImage(slot, sv.tabs->currentIndex());
     UpdateTitle(slot);
 }
 
@@ -188,13 +188,13 @@ void TSDIAppForm::RestoreTabImage(int slot, int position) {
     if (position < 0) return;
     const int window = sv.map.WindowAt(position);
     const bool dbcs = window >= 0 && base::HasDoubleByte(engine_->Channel(slot, window).Name);
-    sv.tabs->SetTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
+    sv.tabs->setTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
 }
 
 void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs || !sv.windows[window].page) return;
-    sv.tabs->SetTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
+    sv.tabs->setTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
 }
 
 void TSDIAppForm::MembersChanged(int slot, int window) {
@@ -212,13 +212,13 @@ void TSDIAppForm::MarkTab(int slot, int window) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs) return;
     const int position =
-        MarkTabPosition(sv.map, sv.tabs->CurrentIndex(), window, engine_->Slot(slot).Channels);
-    if (position >= 0) sv.tabs->SetTabIcon(position, TabIcon(TabImage::NewText));
+        MarkTabPosition(sv.map, sv.tabs->currentIndex(), window, engine_->Slot(slot).Channels);
+    if (position >= 0) sv.tabs->setTabIcon(position, TabIcon(TabImage::NewText));
 }
 
 void TSDIAppForm::OnSlotTabChanged(int slot) {
     SlotView& sv = slotViews_[slot];
-    const int index = sv.tabs->CurrentIndex();
+    const int index = sv.tabs->currentIndex();
     if (index < 0) return;
     const int window = sv.map.WindowAt(index);
     RestoreTabImage(slot, index);
@@ -239,18 +239,18 @@ void TSDIAppForm::TabChange(int delta) {
     const int slot = CurrentSlot();
     if (slot < 0) return;
     widgets::QtTabSet* tabs = slotViews_[slot].tabs;
-    const int next = NeighbourTab(tabs->CurrentIndex(), tabs->Count(), delta);
-    if (next >= 0) tabs->SetCurrentIndex(next);
+    const int next = NeighbourTab(tabs->currentIndex(), tabs->count(), delta);
+    if (next >= 0) tabs->setCurrentIndex(next);
 }
 
 void TSDIAppForm::ServerTabChange(int delta) {
-    const int next = NeighbourTab(PageControlS->CurrentIndex(), PageControlS->Count(), delta);
-    if (next >= 0) PageControlS->SetCurrentIndex(next);
+    const int next = NeighbourTab(PageControlS->currentIndex(), PageControlS->count(), delta);
+    if (next >= 0) PageControlS->setCurrentIndex(next);
 }
 
 void TSDIAppForm::ApplyTabLayout(widgets::QtTabSet* tabs, int position, bool multiLine) {
-    if (const auto side = TabSideOf(position)) tabs->SetSide(*side);
-    tabs->SetMultiLine(multiLine);
+    if (const auto side = TabSideOf(position)) tabs->setTabSide(*side);
+    tabs->setMultiLine(multiLine);
 }
 
 void TSDIAppForm::UpdateTitle(int slot) {

@@ -43,124 +43,124 @@ QtTabSet::QtTabSet(QWidget* parent) : QWidget(parent) {
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRepeat(true);
         b->hide();
-        connect(b, &QToolButton::clicked, this, [this, step] { Scroll(step); });
+        connect(b, &QToolButton::clicked, this, [this, step] { scrollBy(step); });
         return b;
     };
     back_ = makeButton(-1);
     forward_ = makeButton(1);
-    ShowArrows();
+    showArrows();
 }
 
-void QtTabSet::ShowArrows() {
+void QtTabSet::showArrows() {
     back_->setArrowType(IsVertical(side_) ? Qt::UpArrow : Qt::LeftArrow);
     forward_->setArrowType(IsVertical(side_) ? Qt::DownArrow : Qt::RightArrow);
 }
 
-QWidget* QtTabSet::Page(int index) const {
-    return index >= 0 && index < Count() ? tabs_[static_cast<std::size_t>(index)].page : nullptr;
+QWidget* QtTabSet::widget(int index) const {
+    return index >= 0 && index < count() ? tabs_[static_cast<std::size_t>(index)].page : nullptr;
 }
 
-int QtTabSet::IndexOf(const QWidget* page) const {
-    for (int i = 0; i < Count(); ++i)
+int QtTabSet::indexOf(const QWidget* page) const {
+    for (int i = 0; i < count(); ++i)
         if (page && tabs_[static_cast<std::size_t>(i)].page == page) return i;
     return -1;
 }
 
-QString QtTabSet::TabText(int index) const {
-    return index >= 0 && index < Count() ? tabs_[static_cast<std::size_t>(index)].caption : QString();
+QString QtTabSet::tabText(int index) const {
+    return index >= 0 && index < count() ? tabs_[static_cast<std::size_t>(index)].caption : QString();
 }
 
-QIcon QtTabSet::TabIcon(int index) const {
-    return index >= 0 && index < Count() ? tabs_[static_cast<std::size_t>(index)].icon : QIcon();
+QIcon QtTabSet::tabIcon(int index) const {
+    return index >= 0 && index < count() ? tabs_[static_cast<std::size_t>(index)].icon : QIcon();
 }
 
-int QtTabSet::AddTab(QWidget* page, const QString& caption) {
+int QtTabSet::addTab(QWidget* page, const QString& caption) {
     Tab tab{caption, QIcon(), page};
-    Measure(tab);
+    measure(tab);
     tabs_.push_back(tab);
     stack_->addWidget(page);
-    const int index = Count() - 1;
+    const int index = count() - 1;
     if (current_ < 0) {
-        SetCurrentIndex(index);
+        setCurrentIndex(index);
     } else {
-        Relayout(false);
+        relayout(false);
     }
     return index;
 }
 
-void QtTabSet::RemoveTab(int index) {
-    if (index < 0 || index >= Count()) return;
+void QtTabSet::removeTab(int index) {
+    if (index < 0 || index >= count()) return;
     QWidget* page = tabs_[static_cast<std::size_t>(index)].page;
     tabs_.erase(tabs_.begin() + index);
     stack_->removeWidget(page);
-    if (hovered_ >= Count()) hovered_ = -1;
+    if (hovered_ >= count()) hovered_ = -1;
     const int before = current_;
     // The tab to the right of a removed current one takes its place, the one
     // before it when it was the last.
-    if (index < current_ || current_ >= Count()) --current_;
-    if (current_ >= 0) stack_->setCurrentWidget(Page(current_));
-    Relayout(index == before);
+    if (index < current_ || current_ >= count()) --current_;
+    if (current_ >= 0) stack_->setCurrentWidget(widget(current_));
+    relayout(index == before);
     if (index <= before) emit currentChanged(current_);
 }
 
-void QtTabSet::SetCurrentIndex(int index) {
-    if (index < 0 || index >= Count()) return;
+void QtTabSet::setCurrentIndex(int index) {
+    if (index < 0 || index >= count()) return;
     const bool changed = index != current_;
     current_ = index;
-    stack_->setCurrentWidget(Page(index));
-    Relayout(true);
+    stack_->setCurrentWidget(widget(index));
+    relayout(true);
     if (changed) emit currentChanged(index);
 }
 
-void QtTabSet::SetTabText(int index, const QString& caption) {
-    if (index < 0 || index >= Count()) return;
+void QtTabSet::setTabText(int index, const QString& caption) {
+    if (index < 0 || index >= count()) return;
     Tab& tab = tabs_[static_cast<std::size_t>(index)];
     if (tab.caption == caption) return;
     tab.caption = caption;
-    Measure(tab);
-    Relayout(false);
+    measure(tab);
+    relayout(false);
 }
 
-void QtTabSet::SetTabIcon(int index, const QIcon& icon) {
-    if (index < 0 || index >= Count()) return;
+void QtTabSet::setTabIcon(int index, const QIcon& icon) {
+    if (index < 0 || index >= count()) return;
     Tab& tab = tabs_[static_cast<std::size_t>(index)];
     const bool hadIcon = !tab.icon.isNull();
     tab.icon = icon;
     if (hadIcon == icon.isNull()) {
-        Measure(tab);
-        Relayout(false);
+        measure(tab);
+        relayout(false);
     } else {
         update();
     }
 }
 
-void QtTabSet::SetSide(TabSide side) {
+void QtTabSet::setTabSide(TabSide side) {
     if (side == side_) return;
     side_ = side;
-    ShowArrows();
-    for (Tab& t : tabs_) Measure(t);
-    Relayout(true);
+    showArrows();
+    for (Tab& t : tabs_) measure(t);
+    relayout(true);
     updateGeometry();
 }
 
-void QtTabSet::SetMultiLine(bool on) {
+void QtTabSet::setMultiLine(bool on) {
     if (on == multiLine_) return;
     multiLine_ = on;
-    Relayout(true);
+    relayout(true);
 }
 
-QRect QtTabSet::TabRect(int index) const {
+QRect QtTabSet::tabRect(int index) const {
     return index >= 0 && index < static_cast<int>(rects_.size()) ? rects_[static_cast<std::size_t>(index)]
                                                                  : QRect();
 }
 
-void QtTabSet::InitOption(QStyleOptionTab& option, int index) const {
+void QtTabSet::initOption(QStyleOptionTab& option, int index) const {
     option.initFrom(this);
     option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
     option.shape = ShapeOf(side_);
     option.documentMode = true;
     option.tabIndex = index;
-    if (index < 0 || index >= Count()) return;
+    if (index < 0 || index >= count()) return;
     const Tab& tab = tabs_[static_cast<std::size_t>(index)];
     option.text = tab.caption;
     option.icon = tab.icon;
@@ -170,9 +170,9 @@ void QtTabSet::InitOption(QStyleOptionTab& option, int index) const {
     if (index == hovered_) option.state |= QStyle::State_MouseOver;
 }
 
-void QtTabSet::Measure(Tab& tab) const {
+void QtTabSet::measure(Tab& tab) const {
     QStyleOptionTab option;
-    InitOption(option, -1);
+    initOption(option, -1);
     option.text = tab.caption;
     option.icon = tab.icon;
     const int iconSide = style()->pixelMetric(QStyle::PM_TabBarIconSize, nullptr, this);
@@ -191,26 +191,26 @@ void QtTabSet::Measure(Tab& tab) const {
     tab.thickness = vertical ? size.width() : size.height();
 }
 
-int QtTabSet::RowThickness() const {
+int QtTabSet::rowThickness() const {
     int thickness = 0;
     for (const Tab& t : tabs_) thickness = std::max(thickness, t.thickness);
     return thickness;
 }
 
-int QtTabSet::ButtonExtent() const {
+int QtTabSet::buttonExtent() const {
     return std::max(16, style()->pixelMetric(QStyle::PM_TabBarScrollButtonWidth, nullptr, this));
 }
 
-void QtTabSet::Relayout(bool keepCurrentShown) {
+void QtTabSet::relayout(bool keepCurrentShown) {
     std::vector<int> lengths;
     lengths.reserve(tabs_.size());
     for (const Tab& t : tabs_) lengths.push_back(t.length);
     const int available = IsVertical(side_) ? height() : width();
     layout_ = multiLine_ ? ui::WrapTabs(lengths, available)
-                         : ui::ScrollTabs(lengths, available, 2 * ButtonExtent(),
+                         : ui::ScrollTabs(lengths, available, 2 * buttonExtent(),
                                           keepCurrentShown ? current_ : -1, first_);
     first_ = layout_.first;
-    const ui::TabSetGeometry g = ui::PlaceTabs(layout_, side_, width(), height(), RowThickness());
+    const ui::TabSetGeometry g = ui::PlaceTabs(layout_, side_, width(), height(), rowThickness());
     rects_.clear();
     for (const ui::Box& b : g.tabs) rects_.push_back(RectOf(b));
     stack_->setGeometry(RectOf(g.page));
@@ -231,14 +231,14 @@ void QtTabSet::Relayout(bool keepCurrentShown) {
     update();
 }
 
-void QtTabSet::Scroll(int step) {
-    first_ = std::clamp(first_ + step, 0, std::max(0, Count() - 1));
-    Relayout(false);
+void QtTabSet::scrollBy(int step) {
+    first_ = std::clamp(first_ + step, 0, std::max(0, count() - 1));
+    relayout(false);
 }
 
 QSize QtTabSet::sizeHint() const {
     const QSize page = stack_->sizeHint();
-    const int thickness = RowThickness();
+    const int thickness = rowThickness();
     return IsVertical(side_) ? QSize(page.width() + thickness, page.height())
                              : QSize(page.width(), page.height() + thickness);
 }
@@ -247,8 +247,8 @@ QSize QtTabSet::minimumSizeHint() const {
     // One row and a page, however many tabs there are: more rows take room
     // from the page, never from the screen.
     const QSize page = stack_->minimumSizeHint().expandedTo(QSize(0, 0));
-    const int thickness = RowThickness();
-    const int length = 2 * ButtonExtent();
+    const int thickness = rowThickness();
+    const int length = 2 * buttonExtent();
     return IsVertical(side_) ? QSize(page.width() + thickness, std::max(page.height(), length))
                              : QSize(std::max(page.width(), length), page.height() + thickness);
 }
@@ -277,20 +277,20 @@ void QtTabSet::paintEvent(QPaintEvent*) {
             break;
     }
     base.tabBarRect = base.rect;
-    base.selectedTabRect = TabRect(current_);
+    base.selectedTabRect = tabRect(current_);
     painter.drawPrimitive(QStyle::PE_FrameTabBarBase, base);
 
     const QFontMetrics fm = fontMetrics();
     auto draw = [&](int i) {
-        const QRect r = TabRect(i);
+        const QRect r = tabRect(i);
         if (r.isEmpty()) return;
         QStyleOptionTab option;
-        InitOption(option, i);
+        initOption(option, i);
         option.rect = r;
         const ui::TabSlot& slot = layout_.tabs[static_cast<std::size_t>(i)];
         const bool startsRow = i == 0 || layout_.tabs[static_cast<std::size_t>(i) - 1].row != slot.row ||
                                !layout_.tabs[static_cast<std::size_t>(i) - 1].shown;
-        const bool endsRow = i + 1 >= Count() ||
+        const bool endsRow = i + 1 >= count() ||
                              layout_.tabs[static_cast<std::size_t>(i) + 1].row != slot.row ||
                              !layout_.tabs[static_cast<std::size_t>(i) + 1].shown;
         option.row = slot.row;
@@ -318,30 +318,30 @@ void QtTabSet::paintEvent(QPaintEvent*) {
         painter.drawControl(QStyle::CE_TabBarTab, option);
         painter.restore();
     };
-    for (int i = 0; i < Count(); ++i)
+    for (int i = 0; i < count(); ++i)
         if (i != current_) draw(i);
     draw(current_);
 }
 
-void QtTabSet::resizeEvent(QResizeEvent*) { Relayout(false); }
+void QtTabSet::resizeEvent(QResizeEvent*) { relayout(false); }
 
-int QtTabSet::TabAt(const QPoint& point) const {
+int QtTabSet::tabAt(const QPoint& point) const {
     for (int i = 0; i < static_cast<int>(rects_.size()); ++i)
         if (rects_[static_cast<std::size_t>(i)].contains(point)) return i;
     return -1;
 }
 
 void QtTabSet::mousePressEvent(QMouseEvent* event) {
-    const int index = TabAt(event->position().toPoint());
+    const int index = tabAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index >= 0) {
-        SetCurrentIndex(index);
+        setCurrentIndex(index);
         return;
     }
     QWidget::mousePressEvent(event);
 }
 
 void QtTabSet::mouseMoveEvent(QMouseEvent* event) {
-    const int index = TabAt(event->position().toPoint());
+    const int index = tabAt(event->position().toPoint());
     if (index != hovered_) {
         hovered_ = index;
         update();
@@ -357,8 +357,8 @@ void QtTabSet::leaveEvent(QEvent* event) {
 
 void QtTabSet::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        for (Tab& t : tabs_) Measure(t);
-        Relayout(true);
+        for (Tab& t : tabs_) measure(t);
+        relayout(true);
         updateGeometry();
     }
     QWidget::changeEvent(event);
@@ -367,7 +367,7 @@ void QtTabSet::changeEvent(QEvent* event) {
 bool QtTabSet::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const int index = TabAt(help->pos());
+        const int index = tabAt(help->pos());
         // The whole caption of a tab cut to its row.
         if (index >= 0 && layout_.tabs[static_cast<std::size_t>(index)].length <
                               tabs_[static_cast<std::size_t>(index)].length) {

@@ -19,39 +19,40 @@ namespace velmok::widgets {
 // one: the page gives up what the rows take.
 //
 // Only the user's click or the caller changes the current tab; the set never
-// takes the keyboard focus.
+// takes the keyboard focus. Its calls are named as QTabWidget's, whose place
+// it takes.
 class QtTabSet : public QWidget {
     Q_OBJECT
 public:
     explicit QtTabSet(QWidget* parent = nullptr);
 
     // The set takes the page over; removing the tab hands it back.
-    int AddTab(QWidget* page, const QString& caption);
-    void RemoveTab(int index);
-    int Count() const { return static_cast<int>(tabs_.size()); }
-    int CurrentIndex() const { return current_; }
-    void SetCurrentIndex(int index);
-    QWidget* CurrentPage() const { return Page(current_); }
-    void SetCurrentPage(QWidget* page) { SetCurrentIndex(IndexOf(page)); }
-    QWidget* Page(int index) const;
-    int IndexOf(const QWidget* page) const;
+    int addTab(QWidget* page, const QString& caption);
+    void removeTab(int index);
+    int count() const { return static_cast<int>(tabs_.size()); }
+    int currentIndex() const { return current_; }
+    void setCurrentIndex(int index);
+    QWidget* currentWidget() const { return widget(current_); }
+    void setCurrentWidget(QWidget* page) { setCurrentIndex(indexOf(page)); }
+    QWidget* widget(int index) const;
+    int indexOf(const QWidget* page) const;
     // The caption as set: "&&" shows one "&".
-    QString TabText(int index) const;
-    void SetTabText(int index, const QString& caption);
-    QIcon TabIcon(int index) const;
-    void SetTabIcon(int index, const QIcon& icon);
+    QString tabText(int index) const;
+    void setTabText(int index, const QString& caption);
+    QIcon tabIcon(int index) const;
+    void setTabIcon(int index, const QIcon& icon);
 
-    void SetSide(ui::TabSide side);
-    ui::TabSide Side() const { return side_; }
-    void SetMultiLine(bool on);
-    bool MultiLine() const { return multiLine_; }
+    void setTabSide(ui::TabSide side);
+    ui::TabSide tabSide() const { return side_; }
+    void setMultiLine(bool on);
+    bool multiLine() const { return multiLine_; }
 
     // Where the tab is shown, in the set's coordinates; empty while it is
     // scrolled out of sight.
-    QRect TabRect(int index) const;
-    int RowCount() const { return layout_.rows; }
+    QRect tabRect(int index) const;
+    int rowCount() const { return layout_.rows; }
     // The buttons that scroll a single row back and forward.
-    QToolButton* ScrollButton(bool forward) const { return forward ? forward_ : back_; }
+    QToolButton* scrollButton(bool forward) const { return forward ? forward_ : back_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -77,16 +78,16 @@ private:
         int thickness = 0;  // across the row
     };
 
-    void Measure(Tab& tab) const;
-    void InitOption(QStyleOptionTab& option, int index) const;
+    void measure(Tab& tab) const;
+    void initOption(QStyleOptionTab& option, int index) const;
     // Lays the rows out again; keepCurrentShown: a single row scrolls to the
     // current tab.
-    void Relayout(bool keepCurrentShown = true);
-    void Scroll(int step);
-    void ShowArrows();
-    int TabAt(const QPoint& point) const;
-    int RowThickness() const;
-    int ButtonExtent() const;
+    void relayout(bool keepCurrentShown = true);
+    void scrollBy(int step);
+    void showArrows();
+    int tabAt(const QPoint& point) const;
+    int rowThickness() const;
+    int buttonExtent() const;
 
     std::vector<Tab> tabs_;
     int current_ = -1;
