@@ -445,28 +445,23 @@ TEST_F(MainWindow, ViewsInputLineAndMemberListsKeepTheirColoursUnderAnyPaletteOr
     const int a = Join(s, "#a");
     s->Deliver(":bob!u@h PRIVMSG #a :" + std::string(40, 'W') + "\r\n:srv 353 me = #a :me bob\r\n");
     const QPalette original = QApplication::palette();
-    QPalette dark = original, light = original;
-    for (auto role : {QPalette::Base, QPalette::Window})
-        dark.setColor(role, Qt::darkGray), light.setColor(role, Qt::white);
-    dark.setColor(QPalette::Text, Qt::black);
-    light.setColor(QPalette::Text, Qt::white);
     const QColor black(0, 0, 0), white(255, 255, 255);  // Bgcolor and the Private font by default
-    for (int look = 0; look < 3; ++look) {
-        SCOPED_TRACE(look);
-        if (look < 2) QApplication::setPalette(look == 0 ? dark : light);
+    for (int look = 0; look < 3; ++look) {              // a dark palette, a light one, a style sheet
+        QPalette p = original;
+        for (auto role : {QPalette::Base, QPalette::Window, QPalette::Text})
+            p.setColor(role, look ? white : black);
+        QApplication::setPalette(p);
         if (look == 2) qApp->setStyleSheet(QStringLiteral("* { background: white; color: white; }"));
-        QCoreApplication::processEvents();
         const QImage view = form->ViewOf(0, a)->viewport()->grab().toImage();
-        EXPECT_EQ(view.pixelColor(view.width() - 2, 2), black);
+        EXPECT_EQ(view.pixelColor(view.width() - 2, 2), black) << look;
         bool text = false;
-        for (int y = 0; y < view.height() && !text; ++y)
-            for (int x = 0; x < view.width() / 2 && !text; ++x) text = view.pixelColor(x, y) == white;
-        EXPECT_TRUE(text);
+        for (int y = 0; y < view.height(); ++y)
+            for (int x = 0; x < view.width() / 2; ++x) text = text || view.pixelColor(x, y) == white;
+        EXPECT_TRUE(text) << look;
         for (QWidget* w :
              {static_cast<QWidget*>(form->InputLine()), static_cast<QWidget*>(form->NickListOf(0, a))}) {
             const QImage image = w->grab().toImage();
-            EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), black)
-                << w->metaObject()->className();
+            EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), black) << look;
         }
     }
     qApp->setStyleSheet(QString());

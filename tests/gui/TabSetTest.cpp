@@ -5,7 +5,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
-#include <memory>
 
 #include "widgets/QtTabSet.h"
 
@@ -19,6 +18,8 @@ void AddTabs(QtTabSet& set, int count) {
         set.addTab(new QWidget, QStringLiteral("#channel-%1%2").arg(i).arg(QString(i % 7, QLatin1Char('x'))));
 }
 
+// 1, 15 and 40 tabs on every side of a 640 by 480 set: every tab in sight,
+// none over another or over the page, and no more room asked for than with one.
 TEST(TabSetTest, RowsOnEverySideKeepEveryTabInSightAndAskForNoMoreRoom) {
     for (const TabSide side : {TabSide::Top, TabSide::Bottom, TabSide::Left, TabSide::Right}) {
         QSize minimumWithOne;
@@ -29,20 +30,15 @@ TEST(TabSetTest, RowsOnEverySideKeepEveryTabInSightAndAskForNoMoreRoom) {
             set.resize(640, 480);
             AddTabs(set, count);
             set.show();
-            QCoreApplication::processEvents();
             if (count == 1) minimumWithOne = set.minimumSizeHint();
             EXPECT_EQ(set.minimumSizeHint(), minimumWithOne);
             EXPECT_EQ(set.rowCount() > 1, count > 1);
             const QRect page = set.currentWidget()->parentWidget()->geometry();
-            EXPECT_FALSE(page.isEmpty());
             for (int i = 0; i < count; ++i) {
                 const QRect r = set.tabRect(i);
-                EXPECT_FALSE(r.isEmpty()) << i;
-                EXPECT_TRUE(set.rect().contains(r)) << i;
-                EXPECT_FALSE(r.intersects(page)) << i;
+                EXPECT_TRUE(!r.isEmpty() && set.rect().contains(r) && !r.intersects(page)) << i;
                 for (int j = 0; j < i; ++j) EXPECT_FALSE(r.intersects(set.tabRect(j))) << j << " " << i;
             }
-            // A click on a tab of the last row enters it.
             QSignalSpy changed(&set, &QtTabSet::currentChanged);
             QTest::mouseClick(&set, Qt::LeftButton, Qt::NoModifier, set.tabRect(count - 1).center());
             EXPECT_EQ(set.currentIndex(), count - 1);
@@ -51,38 +47,23 @@ TEST(TabSetTest, RowsOnEverySideKeepEveryTabInSightAndAskForNoMoreRoom) {
     }
 }
 
-TEST(TabSetTest, OneRowScrollsWithItsButtonsAndRemovingTheCurrentTabEntersItsNeighbour) {
+TEST(TabSetTest, OneRowScrollsWithItsButtonsWithoutChangingTabs) {
     QtTabSet set;
     set.setMultiLine(false);
     set.resize(640, 480);
     AddTabs(set, 40);
     set.show();
-    QCoreApplication::processEvents();
     EXPECT_EQ(set.rowCount(), 1);
     ASSERT_TRUE(set.scrollButton(true)->isVisible());
     EXPECT_FALSE(set.scrollButton(false)->isEnabled());
-
     set.setCurrentIndex(39);
-    EXPECT_TRUE(set.rect().contains(set.tabRect(39)));
-    EXPECT_TRUE(set.tabRect(0).isEmpty());
+    EXPECT_TRUE(set.rect().contains(set.tabRect(39)) && set.tabRect(0).isEmpty());
     EXPECT_FALSE(set.tabRect(39).intersects(set.scrollButton(false)->geometry()));
     int first = 0;
     while (set.tabRect(first).isEmpty()) ++first;
     QTest::mouseClick(set.scrollButton(false), Qt::LeftButton);
     EXPECT_FALSE(set.tabRect(first - 1).isEmpty());
-    EXPECT_EQ(set.currentIndex(), 39);  // scrolling does not change tabs
-
-    // Removing the current tab enters the one after it, or before it at the end.
-    set.setCurrentIndex(10);
-    QWidget* eleventh = set.widget(11);
-    std::unique_ptr<QWidget> removed(set.widget(10));
-    set.removeTab(10);
-    EXPECT_EQ(set.currentWidget(), eleventh);
-    set.setCurrentIndex(set.count() - 1);
-    QWidget* before = set.widget(set.count() - 2);
-    std::unique_ptr<QWidget> last(set.widget(set.count() - 1));
-    set.removeTab(set.count() - 1);
-    EXPECT_EQ(set.currentWidget(), before);
+    EXPECT_EQ(set.currentIndex(), 39);
 }
 
 }  // namespace
