@@ -129,7 +129,6 @@ TEST_F(MainWindowTabs, TypingGoesOnInTheInputLineWhileOthersOpenWindows) {
     EXPECT_FALSE(form->SlotTabs(0)->tabIcon(2).isNull() || form->SlotTabs(0)->tabIcon(3).isNull());
     type(QStringLiteral("ld\r"));
     EXPECT_NE(Engine().Slot(0).SendQueueA.find("PRIVMSG #a :hello world\r\n"), std::string::npos);
-
     // Page Up in the input line reads back in the shown view.
     QCoreApplication::processEvents();
     ASSERT_TRUE(form->ViewOf(0, a)->AtBottom());

@@ -433,7 +433,6 @@ TEST_F(MainWindow, EveryLineInTheBackgroundKeepsTheTaskbarAlertUp) {
     dialogs.alerts = 0;
     for (int i = 0; i < 3; ++i) s->Deliver(":bob!u@h PRIVMSG #a :hi\r\n");
     EXPECT_EQ(dialogs.alerts, 3);
-
     QApplication::setActiveWindow(form.get());
     s->Deliver(":bob!u@h PRIVMSG #a :seen\r\n");
     EXPECT_EQ(dialogs.alerts, 3);

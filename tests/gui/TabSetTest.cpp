@@ -1,7 +1,6 @@
 // The tab set as a user meets it: rows on every side, clicks, scrolling.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>

@@ -268,7 +268,7 @@ TEST_F(DispatcherTest, OnlyTheUsersOwnJoinsAndOpeningsBecomeTheActiveTab) {
     // Typed in any case, several channels with their keys, through the queue.
     engine.EnqueueLine(Queue::A, 0, "join #A,#b k1", 2);
     engine.DrainSendQueues();
-    engine.SendNow(0, "JOIN 0\r\n");
+    engine.SendNow(0, "JOIN 0\r\n");  // leaves every channel, opens nothing
     socket->Deliver(":n!u@h JOIN :#a\r\n");
     EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#a"));
     // Joined elsewhere (another client of ours, a forced join) and a stranger
