@@ -25,7 +25,7 @@ protected:
     void SetUp() override { engine.Session(0).Nick = "me"; }
 
     int Open(const std::string& name) {
-        const int index = engine.OpenChannelTab(0, name);
+        const int index = engine.OpenChannelTab(0, name, true);
         EXPECT_GE(index, 0) << name;
         return index;
     }

@@ -275,6 +275,32 @@ TEST_F(DispatcherTest, OwnJoinOpensTheChannelAndAsksForItsModes) {
     EXPECT_EQ(engine.Slot(0).SendQueueB, "MODE #a\r\n2:MODE #b\r\n2:");
 }
 
+TEST_F(DispatcherTest, OnlyTheUsersOwnJoinsAndOpeningsBecomeTheActiveTab) {
+    FakeClientSocket* socket = Register(0, "n");
+    // Typed in any case, several channels with their keys, through the queue.
+    engine.EnqueueLine(Queue::A, 0, "join #A,#b k1", 2);
+    engine.DrainSendQueues();
+    engine.SendNow(0, "JOIN 0\r\n");  // leaves every channel, opens nothing
+    socket->Deliver(":n!u@h JOIN :#a\r\n");
+    EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#a"));
+    // Joined elsewhere (another client of ours, a forced join) and a stranger
+    // talking: built in the background, the tab being looked at stays.
+    socket->Deliver(":n!u@h JOIN :#elsewhere\r\n:bob!u@h PRIVMSG n :hi\r\n");
+    EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#a"));
+    socket->Deliver(":n!u@h JOIN :#b\r\n");
+    EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#b"));
+    // Each JOIN asked for counts once: parting and being pulled back in is not.
+    socket->Deliver(":n!u@h PART #b\r\n:n!u@h JOIN :#b\r\n");
+    EXPECT_NE(ui.activeWindow[0], engine.FindChannel(0, "#b"));
+    // The nick menu's "open a private window" is the user's own.
+    engine.UserOpening = true;
+    EXPECT_EQ(ui.activeWindow[0], engine.OpenChannelTab(0, "carol"));
+    // A new connection forgets what the old one asked for.
+    engine.SendNow(0, "JOIN #c\r\n");
+    engine.ResetSession(0);
+    EXPECT_TRUE(engine.Slot(0).JoinsAsked.empty());
+}
+
 TEST_F(DispatcherTest, PartKickAndTopicLines) {
     FakeClientSocket* socket = Register(0, "n");
     socket->Deliver(":n!u@h JOIN #a\r\n:srv 353 n = #a :@n bob carol\r\n:srv 366 n #a :End\r\n");

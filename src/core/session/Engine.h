@@ -122,7 +122,10 @@ struct SlotState {
     bool CertificateRefused = false;  // the TLS handshake ended on our refusal
     CertificateReport RefusedCertificate;
     bool Dispatching = false;  // a dispatch of this slot is running (nested event loops)
-    unsigned Resets = 0;       // counts ResetSession, so a running dispatch notices one
+    // Channels our JOIN lines asked for whose own JOIN has not come back yet
+    // (wire form, oldest first): the window of such a JOIN is the user's doing.
+    std::vector<std::string> JoinsAsked;
+    unsigned Resets = 0;  // counts ResetSession, so a running dispatch notices one
 };
 
 // The IRC session engine: three server slots, their queues, dispatcher,
@@ -183,7 +186,11 @@ public:
 
     // ---- channels and members --------------------------------------------
     int FindChannel(int slot, const std::string& name) const;
-    int OpenChannelTab(int slot, const std::string& name);
+    // byUser: the user's own action opens it, so it becomes the slot's active
+    // tab; a window others opened (a stranger's message, a JOIN nobody here
+    // asked for) is built in the background with its tab marked. A private
+    // window opened while UserOpening is set counts as the user's.
+    int OpenChannelTab(int slot, const std::string& name, bool byUser = false);
     void CloseChannelTab(int slot, const std::string& name);
     void AddNames(int slot, const std::string& names, const std::string& channel);
     void EndOfNames(int slot, const std::string& channel);
@@ -282,6 +289,10 @@ private:
     bool CheckCertificate(int slot, const CertificateReport& report);
     void AskAboutCertificate(int slot);
     void UpdateReconnectTimer();
+    // An outgoing line: a JOIN notes the channels it asks for.
+    void NoteJoinSent(int slot, const std::string& line);
+    // Whether a JOIN of channel was asked for; the note is used up.
+    bool TakeJoinAsked(int slot, const std::string& channel);
     int SlotOf(const ClientSocket* socket) const;
 
     Frontend& frontend_;

@@ -23,9 +23,12 @@ bool QtPromptBoxes::Show(const session::InputBoxRequest& request) {
         });
     }
     box->Setup(request);
+    // The server opened it, maybe while the user is typing: it comes up in
+    // front without taking the keyboard, so the rest of a line cannot end up
+    // in it (or accept an invitation with Enter).
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->show();
     box->raise();
-    box->activateWindow();
     return true;
 }
 

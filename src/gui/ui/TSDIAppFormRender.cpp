@@ -4,7 +4,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTabWidget>
 
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
@@ -79,15 +78,8 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
             for (int i = 0; i < formatted_.keywordHits; ++i) Beep(*beep);
         }
     }
-    if (!alerted_ && (!isActiveWindow() || isMinimized())) {
-        alerted_ = true;
-        QApplication::alert(this, 1000);
-    }
-}
-
-void TSDIAppForm::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) alerted_ = false;
-    QMainWindow::changeEvent(event);
+    // Every line in the background renews the alert; activating the window ends it.
+    if (!isActiveWindow() || isMinimized()) dialogs_->Alert(this);
 }
 
 void TSDIAppForm::Beep(session::BeepKind) { QApplication::beep(); }
