@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -161,6 +162,26 @@ TEST_F(InputBox, ChoosingAJoinEntryFillsItsKeyFromTheAutoJoinLine) {
     EXPECT_EQ(entries, 2);
     EXPECT_EQ(key, QStringLiteral("ky"));
     EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #y ky\r\n2:");
+}
+
+TEST_F(InputBox, AJoinKeyGoesOnlyToTheChannelItWasGivenFor) {
+    Start();
+    Engine().Session(0).AutoJoin = "1 #one k1 1 #two k2 ";
+    Register(0);
+    Engine().Slot(0).SendQueueA.clear();
+    QString keyOnEntry;
+    WithModalBox([&] { form->CommandJoinClick(); },
+                 [&](Tfrm_InputBox* box) {
+                     // The box completes "#t" to "#two"; the "x" typed next leaves no entry.
+                     QApplication::setActiveWindow(box);
+                     box->Cmb_InputBox->setFocus();
+                     QTest::keyClicks(box->Cmb_InputBox->lineEdit(), QStringLiteral("#t"));
+                     keyOnEntry = box->Edit_InputBox2->text();
+                     QTest::keyClicks(box->Cmb_InputBox->lineEdit(), QStringLiteral("x"));
+                     box->BitBtn_OK->click();
+                 });
+    EXPECT_EQ(keyOnEntry, QStringLiteral("k2"));
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #tx \r\n2:");
 }
 
 }  // namespace velmok::inputbox

@@ -132,11 +132,20 @@ void Tfrm_InputBox::closeEvent(QCloseEvent* event) {
 
 void Tfrm_InputBox::Cmb_InputBoxChange() {
     if (state.Kind != 1 || Edit_InputBox2->isHidden()) return;
-    const int index = Cmb_InputBox->findText(Cmb_InputBox->currentText(), Qt::MatchExactly);
-    if (index < 0) return;
+    // The text must be an entry exactly: the combo box completes a typed
+    // prefix to an entry, and the typing goes on from there.
+    const int index =
+        Cmb_InputBox->findText(Cmb_InputBox->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     std::string key;
-    if (AutoJoinKeyAt(engine_.Session(state.Slot).AutoJoin, index, key))
-        Edit_InputBox2->setText(FromSjis(key));
+    if (index >= 0 && AutoJoinKeyAt(engine_.Session(state.Slot).AutoJoin, index, key)) {
+        filledKey_ = FromSjis(key);
+        Edit_InputBox2->setText(filledKey_);
+        return;
+    }
+    // A key filled for an entry goes when the text stops naming it; one the
+    // user typed stays.
+    if (!filledKey_.isEmpty() && Edit_InputBox2->text() == filledKey_) Edit_InputBox2->clear();
+    filledKey_.clear();
 }
 
 void RunInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,

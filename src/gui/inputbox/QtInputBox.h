@@ -55,6 +55,8 @@ private:
     session::Engine& engine_;
     platform::Dialogs* dialogs_;
     bool modeless_ = false;
+    // The key the JOIN box put in for the entry the text names, if any.
+    QString filledKey_;
 };
 
 // Shows a modal input box for one request and returns once it is answered,

@@ -26,8 +26,10 @@ std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* owner, const std::string& 
 void QtDialogs::ShowError(QWidget* owner, int number) { ShowErrorBox(owner, number); }
 
 void QtDialogs::ShowSaveError(QWidget* owner, const std::string& path) {
-    MakeErrorBox(owner, config::SaveErrorText(path))->exec();
+    MakeErrorBox(owner, SaveErrorText(path))->exec();
 }
+
+void QtDialogs::ShowErrorMessage(QWidget* owner, const QString& text) { MakeErrorBox(owner, text)->exec(); }
 
 bool QtDialogs::AskYesNo(QWidget* owner, const std::string& text) {
     return MakeQuestionBox(owner, text)->exec() == QMessageBox::Yes;

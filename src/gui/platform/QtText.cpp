@@ -1,5 +1,6 @@
 #include "platform/QtText.h"
 
+#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <string_view>
@@ -100,6 +101,24 @@ bool Utf8ToSjisExactly(const std::string& utf8, std::string& sjis) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     sjis = ToSjis(text);
     return FromSjis(sjis) == text;
+}
+
+std::string ToLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString FromLocalPath(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+session::TypedText ReadTyped(const QString& text) { return session::ReadTyped(text.toStdString()); }
+
+TypedChange ReadTypedChange(const QString& text) {
+    TypedChange change;
+    const qsizetype lastBreak = std::max(text.lastIndexOf(QLatin1Char('\n')), text.lastIndexOf(QLatin1Char('\r')));
+    if (lastBreak < 0) return change;
+    change.hasLineBreak = true;
+    change.complete = ReadTyped(text.left(lastBreak + 1));
+    change.remainder = text.mid(lastBreak + 1);
+    return change;
 }
 
 }  // namespace velmok::platform

@@ -25,7 +25,7 @@ void QtStartRequests::Report(const std::string& sjisLine) {
 void QtStartRequests::ConnectNumbers(const std::vector<int>& numbers) {
     if (numbers.empty()) return;
     // Numbered as the file lists them, so that a dropped profile can be named.
-    const auto file = config::ReadProfileEntries(platform::ToSjis(form_.ConfigDir()));
+    const auto file = config::ReadProfileEntries(platform::ToLocalPath(form_.ConfigDir()));
     for (int number : numbers) {
         const std::string problem = ConnectProfileNumber(form_.Engine(), file, number);
         if (!problem.empty()) Report(problem);
