@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextDocument>
 #include <QTimer>
@@ -219,8 +220,12 @@ TEST_F(MainWindowSettings, OkRefusesWhatCannotBeKeptAndWritesBackOnlyWhatTheDial
     EXPECT_EQ(form->Config().LogPath, platform::ToLocalPath(PathOf(QStringLiteral("ログ"))));
 }
 
-TEST_F(MainWindowSettings, ARestartPutsTheWindowExactlyWhereItWas) {
+TEST_F(MainWindowSettings, AFirstStartFitsTheScreenAndARestartPutsTheWindowExactlyWhereItWas) {
     Start();
+    const QRect desk = form->screen()->availableGeometry();  // no geometry saved yet: 2/3, centred
+    EXPECT_EQ(QRect(form->pos(), form->size()), QRect(desk.x() + (desk.width() - desk.width() * 2 / 3) / 2,
+                                                      desk.y() + (desk.height() - desk.height() * 2 / 3) / 2,
+                                                      desk.width() * 2 / 3, desk.height() * 2 / 3));
     form->move(120, 90);
     form->resize(640, 480);
     QCoreApplication::processEvents();
