@@ -219,10 +219,11 @@ TEST_F(SettingsStoreTest, TheLogFolderIsShiftJisInTheFileOnly) {
         return ini.ReadString("Log", "Path", "missing");
     };
     EXPECT_EQ(savedPath("/ログ", dir_), "/\x83\x8d\x83\x4f");
-    EXPECT_TRUE(LogFolderStorable("/ログ"));
+    EXPECT_TRUE(LogFolderStorable("/ログ", dir_));
     // Shift-JIS cannot spell "é": the settings folder is kept as the empty
     // value that stands for it, anything else leaves the file as it was.
-    EXPECT_FALSE(LogFolderStorable("/cfé"));
+    EXPECT_FALSE(LogFolderStorable("/cfé", dir_));
+    EXPECT_TRUE(LogFolderStorable("/home/cfé", "/home/cfé/"));
     EXPECT_EQ(savedPath("/home/cfé", "/home/cfé/"), "");
     EXPECT_EQ(savedPath("/ログ", dir_), "/\x83\x8d\x83\x4f");
     EXPECT_EQ(savedPath("/srv/cfé", dir_), "/\x83\x8d\x83\x4f");

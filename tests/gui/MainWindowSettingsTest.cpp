@@ -189,8 +189,11 @@ TEST_F(MainWindowSettings, JapaneseNamedSettingsAndLogFoldersAreUsedAsNamed) {
     // A name Shift-JIS cannot spell is a folder like any other.
     ASSERT_TRUE(QDir().mkpath(PathOf(QStringLiteral("cfé"))));
     Start(PathOf(QStringLiteral("cfé")));
+    // Its log folder by default: OK takes it as it is.
+    InSettingsDialog([](config::Tfrm_Set& d) { d.BitBtn_OK->click(); });
+    EXPECT_TRUE(dialogs.messages.empty());
     ASSERT_TRUE(form->close());
-    EXPECT_TRUE(QFile::exists(PathOf(QStringLiteral("cfé/velmok.ini"))));
+    EXPECT_TRUE(ReadFile(QStringLiteral("cfé/velmok.ini")).contains("[Log]\r\nOutput=0\r\nPath=\r\n"));
     EXPECT_FALSE(QFile::exists(PathOf(QStringLiteral("cf"))));
 }
 
@@ -213,7 +216,8 @@ TEST_F(MainWindowSettings, OkRefusesWhatCannotBeKeptAndWritesBackOnlyWhatTheDial
         d.BitBtn_OK->click();
     });
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith(QStringLiteral("このフォルダ名はShift-JISで保存できないため")));
+    EXPECT_TRUE(
+        dialogs.messages[0].startsWith(QStringLiteral("このフォルダ名はShift-JISで保存できないため")));
     EXPECT_EQ(dialogs.messages[1], QStringLiteral("QUIT：\n送信できない文字が含まれています：U+20AC"));
     EXPECT_EQ(form->Config().ProfileText, profile);
     EXPECT_EQ(form->Config().QuitMessage, "bye\x81\x60");

@@ -64,9 +64,16 @@ TEST_F(InputBox, WrongKeyReplyOpensAModelessKeyPrompt) {
     EXPECT_TRUE(box->isVisible());
     EXPECT_TRUE(Engine().Slot(0).SendQueueA.empty());
 
-    box->Edit_InputBox1->setText(QStringLiteral("pw"));
+    // A key the wire cannot carry whole is refused, naming the characters;
+    // the input method's wave dash is the JIS one.
+    box->Edit_InputBox1->setText(QStringLiteral("p€w"));
     box->BitBtn_OK->click();
-    EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #c :pw\r\n2:");
+    EXPECT_EQ(dialogs.messages,
+              std::vector<QString>{QStringLiteral("送信できない文字が含まれています：U+20AC")});
+    EXPECT_TRUE(Engine().Slot(0).SendQueueA.empty());
+    box->Edit_InputBox1->setText(QStringLiteral("p〜w"));
+    box->BitBtn_OK->click();
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #c :p\x1b$B!A\x1b(Bw\r\n2:");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(box);  // closed and gone
 }

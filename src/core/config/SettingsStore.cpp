@@ -41,9 +41,10 @@ bool SaveKeywords(const std::string& path, const std::vector<std::string>& keywo
 
 }  // namespace
 
-bool LogFolderStorable(const std::string& folder) {
+bool LogFolderStorable(const std::string& folder, const std::string& settingsFolder) {
     std::string sjis;
-    return base::Utf8ToSjisExactly(folder, sjis);
+    return folder.empty() || WithoutTrailingSeparator(folder) == WithoutTrailingSeparator(settingsFolder) ||
+           base::Utf8ToSjisExactly(folder, sjis);
 }
 
 void ReadFont(const IniFile& ini, const std::string& section, FontSetting& font, Colour defaultColour,
@@ -133,7 +134,8 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
     // system's name of the folder, as every path is.
     const std::string missing = "\n";
     const std::string storedPath = ini.ReadString("Log", "Path", missing);
-    s.LogPath = storedPath == missing ? WithoutTrailingSeparator(settingsFolder) : base::SjisToUtf8(storedPath);
+    s.LogPath =
+        storedPath == missing ? WithoutTrailingSeparator(settingsFolder) : base::SjisToUtf8(storedPath);
 
     s.MaxLines = ini.ReadInteger("Window", "MaxLines", Settings::kMaxLinesDefault);
     if (s.MaxLines < Settings::kMaxLinesLeast || s.MaxLines > Settings::kMaxLinesMost)

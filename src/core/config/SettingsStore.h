@@ -41,8 +41,9 @@ bool SaveConnectionSettings(IniFile& ini, const Settings& settings);
 
 // Whether the log folder (the file system's name, UTF-8) can be kept in
 // velmok.ini, which holds it in Shift-JIS: every character must come back as
-// itself. A folder that cannot is refused when it is chosen.
-bool LogFolderStorable(const std::string& folder);
+// itself. The settings folder always can (the empty value stands for it), as
+// can the empty folder. A folder that cannot is refused when it is chosen.
+bool LogFolderStorable(const std::string& folder, const std::string& settingsFolder);
 
 // The eight keys of a font section. Styles read as true are added to the font's
 // styles; none is ever removed.

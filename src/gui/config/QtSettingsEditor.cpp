@@ -407,7 +407,7 @@ void Tfrm_Set::Btn_EventDownClick() {
 void Tfrm_Set::Btn_BrowseClick() {
     const std::string folder = dialogs_->BrowseForFolder(this);
     if (folder.empty()) return;
-    if (!LogFolderStorable(folder)) {
+    if (!LogFolderStorable(folder, platform::ToLocalPath(settingsFolder_))) {
         RefuseLogFolder(folder);
         return;
     }
@@ -427,10 +427,11 @@ void Tfrm_Set::ShowPageOf(QWidget* field) {
 }
 
 bool Tfrm_Set::WireTextsSendable() {
-    const std::pair<QLineEdit*, const char*> fields[] = {
-        {Edit_Message[SettingsEditor::Away], "AWAY"}, {Edit_Message[SettingsEditor::Kick], "KICK"},
-        {Edit_Message[SettingsEditor::Part], "PART"}, {Edit_Message[SettingsEditor::Quit], "QUIT"},
-        {Edit_UserInfo, "USERINFO"}};
+    const std::pair<QLineEdit*, const char*> fields[] = {{Edit_Message[SettingsEditor::Away], "AWAY"},
+                                                         {Edit_Message[SettingsEditor::Kick], "KICK"},
+                                                         {Edit_Message[SettingsEditor::Part], "PART"},
+                                                         {Edit_Message[SettingsEditor::Quit], "QUIT"},
+                                                         {Edit_UserInfo, "USERINFO"}};
     for (const auto& [edit, name] : fields) {
         const session::TypedText typed = platform::ReadTyped(edit->text());
         if (typed.Refused.empty()) continue;
@@ -445,7 +446,7 @@ bool Tfrm_Set::WireTextsSendable() {
 void Tfrm_Set::BitBtn_OKClick() {
     if (!WireTextsSendable()) return;
     const std::string folder = platform::ToLocalPath(Edit_LogPath->text());
-    if (!folder.empty() && !LogFolderStorable(folder)) {
+    if (!LogFolderStorable(folder, platform::ToLocalPath(settingsFolder_))) {
         RefuseLogFolder(folder);
         return;
     }
@@ -457,6 +458,8 @@ void Tfrm_Set::BitBtn_OKClick() {
     accept();
 }
 
-void Tfrm_Set::ApplyTo(Settings& settings) { editor_.Apply(settings, platform::ToLocalPath(settingsFolder_)); }
+void Tfrm_Set::ApplyTo(Settings& settings) {
+    editor_.Apply(settings, platform::ToLocalPath(settingsFolder_));
+}
 
 }  // namespace velmok::config

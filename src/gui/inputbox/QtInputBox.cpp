@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
@@ -97,7 +98,26 @@ std::string Tfrm_InputBox::FirstText() const {
 
 std::string Tfrm_InputBox::KeyText() const { return ToSjis(Edit_InputBox2->text()); }
 
+std::vector<char32_t> Tfrm_InputBox::Unsendable() const {
+    std::vector<char32_t> refused;
+    for (const QString& text : {Cmb_InputBox->isHidden() ? QString() : Cmb_InputBox->currentText(),
+                                Edit_InputBox1->isHidden() ? QString() : Edit_InputBox1->text(),
+                                Edit_InputBox2->isHidden() ? QString() : Edit_InputBox2->text()}) {
+        for (char32_t c : platform::ReadTyped(text).Refused) {
+            if (std::find(refused.begin(), refused.end(), c) == refused.end()) refused.push_back(c);
+        }
+    }
+    return refused;
+}
+
 void Tfrm_InputBox::BitBtn_OKClick() {
+    // What the wire cannot carry would arrive without those characters: the
+    // box stays open and says which they are.
+    if (const std::vector<char32_t> refused = Unsendable(); !refused.empty()) {
+        const QString text = FromSjis(session::RefusedText(refused));
+        if (dialogs_) guard_.Run([&] { dialogs_->ShowErrorMessage(this, text); });
+        return;
+    }
     InputBoxFields f;
     if (!Cmb_InputBox->isHidden()) {
         f.comboText = ToSjis(Cmb_InputBox->currentText());

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "inputbox/InputBox.h"
 #include "platform/QtModal.h"
@@ -55,6 +56,8 @@ protected:
 
 private:
     void Cmb_InputBoxChange();
+    // The characters of the shown fields that the wire cannot carry.
+    std::vector<char32_t> Unsendable() const;
 
     session::Engine& engine_;
     platform::Dialogs* dialogs_;

@@ -52,7 +52,7 @@ const char* const kAllFiles = "すべてのファイル(*)";
 std::string Chosen(const QString& path, QString& folder) {
     if (path.isEmpty()) return {};
     folder = QFileInfo(path).absolutePath();
-    return QFile::encodeName(path).toStdString();
+    return ToLocalPath(path);
 }
 
 }  // namespace

@@ -10,12 +10,9 @@ namespace velmok::platform {
 // display. Bytes that are not valid Shift-JIS become U+FFFD.
 QString FromSjis(const std::string& sjis);
 
-// Unicode to code page 932. Characters it cannot hold are dropped.
+// Unicode to code page 932. The forms input methods type for JIS X 0208
+// characters become those characters; characters it cannot hold are dropped.
 std::string ToSjis(const QString& text);
-
-// UTF-8 to code page 932 when every character has a form there; false (and
-// nothing dropped silently) otherwise.
-bool Utf8ToSjisExactly(const std::string& utf8, std::string& sjis);
 
 // Paths and file names are the file system's bytes (UTF-8 here), never
 // Shift-JIS: from a widget or dialog to open() and back.
