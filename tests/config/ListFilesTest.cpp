@@ -50,7 +50,8 @@ TEST_F(ListFilesTest, LinesAreReadWholeHoweverLong) {
     // Twelve channels with keys make an auto-join line of more than 253
     // bytes: the profile the editor saved is there at the next start.
     std::string autoJoin;
-    for (int i = 0; i < 12; ++i) autoJoin += "1 #channel-" + std::to_string(i) + " secret-" + std::to_string(i) + " ";
+    for (int i = 0; i < 12; ++i)
+        autoJoin += "1 #channel-" + std::to_string(i) + " secret-" + std::to_string(i) + " ";
     ASSERT_GT(autoJoin.size(), 253u);
     Settings s;
     s.ProfileText = Profile("host1", "velmo", autoJoin) + Profile("host2");

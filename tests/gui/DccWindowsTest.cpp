@@ -112,7 +112,8 @@ TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
     accepting->memo_InputMessage->insertPlainText(QStringLiteral("€"));
     PressKey(accepting->memo_InputMessage, Qt::Key_Return);
     EXPECT_EQ(accepting->memo_InputMessage->toPlainText(), QStringLiteral("€"));
-    EXPECT_EQ(LastLine(accepting->Rich_DCC_Chat), QStringLiteral("12:34 送信できない文字が含まれています：U+20AC"));
+    EXPECT_EQ(LastLine(accepting->Rich_DCC_Chat),
+              QStringLiteral("12:34 送信できない文字が含まれています：U+20AC"));
 
     // A pasted block goes line by line; its unfinished last line stays.
     offering->memo_InputMessage->setPlainText(QStringLiteral("one\ntwo\nthr"));

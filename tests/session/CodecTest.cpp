@@ -121,11 +121,15 @@ TEST(Codec, TypedTextTakesInputMethodFormsAndRefusesWhatTheWireCannotCarry) {
     EXPECT_TRUE(typed.Refused.empty());
     EXPECT_EQ(SjisToJis(typed.Sjis), Jis("!B!q!r\x22L!=!o%\x22!A"));
     // € 髙 ① ㈱ 한 𠮷 😀 €: none of them is JIS X 0208; each is named once.
-    typed = ReadTyped("a\xe2\x82\xac\xe9\xab\x99\xe2\x91\xa0\xe3\x88\xb1\xed\x95\x9c\xf0\xa0\xae\xb7\xf0\x9f\x98\x80\xe2\x82\xac");
-    EXPECT_EQ(typed.Refused, (std::vector<char32_t>{0x20AC, 0x9AD9, 0x2460, 0x3231, 0xD55C, 0x20BB7, 0x1F600}));
+    typed = ReadTyped(
+        "a\xe2\x82\xac\xe9\xab\x99\xe2\x91\xa0\xe3\x88\xb1\xed\x95\x9c\xf0\xa0\xae\xb7\xf0\x9f\x98\x80\xe2"
+        "\x82\xac");
+    EXPECT_EQ(typed.Refused,
+              (std::vector<char32_t>{0x20AC, 0x9AD9, 0x2460, 0x3231, 0xD55C, 0x20BB7, 0x1F600}));
     // 髙 is shown with the NEC-selected code (0xEEE0) of the table.
-    EXPECT_EQ(RefusedText(typed.Refused), Utf8ToSjis("送信できない文字が含まれています：U+20AC、") + "\xee\xe0" +
-                                              Utf8ToSjis("(U+9AD9)、①(U+2460)、㈱(U+3231)、U+D55C、U+20BB7、U+1F600"));
+    EXPECT_EQ(RefusedText(typed.Refused),
+              Utf8ToSjis("送信できない文字が含まれています：U+20AC、") + "\xee\xe0" +
+                  Utf8ToSjis("(U+9AD9)、①(U+2460)、㈱(U+3231)、U+D55C、U+20BB7、U+1F600"));
 }
 
 TEST(Codec, BrokenShiftJisKeepsFollowingText) {

@@ -116,8 +116,10 @@ std::string SjisToUtf8(const std::string& sjis) {
         } else if (c >= 0xA1 && c <= 0xDF) {
             AppendUtf8(out, 0xFF61 + (c - 0xA1));
             ++i;
-        } else if (IsSjisLead(c) && i + 1 < sjis.size() && IsSjisTrail(static_cast<unsigned char>(sjis[i + 1]))) {
-            const char32_t cp = Cp932Char(static_cast<std::uint16_t>(c << 8 | static_cast<unsigned char>(sjis[i + 1])));
+        } else if (IsSjisLead(c) && i + 1 < sjis.size() &&
+                   IsSjisTrail(static_cast<unsigned char>(sjis[i + 1]))) {
+            const char32_t cp =
+                Cp932Char(static_cast<std::uint16_t>(c << 8 | static_cast<unsigned char>(sjis[i + 1])));
             AppendUtf8(out, cp != 0 ? cp : kReplacement);
             i += 2;
         } else {

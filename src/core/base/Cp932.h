@@ -26,7 +26,7 @@ char32_t Cp932Char(std::uint16_t code);
 
 // Names that must come back byte for byte, such as folders: UTF-8 to
 // Shift-JIS when every character has a code of its own that reads back as the
-// same character; false otherwise (sjis is then unspecified).
+// same character; false otherwise, and sjis is then to be ignored.
 bool Utf8ToSjisExactly(const std::string& utf8, std::string& sjis);
 // Shift-JIS to UTF-8; a byte or pair that decodes to nothing becomes U+FFFD.
 std::string SjisToUtf8(const std::string& sjis);

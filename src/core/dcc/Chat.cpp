@@ -162,8 +162,7 @@ void Chat::AddChatLine(const std::string& text, bool markKeywords, session::Font
     const config::Settings& settings = engine_.Config();
     const std::string stamp = ui::TimeStamp(engine_.Time().LocalTime());
     // Chat text is shown as it came: control bytes are not attributes here.
-    const ui::LineInput input{
-        text, font, stamp, &settings.Keywords, markKeywords, false, {}, {}, false};
+    const ui::LineInput input{text, font, stamp, &settings.Keywords, markKeywords, false, {}, {}, false};
     ui::FormatLine(input, formatted_);
     view_.AppendLine(formatted_.view);
     if (formatted_.keywordHits == 0) return;
