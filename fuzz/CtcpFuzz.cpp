@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     m[2] = (mode & 32) ? "#a" : "n";
     m[3] = body;
     // A reply to our own CTCP PING needs a request in flight.
-    if (mode & 64) rig.engine.QueueCtcpRequest(0, {"p"}, "PING");
+    if (mode & 64) rig.engine.QueueCtcpRequest(0, "", {"p"}, "PING");
     rig.engine.DrainSendQueues();
     rig.clock.Advance(250);
     rig.engine.LastReceiveTick = rig.clock.tick;

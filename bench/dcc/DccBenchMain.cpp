@@ -72,7 +72,7 @@ class NullFrontend : public session::Frontend {
 public:
     void RenderLine(int, int, session::FontKind, const std::string&, bool) override {}
     void MarkTab(int, int) override {}
-    void BuildWindow(int, int, const std::string&) override {}
+    void BuildWindow(int, int, const std::string&, bool) override {}
     void RemoveWindow(int, int) override {}
     void RenameWindow(int, int, const std::string&) override {}
     void MembersChanged(int, int) override {}

@@ -102,6 +102,12 @@ int main(int argc, char** argv) {
 
     velmok::widgets::InstallFontSubstitutions();
     velmok::ui::TSDIAppForm form(QString::fromStdString(settingsFolder));
+    // The program lives as long as its main window, whatever else is still
+    // up. exit() ends every loop at once, the dialogs' included; quit() would
+    // first ask every window to close, and one that waits for its dialog to
+    // return would refuse.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&form, &velmok::ui::TSDIAppForm::Closed, &app, [] { QCoreApplication::exit(0); });
     velmok::ui::QtStartRequests requests(form);
     instance.complete = [](const QByteArray& bytes) {
         velmok::ui::HandOver ignored;

@@ -134,7 +134,7 @@ TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
     // The look follows the settings.
     settings.Bgcolor = 0x0000FF;
     offering->TimerTimer();
-    EXPECT_EQ(offering->Rich_DCC_Chat->viewport()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(offering->Rich_DCC_Chat->Background(), QColor(255, 0, 0));
     EXPECT_EQ(offering->memo_InputMessage->palette().color(QPalette::Base), QColor(255, 0, 0));
 
     accepting->close();

@@ -87,8 +87,11 @@ protected:
         return socket;
     }
 
-    // Our own JOIN as the server echoes it; returns the window index.
+    // Our own JOIN, asked for and echoed by the server; returns the window index.
     int Join(session::FakeClientSocket* socket, const std::string& channel, int slot = 0) {
+        const std::size_t before = socket->sent.size();
+        Engine().SendNow(slot, "JOIN " + channel + "\r\n");
+        socket->sent.resize(before);
         socket->Deliver(":me!u@h JOIN :" + channel + "\r\n");
         return Engine().FindChannel(slot, channel);
     }

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextDocument>
 #include <QTimer>
@@ -164,8 +165,12 @@ TEST_F(MainWindowSettings, FailedSavesAreReportedNamingTheFile) {
     EXPECT_TRUE(std::filesystem::is_fifo(Sjis(QStringLiteral("velmok.ini"))));
 }
 
-TEST_F(MainWindowSettings, ARestartPutsTheWindowExactlyWhereItWas) {
+TEST_F(MainWindowSettings, AFirstStartFitsTheScreenAndARestartPutsTheWindowExactlyWhereItWas) {
     Start();
+    const QRect desk = form->screen()->availableGeometry();  // no geometry saved yet: 2/3, centred
+    EXPECT_EQ(QRect(form->pos(), form->size()), QRect(desk.x() + (desk.width() - desk.width() * 2 / 3) / 2,
+                                                      desk.y() + (desk.height() - desk.height() * 2 / 3) / 2,
+                                                      desk.width() * 2 / 3, desk.height() * 2 / 3));
     form->move(120, 90);
     form->resize(640, 480);
     QCoreApplication::processEvents();

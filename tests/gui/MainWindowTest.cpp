@@ -3,8 +3,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 
 #include "MainWindowFixture.h"
@@ -45,7 +43,7 @@ TEST_F(MainWindow, StartsWithDefaultsAndSavesEverythingOnCloseWithoutConnection)
     EXPECT_EQ(form->Config().Interval, 500);
     EXPECT_EQ(form->Config().Font(session::FontKind::Error).Color, 255);
     EXPECT_EQ(form->Config().Font(session::FontKind::Notice).Color, 65280);
-    EXPECT_EQ(form->ServerTabs()->tabPosition(), QTabWidget::North);
+    EXPECT_EQ(form->ServerTabs()->tabSide(), TabSide::Top);
     EXPECT_FALSE(form->InputLine()->isEnabled());
     EXPECT_FALSE(form->ActionNamed(QStringLiteral("FileDisConnect"))->isEnabled());
     EXPECT_FALSE(QFile::exists(PathOf("velmok.ini")));
@@ -69,7 +67,7 @@ TEST_F(MainWindow, StartsWithDefaultsAndSavesEverythingOnCloseWithoutConnection)
 TEST_F(MainWindow, ServerPositionOnePutsServerTabsAtTheBottom) {
     WriteFile("velmok.ini", "[Tab]\r\nServer_Position=1\r\n");
     Start();
-    EXPECT_EQ(form->ServerTabs()->tabPosition(), QTabWidget::South);
+    EXPECT_EQ(form->ServerTabs()->tabSide(), TabSide::Bottom);
 }
 
 TEST_F(MainWindow, ClosingWaitsForEveryRegisteredServerAndSavesOnce) {
@@ -113,7 +111,7 @@ TEST_F(MainWindow, QuitCarriesTheQuitMessage) {
 TEST_F(MainWindow, ChannelTabsOpenCloseAndSwitch) {
     Start();
     session::FakeClientSocket* s = Register(0);
-    QTabWidget* tabs = form->SlotTabs(0);
+    widgets::QtTabSet* tabs = form->SlotTabs(0);
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Server"));
     std::vector<int> w;
@@ -151,7 +149,7 @@ TEST_F(MainWindow, NewTextMarksBackgroundTabsUntilEntered) {
     session::FakeClientSocket* s = Register(0);
     const int a = Join(s, "#a");
     const int b = Join(s, "#b");
-    QTabWidget* tabs = form->SlotTabs(0);
+    widgets::QtTabSet* tabs = form->SlotTabs(0);
     ASSERT_EQ(form->CurrentWindow(), b);
 
     s->Deliver(":bob!u@h PRIVMSG #b :here\r\n");
@@ -422,6 +420,51 @@ TEST_F(MainWindow, NickListDoubleClickAsksWhoisOrTheBanList) {
     doubleClick();
     EXPECT_EQ(Engine().Slot(0).SendQueueC, "MODE #a +b\r\n4:");
     EXPECT_TRUE(Engine().BanListReply.empty());
+}
+
+TEST_F(MainWindow, EveryLineInTheBackgroundKeepsTheTaskbarAlertUp) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    Join(s, "#a");
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    ASSERT_FALSE(form->isActiveWindow());
+    dialogs.alerts = 0;
+    for (int i = 0; i < 3; ++i) s->Deliver(":bob!u@h PRIVMSG #a :hi\r\n");
+    EXPECT_EQ(dialogs.alerts, 3);
+    QApplication::setActiveWindow(form.get());
+    s->Deliver(":bob!u@h PRIVMSG #a :seen\r\n");
+    EXPECT_EQ(dialogs.alerts, 3);
+}
+
+TEST_F(MainWindow, ViewsInputLineAndMemberListsKeepTheirColoursUnderAnyPaletteOrStyleSheet) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    const int a = Join(s, "#a");
+    s->Deliver(":bob!u@h PRIVMSG #a :" + std::string(40, 'W') + "\r\n:srv 353 me = #a :me bob\r\n");
+    const QPalette original = QApplication::palette();
+    const QColor black(0, 0, 0), white(255, 255, 255);  // Bgcolor and the Private font by default
+    for (int look = 0; look < 3; ++look) {              // a dark palette, a light one, a style sheet
+        QPalette p = original;
+        for (auto role : {QPalette::Base, QPalette::Window, QPalette::Text})
+            p.setColor(role, look ? white : black);
+        QApplication::setPalette(p);
+        if (look == 2) qApp->setStyleSheet(QStringLiteral("* { background: white; color: white; }"));
+        const QImage view = form->ViewOf(0, a)->viewport()->grab().toImage();
+        EXPECT_EQ(view.pixelColor(view.width() - 2, 2), black) << look;
+        bool text = false;
+        for (int y = 0; y < view.height(); ++y)
+            for (int x = 0; x < view.width() / 2; ++x) text = text || view.pixelColor(x, y) == white;
+        EXPECT_TRUE(text) << look;
+        for (QWidget* w :
+             {static_cast<QWidget*>(form->InputLine()), static_cast<QWidget*>(form->NickListOf(0, a))}) {
+            const QImage image = w->grab().toImage();
+            EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), black) << look;
+        }
+    }
+    qApp->setStyleSheet(QString());
+    QApplication::setPalette(original);
 }
 
 }  // namespace velmok::ui

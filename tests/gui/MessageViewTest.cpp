@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "widgets/QtMessageView.h"
 
@@ -59,6 +60,7 @@ TEST_F(MessageViewTest, ClickAnywhereInAUrlOpensAllOfItWhateverMarksSplitIt) {
 }
 
 TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
+    view.resize(700, 60);  // a page of three lines, so "line 5" can be at the top
     view.SetMaxLines(10);
     AppendNumbered(0, 10);
     view.show();
@@ -84,6 +86,37 @@ TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
 
     view.SetMaxLines(2);
     EXPECT_EQ(view.PlainText(), QStringLiteral("line 19\nline 20"));
+}
+
+TEST_F(MessageViewTest, WheelAndPageKeysMoveThroughFullPagesAndReadingBackIsNotPulledDown) {
+    AppendNumbered(0, 60);
+    view.show();
+    QCoreApplication::processEvents();
+    const int fullPage = view.viewport()->height() / QFontMetrics(view.FormatAt(0, 0).font()).height();
+    auto shown = [&] {
+        view.viewport()->repaint();
+        return view.ShownLines();
+    };
+    ASSERT_EQ(shown().second, 59);
+    // One notch up: slightly older lines, and still a full view.
+    const QPointF at(20, 20);
+    QWheelEvent notch(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &notch);
+    const auto [top, bottom] = shown();
+    EXPECT_TRUE(bottom < 59 && bottom >= 55 && bottom - top + 1 >= fullPage) << top << " " << bottom;
+    // New lines leave the reader where they are; the scroll bar says there is more.
+    AppendNumbered(60, 65);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown().first, top);
+    EXPECT_GT(view.verticalScrollBar()->maximum(), view.verticalScrollBar()->value());
+    // A page back keeps the old top line in sight; at the bottom again, it follows.
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    EXPECT_TRUE(shown().second <= top && shown().second - shown().first + 1 >= fullPage);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(&view, Qt::Key_PageDown);
+    AppendNumbered(65, 70);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown().second, 69);
 }
 
 }  // namespace

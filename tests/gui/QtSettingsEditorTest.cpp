@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <deque>
 
@@ -164,6 +165,17 @@ TEST_F(FrmsetTest, KeywordButtonsReachTheEditorAndOkReturnsTheList) {
     EXPECT_EQ(d->Result().Keywords, std::vector<std::string>{platform::ToSjis(QStringLiteral("ベルモク"))});
     EXPECT_EQ(d->Result().Beep, -1);
     EXPECT_EQ(d->Result().MaxReply, 20);
+}
+
+TEST_F(FrmsetTest, EnterInTheKeywordFieldAddsItAndKeepsTheDialogOpen) {
+    auto d = Open();
+    d->show();
+    QApplication::setActiveWindow(d.get());
+    QTest::keyClicks(d->Edit_Keyword, QStringLiteral("gamma"));
+    QTest::keyClick(d->Edit_Keyword, Qt::Key_Return);
+    ASSERT_EQ(d->Lst_Keywords->count(), 2);
+    EXPECT_EQ(d->Lst_Keywords->item(1)->text(), QStringLiteral("gamma"));
+    EXPECT_TRUE(d->isVisible() && d->result() == 0);
 }
 
 TEST_F(FrmsetTest, EventEditorFollowsTheFieldsAndMovesRows) {

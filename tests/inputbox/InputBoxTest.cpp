@@ -23,10 +23,10 @@ protected:
     }
 };
 
-TEST_F(InputBoxTest, JoinDoublesTheBangAndKeepsTheBlankOfAnEmptyKey) {
+TEST_F(InputBoxTest, JoinSendsTheNameAsTypedAndKeepsTheBlankOfAnEmptyKey) {
     InputBoxState box = Box(1, 10);
     EXPECT_EQ(InputBoxOk(engine, box, Typed("!abc")), 0);
-    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN !!abc \r\n2:");
+    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN !abc \r\n2:");
 }
 
 TEST_F(InputBoxTest, BlankInChannelRefusesOnceThenSucceeds) {

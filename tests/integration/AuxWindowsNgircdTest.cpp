@@ -9,11 +9,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
 
+#include "inputbox/QtInputBox.h"
+#include "inputbox/QtPromptBoxes.h"
 #include "support/qt/EngineClient.h"
 #include "support/qt/ModalDriver.h"
 #include "support/qt/ScriptedDialogs.h"
@@ -127,6 +130,35 @@ TEST_F(AuxWindowsNgircdTest, WhoisFromTheMemberListFillsTheWindowWithTheRealAnsw
     w->close();
     test::WaitUntil([&] { return guard.isNull(); }, 2000);
     EXPECT_TRUE(Alice().Liv_Whois.empty());
+}
+
+// A WHOIS answer that comes while an invitation box is up opens its window
+// over the box, and the Escape meant for the box closes the window. Whoever
+// takes which key, the next answer for the nick must open its window.
+TEST_F(AuxWindowsNgircdTest, EveryWhoisAnswerOpensItsWindowHoweverTheLastWentAfterAnInvitation) {
+    BobJoins("#room");
+    auto whois = [&] { return form->AuxWindows().WhoisWindow(0, "bob"); };
+    auto escape = [](QWidget* w) {
+        QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+    };
+    for (int round = 0; round < 6; ++round) {
+        bob->Send("INVITE alice #room");
+        ASSERT_TRUE(Wait([&] { return form->PromptBoxes().OpenCount() == 1; })) << server.Log();
+        if (round % 2 == 0) {
+            Type("/WHOIS bob");
+            ASSERT_TRUE(Wait([&] { return whois() != nullptr; })) << server.Log();
+        }
+        // Escape on the window in front, then on whichever of the two is left.
+        escape(QApplication::activeWindow());
+        for (auto* box : form->findChildren<inputbox::Tfrm_InputBox*>())
+            if (box->isVisible()) escape(box);
+        if (whois()) escape(whois());
+        ASSERT_TRUE(Wait([&] { return form->PromptBoxes().OpenCount() == 0 && !whois(); }));
+        Type("/WHOIS bob");
+        ASSERT_TRUE(Wait([&] { return whois() && whois()->isVisible(); })) << "round " << round;
+        escape(whois());
+    }
+    EXPECT_TRUE(Wait([&] { return Alice().Liv_Whois.empty(); }));
 }
 
 TEST_F(AuxWindowsNgircdTest, ListFillsTheWindowAndADoubleClickJoins) {

@@ -24,19 +24,19 @@ TEST_F(CtcpNgircdTest, QueriesAreAnsweredAndTheAnswersShown) {
     Client& a = *alice;
     Client& b = *bob;
 
-    a.engine.QueueCtcpRequest(0, {"bob"}, "VERSION");
+    a.engine.QueueCtcpRequest(0, "", {"bob"}, "VERSION");
     ASSERT_TRUE(Wait([&] { return !a.LineStarting(ServerWindow, "bob VERSION").empty(); })) << server.Log();
     EXPECT_EQ(a.LineStarting(ServerWindow, "bob VERSION"), "bob VERSION velmok 2.2 (TestOS)");
     EXPECT_EQ(b.LineStarting(ServerWindow, "CTCP VERSION"), "CTCP VERSION from alice");
 
-    a.engine.QueueCtcpRequest(0, {"@bob"}, "TIME");
+    a.engine.QueueCtcpRequest(0, "", {"@bob"}, "TIME");
     ASSERT_TRUE(Wait([&] { return !a.LineStarting(ServerWindow, "bob TIME").empty(); }));
     // "bob TIME " and the 24-character ctime form.
     EXPECT_EQ(a.LineStarting(ServerWindow, "bob TIME").size(), 9u + 24u);
 
     // The request is stamped with the tick it leaves at; holding the loop a
     // little makes the measured delay certainly non-zero.
-    a.engine.QueueCtcpRequest(0, {"bob"}, "PING");
+    a.engine.QueueCtcpRequest(0, "", {"bob"}, "PING");
     a.engine.DrainSendQueues();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(Wait([&] { return !a.LineStarting(ServerWindow, "bob PING").empty(); }));

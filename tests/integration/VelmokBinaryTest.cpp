@@ -1,13 +1,17 @@
 // The real client binary against a real server: start-up from a profile,
-// auto-join, rendering to the log, and a clean close on SIGTERM.
+// auto-join, rendering to the log, and a clean close on SIGTERM; and against
+// a scripted server, its way out past a server and a dialog that never end.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,6 +19,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/IrcPeer.h"
+#include "support/LoopbackListener.h"
 #include "support/NgircdServer.h"
 
 namespace velmok::test {
@@ -39,10 +44,11 @@ class Client {
 public:
     explicit Client(const fs::path& dir) : dir_(dir) {}
 
-    void Start(const std::vector<std::string>& extra) {
+    void Start(const std::vector<std::string>& extra,
+               const std::vector<std::string>& env = {"QT_QPA_PLATFORM=offscreen"}) {
         std::vector<std::string> args = {VELMOK_BINARY, "--config-dir", dir_.string()};
         args.insert(args.end(), extra.begin(), extra.end());
-        process_.Start(args, {"QT_QPA_PLATFORM=offscreen"}, {}, (dir_ / "client.log").string());
+        process_.Start(args, env, {}, (dir_ / "client.log").string());
     }
     int Wait(int timeoutMs) { return process_.Wait(timeoutMs); }
     void Signal(int sig) { process_.Signal(sig); }
@@ -148,6 +154,93 @@ TEST_F(VelmokBinaryTest, LogsJapaneseLinesAndQuitsCleanlyOnSigterm) {
     EXPECT_NE(ini.find("AllWindowHeight="), std::string::npos);
     EXPECT_NE(ini.find("QUIT=bye\r\n"), std::string::npos);
     EXPECT_NE(ini.find("Output=1\r\n"), std::string::npos);
+}
+
+// The server is the test itself on 127.0.0.1: it registers the client and
+// answers nothing more, and never drops it unless told to.
+class ScriptedServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GE(listener = velmok::testing::ListenOnLoopback(port), 0);
+        char tmpl[] = "/tmp/velmok-exit-XXXXXX";
+        dir = ::mkdtemp(tmpl);
+        client = std::make_unique<Client>(dir);
+        WriteAll(dir / "Connections",
+                 "127.0.0.1\r\n" + std::to_string(port) + "\r\n\r\nvelmo\r\n\r\nvuser\r\nReal\r\n\r\n");
+    }
+    void TearDown() override {
+        ::close(fd);
+        ::close(listener);
+        fs::remove_all(dir);
+    }
+    // Reads (accepting the client first) until text has come from it.
+    bool Sees(const std::string& text) {
+        // Generous: a sanitizer build starting on a busy machine is slow.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+        while (got.find(text) == std::string::npos && std::chrono::steady_clock::now() < end) {
+            pollfd p{fd >= 0 ? fd : listener, POLLIN, 0};
+            char bytes[4096];
+            if (::poll(&p, 1, 50) <= 0) continue;
+            if (fd < 0)
+                fd = ::accept(listener, nullptr, nullptr);
+            else if (const ssize_t n = ::recv(fd, bytes, sizeof bytes, 0); n > 0)
+                got.append(bytes, n);
+        }
+        return got.find(text) != std::string::npos;
+    }
+    void Welcome(const std::string& more = "") {
+        ASSERT_TRUE(Sees("USER vuser"));
+        // The answer to the PING says the welcome has been taken.
+        const std::string bytes = ":srv 001 velmo :Welcome\r\nPING :up\r\n" + more;
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        ASSERT_TRUE(Sees("PONG"));
+    }
+    // SIGTERM: QUIT, exit status 0 and the window's settings written.
+    void ExpectCleanExitOnSigterm(bool serverDrops) {
+        client->Signal(SIGTERM);
+        EXPECT_TRUE(Sees("QUIT"));
+        if (serverDrops) ::shutdown(fd, SHUT_RDWR);
+        EXPECT_EQ(client->Wait(15000), 0) << ReadAll(dir / "client.log");
+        EXPECT_NE(ReadAll(dir / "velmok.ini").find("[Window]"), std::string::npos);
+    }
+
+    int listener = -1, port = 0, fd = -1;
+    std::string got;
+    fs::path dir;
+    std::unique_ptr<Client> client;
+};
+
+TEST_F(ScriptedServerTest, AServerThatNeverDropsUsAfterQuitDoesNotKeepTheClient) {
+    client->Start({"--connect", "1"});
+    Welcome();
+    ExpectCleanExitOnSigterm(false);
+}
+
+// A desktop logout while the save dialog of a DCC offer waits: it needs a
+// display to answer the offer's question on, Xvfb, and xdotool to do it.
+TEST_F(ScriptedServerTest, SigtermWhileTheDccSaveDialogIsUpEndsCleanly) {
+    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    ChildProcess xvfb;
+    xvfb.Start({"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"}, {}, (dir / "display").string());
+    ASSERT_TRUE(ChildProcess::WaitForText((dir / "display").string(), "\n", 10000));
+    const std::string display =
+        "DISPLAY=:" + ReadAll(dir / "display").substr(0, ReadAll(dir / "display").find('\n'));
+    client->Start({"--connect", "1"}, {display, "QT_QPA_PLATFORM=xcb"});
+    Welcome(
+        ":bob!b@h PRIVMSG velmo :\x01"
+        "DCC SEND notes.txt 2130706433 1 10\x01\r\n");
+    // The main window takes the server's name, so the one window named like
+    // the program is the question; without a window manager the client gives
+    // it the focus itself. Yes is its default button.
+    for (const char* step :
+         {"search --sync --onlyvisible --name '^srv$'", "search --sync --onlyvisible --name '^Velmok 2.2$'",
+          "key Return", "search --sync --onlyvisible --name '^Save As$'"}) {
+        ASSERT_EQ(std::system((display + " timeout 20 xdotool " + step + " >/dev/null").c_str()), 0) << step;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    ExpectCleanExitOnSigterm(true);
+    EXPECT_FALSE(fs::exists(dir / "notes.txt"));
 }
 
 }  // namespace

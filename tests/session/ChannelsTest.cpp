@@ -25,7 +25,7 @@ protected:
     void SetUp() override { engine.Session(0).Nick = "me"; }
 
     int Open(const std::string& name) {
-        const int index = engine.OpenChannelTab(0, name);
+        const int index = engine.OpenChannelTab(0, name, true);
         EXPECT_GE(index, 0) << name;
         return index;
     }
@@ -333,16 +333,16 @@ TEST_F(ChannelsTest, MemberCommandsGoToQueueB) {
 
 TEST_F(ChannelsTest, OperatorBatchesOfThreeWithGrowingDelay) {
     Open("#c");
-    engine.QueueModeBatch(0, {"a", "b", "@c", "d", "+e"}, "+o");
+    engine.QueueModeBatch(0, "#c", {"a", "b", "@c", "d", "+e"}, "+o");
     EXPECT_EQ(engine.Slot(0).SendQueueC, "MODE #c +ooo a b c\r\n10:MODE #c +oo d e\r\n7:");
     engine.Slot(0).SendQueueC.clear();
-    engine.QueueModeBatch(0, {"a"}, "-v");
+    engine.QueueModeBatch(0, "#c", {"a"}, "-v");
     EXPECT_EQ(engine.Slot(0).SendQueueC, "MODE #c -v a\r\n4:");
 }
 
 TEST_F(ChannelsTest, BanByHostAsksWhoThenBansAndForgetsAtEndOfWho) {
     Open("#c");
-    engine.QueueModeBatch(0, {"@x", "y"}, "+b");
+    engine.QueueModeBatch(0, "#c", {"@x", "y"}, "+b");
     EXPECT_EQ(engine.Slot(0).SendQueueC, "WHO x\r\n2:WHO y\r\n2:");
     EXPECT_EQ(engine.PendingBans, "<x>#c:o<y>#c:+");
 
@@ -360,19 +360,17 @@ TEST_F(ChannelsTest, BanByHostAsksWhoThenBansAndForgetsAtEndOfWho) {
     EXPECT_TRUE(engine.HandleEndOfWho(0, Msg({"srv", "315", "me", "y", "End"})));
     EXPECT_EQ(engine.PendingBans, "");
 
-    engine.QueueModeBatch(0, {"@x"}, "-b");
+    engine.QueueModeBatch(0, "#c", {"@x"}, "-b");
     EXPECT_EQ(engine.PendingBans, "<x>#c:-");
     engine.Slot(0).SendQueueB.clear();
     EXPECT_TRUE(engine.HandleWhoReply(0, who("x", "h")));
     EXPECT_EQ(engine.Slot(0).SendQueueB, "MODE #c -b *!*@h\r\n4:");
 }
 
-TEST_F(ChannelsTest, BatchesNeedAnActiveChannelWindow) {
-    Open("#c");
-    Open("bob");  // a private window is active
-    engine.QueueModeBatch(0, {"a"}, "+o");
-    ui.activeWindow[0] = -1;
-    engine.QueueModeBatch(0, {"a"}, "+o");
+TEST_F(ChannelsTest, BatchesNeedAChannel) {
+    Open("bob");
+    engine.QueueModeBatch(0, "bob", {"a"}, "+o");
+    engine.QueueModeBatch(0, "", {"a"}, "+o");
     EXPECT_EQ(engine.Slot(0).SendQueueC, "");
 }
 

@@ -284,7 +284,7 @@ TEST_F(CtcpTest, DccOffersObeyTheirSettingsAndUnknownTypes) {
 
 TEST_F(CtcpTest, PingReplyShowsTheRoundTrip) {
     clock.tick = 50000;
-    engine.QueueCtcpRequest(0, {"bob"}, "PING");
+    engine.QueueCtcpRequest(0, "", {"bob"}, "PING");
     engine.DrainSendQueues();
     const std::string request = socket->TakeSent();
     const std::string prefix = "PRIVMSG bob :\x01PING ";
@@ -353,19 +353,17 @@ TEST_F(CtcpTest, OtherRepliesAreShownOrSkipped) {
 // ---- our own queries -------------------------------------------------------------
 
 TEST_F(CtcpTest, RequestsGoToSelectedMembersOrTheChannel) {
-    engine.QueueCtcpRequest(0, {"@op", "+voiced", "plain"}, "VERSION");
+    engine.QueueCtcpRequest(0, "#c", {"@op", "+voiced", "plain"}, "VERSION");
     EXPECT_EQ(engine.Slot(0).SendQueueB,
               "PRIVMSG op :\x01VERSION\x01\r\n2:"
               "PRIVMSG voiced :\x01VERSION\x01\r\n2:"
               "PRIVMSG plain :\x01VERSION\x01\r\n2:");
 
     engine.Slot(0).SendQueueB.clear();
-    engine.QueueCtcpRequest(0, {}, "TIME");  // the server window is active: no target
+    engine.QueueCtcpRequest(0, "", {}, "TIME");  // no channel: no target
     EXPECT_EQ(engine.Slot(0).SendQueueB, "");
 
-    socket->Deliver(":n!u@h JOIN #c\r\n");
-    engine.Slot(0).SendQueueB.clear();
-    engine.QueueCtcpRequest(0, {}, "PING");
+    engine.QueueCtcpRequest(0, "#c", {}, "PING");
     EXPECT_EQ(engine.Slot(0).SendQueueB, "PRIVMSG #c :\x01PING \r\n0:");
 }
 

@@ -17,7 +17,7 @@ TEST_F(DispatcherTest, NickCollisionsRetryWithACounterUntilWelcome) {
 
     socket->Deliver(":irc.srv 001 n2 :Welcome\r\n");
     EXPECT_EQ(engine.Session(0).Nick, "n2");
-    EXPECT_EQ(engine.NickRetryCounter, 0);
+    EXPECT_EQ(engine.Slot(0).NickRetryCounter, 0);
     EXPECT_TRUE(engine.Slot(0).Registered);
     EXPECT_EQ(engine.Session(0).ServerName, "irc.srv");
     EXPECT_EQ(ui.serverRenames.back(), (std::pair<int, std::string>{0, "irc.srv"}));
@@ -37,6 +37,18 @@ TEST_F(DispatcherTest, NickCollisionsRetryWithACounterUntilWelcome) {
     EXPECT_EQ(ui.beeps, std::vector<BeepKind>{BeepKind::Warning});
 }
 
+TEST_F(DispatcherTest, TwoSlotsRegisteringAtOnceEachCountAndTakeTheNickTheServerGave) {
+    FakeClientSocket* a = Connect(0, "n");
+    FakeClientSocket* b = Connect(1, "n");
+    for (FakeClientSocket* s : {a, b, a}) s->Deliver(":srv 433 * n :in use\r\n");
+    EXPECT_EQ(a->TakeSent(), "NICK n1\r\nNICK n2\r\n");
+    EXPECT_EQ(b->TakeSent(), "NICK n1\r\n");
+    // The welcome names the nick registered, here shortened by the server.
+    a->Deliver(":srv 001 n2x :Welcome\r\n:n2x!u@h JOIN :#c\r\n");
+    EXPECT_EQ(engine.Session(0).Nick, "n2x");
+    EXPECT_GE(engine.FindChannel(0, "#c"), 0);
+}
+
 TEST_F(DispatcherTest, ConnectActionOffWhenEverySlotIsRegistered) {
     Register(0, "a");
     Register(1, "b");
@@ -45,12 +57,12 @@ TEST_F(DispatcherTest, ConnectActionOffWhenEverySlotIsRegistered) {
     EXPECT_FALSE(ui.Enabled(Action::FileConnect));
 }
 
-TEST_F(DispatcherTest, AutoJoinSkipsUnflaggedAndDoublesBang) {
+TEST_F(DispatcherTest, AutoJoinSkipsUnflaggedAndSendsNamesAsWritten) {
     FakeClientSocket* socket = Connect(0, "n");
-    engine.Session(0).AutoJoin = "1 #a  0 #b  1 !c key ";
+    engine.Session(0).AutoJoin = "1 #a  0 #b  1 !c key 1 !!new  ";
     socket->Deliver(":srv 001 n :Welcome\r\n");
-    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN #a \r\n2:JOIN !!c key\r\n2:");
-    EXPECT_EQ(engine.Session(0).AutoJoin, "1 #a  0 #b  1 !c key ");
+    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN #a \r\n2:JOIN !c key\r\n2:JOIN !!new \r\n2:");
+    EXPECT_EQ(engine.Session(0).AutoJoin, "1 #a  0 #b  1 !c key 1 !!new  ");
 }
 
 TEST_F(DispatcherTest, AutoJoinConvertsJapaneseChannelNames) {
@@ -261,6 +273,32 @@ TEST_F(DispatcherTest, OwnJoinOpensTheChannelAndAsksForItsModes) {
     ASSERT_GE(window, 0);
     EXPECT_TRUE(engine.Channel(0, window).Members.empty());
     EXPECT_EQ(engine.Slot(0).SendQueueB, "MODE #a\r\n2:MODE #b\r\n2:");
+}
+
+TEST_F(DispatcherTest, OnlyTheUsersOwnJoinsAndOpeningsBecomeTheActiveTab) {
+    FakeClientSocket* socket = Register(0, "n");
+    // Typed in any case, several channels with their keys, through the queue.
+    engine.EnqueueLine(Queue::A, 0, "join #A,#b k1", 2);
+    engine.DrainSendQueues();
+    engine.SendNow(0, "JOIN 0\r\n");  // leaves every channel, opens nothing
+    socket->Deliver(":n!u@h JOIN :#a\r\n");
+    EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#a"));
+    // Joined elsewhere (another client of ours, a forced join) and a stranger
+    // talking: built in the background, the tab being looked at stays.
+    socket->Deliver(":n!u@h JOIN :#elsewhere\r\n:bob!u@h PRIVMSG n :hi\r\n");
+    EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#a"));
+    socket->Deliver(":n!u@h JOIN :#b\r\n");
+    EXPECT_EQ(ui.activeWindow[0], engine.FindChannel(0, "#b"));
+    // Each JOIN asked for counts once: parting and being pulled back in is not.
+    socket->Deliver(":n!u@h PART #b\r\n:n!u@h JOIN :#b\r\n");
+    EXPECT_NE(ui.activeWindow[0], engine.FindChannel(0, "#b"));
+    // The nick menu's "open a private window" is the user's own.
+    engine.UserOpening = true;
+    EXPECT_EQ(ui.activeWindow[0], engine.OpenChannelTab(0, "carol"));
+    // A new connection forgets what the old one asked for.
+    engine.SendNow(0, "JOIN #c\r\n");
+    engine.ResetSession(0);
+    EXPECT_TRUE(engine.Slot(0).JoinsAsked.empty());
 }
 
 TEST_F(DispatcherTest, PartKickAndTopicLines) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "inputbox/InputBox.h"
 #include "session/SessionFixture.h"
 
 namespace velmok::session {
@@ -90,6 +91,26 @@ TEST_F(ReconnectTest, ADroppedConnectionComesBackOnScheduleAndRejoinsItsChannels
     // A second drop starts over at 5 seconds.
     last->FireDisconnect();
     EXPECT_EQ(SecondsUntilAttempt(200), 5);
+}
+
+// Safe channels: "!name" joins the one there, "!!name" makes a new one, and
+// the server calls each "!" + a five-character id + name.
+TEST_F(ReconnectTest, BangChannelsAreJoinedAsWrittenOrAsTheServerNamedThem) {
+    engine.Session(0).AutoJoin = "1 !safe  1 !!fresh  ";
+    FakeClientSocket* first = Register(0);
+    first->Deliver(":n!u@h JOIN :!ABCDEsafe\r\n:n!u@h JOIN :!FGHIJfresh\r\n:b!u@h INVITE n :!Z2XKLinv\r\n");
+    ASSERT_EQ(ui.inputBoxes.size(), 1u);
+    inputbox::InputBoxState box{1, 0, -1, false, ui.inputBoxes[0].AuxText};
+    EXPECT_EQ(inputbox::InputBoxOk(engine, box, {"", -1, ui.inputBoxes[0].Edit1Text, ""}), 0);
+    EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN !safe \r\n2:JOIN !!fresh \r\n2:JOIN !Z2XKLinv \r\n2:");
+    first->Deliver(":n!u@h JOIN :!Z2XKLinv\r\n");
+    first->FireDisconnect();
+    ASSERT_EQ(SecondsUntilAttempt(10), 5);
+    sockets.Last()->FireConnect();
+    sockets.Last()->Deliver(":srv 001 n :Welcome\r\n");
+    // "!safe" reaches !ABCDEsafe again; "!!fresh" would not reach !FGHIJfresh.
+    EXPECT_EQ(engine.Slot(0).SendQueueA,
+              "JOIN !safe \r\n2:JOIN !!fresh \r\n2:JOIN !FGHIJfresh\r\n2:JOIN !Z2XKLinv\r\n2:");
 }
 
 TEST_F(ReconnectTest, AnEndTheUserAskedForNeverReconnects) {

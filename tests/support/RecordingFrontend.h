@@ -117,10 +117,11 @@ public:
         marks.push_back({slot, window});
         Log("MarkTab " + std::to_string(slot) + " " + std::to_string(window));
     }
-    void BuildWindow(int slot, int window, const std::string& name) override {
+    void BuildWindow(int slot, int window, const std::string& name, bool activate) override {
         built.push_back({slot, window, name});
-        activeWindow[slot] = window;
-        Log("BuildWindow " + std::to_string(slot) + " " + std::to_string(window) + " " + name);
+        if (activate) activeWindow[slot] = window;
+        Log("BuildWindow " + std::to_string(slot) + " " + std::to_string(window) + " " + name +
+            (activate ? "" : " [background]"));
     }
     void RemoveWindow(int slot, int window) override {
         removed.push_back({slot, window});

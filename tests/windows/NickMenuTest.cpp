@@ -116,6 +116,25 @@ TEST_F(NickMenuTest, MemberModesGoInGroupsOfThreeAndBansLookTheHostUpFirst) {
     EXPECT_EQ(QueueB(), "WHOIS x x\r\n2:WHOIS v v\r\n2:");
 }
 
+// Lines arrive while the menu is open: an own JOIN makes another channel
+// active, and the one the menu was opened for may even be left.
+TEST_F(NickMenuTest, EveryEntryActsOnTheChannelAndMembersItWasOpenedFor) {
+    Join("#test", true);
+    socket->Deliver(":srv 324 me #test +k sesame\r\n");
+    const int test = window;
+    Open({"a", "b"});
+    Join("#other", true, "x y");
+    for (NickEntry e : {NickEntry::mode_Add_o, NickEntry::CTCP_TIME}) menu.Click(e);
+    window = test;
+    Open({});
+    socket->Deliver(":me!u@h PART #test\r\n");
+    for (NickEntry e : {NickEntry::CTCP_VERSION, NickEntry::mode_k}) menu.Click(e);
+    EXPECT_EQ(QueueC(), "MODE #test +oo a b\r\n7:");
+    EXPECT_EQ(QueueB(),
+              "PRIVMSG a :\x01TIME\x01\r\n2:PRIVMSG b :\x01TIME\x01\r\n2:"
+              "PRIVMSG #test :\x01VERSION\x01\r\n2:MODE #test -k :sesame\r\n4:");
+}
+
 TEST_F(NickMenuTest, ChannelModeEntriesSendTheirCaptionOrAskForLimitAndKey) {
     Join("#c", true);
     socket->Deliver(":srv 324 me #c +tk secret\r\n");

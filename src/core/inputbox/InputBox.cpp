@@ -70,9 +70,9 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
     switch (state.Kind) {
         case 1: {  // join
             if (int r = base::ChannelCheck(first)) return refuse(r);
-            std::string channel = first;
-            if (!channel.empty() && channel[0] == '!') channel.insert(0, "!");
-            engine.EnqueueLine(Queue::A, slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(fields.key), 2);
+            // What was typed, or for an invitation the name as received.
+            const std::string channel = state.AuxText.empty() ? SjisToJis(first) : state.AuxText;
+            engine.EnqueueLine(Queue::A, slot, "JOIN " + channel + " " + SjisToJis(fields.key), 2);
             break;
         }
         case 2: {  // part

@@ -6,8 +6,7 @@
 
 namespace velmok::inputbox {
 
-// A 475 box keeps the channel in AuxText; an INVITE box shows it in the
-// first field.
+// A 475 box and an INVITE box keep the channel as received in AuxText.
 std::string PromptBoxes::ChannelOf(const session::InputBoxRequest& request) {
     return session::channels::FoldAscii(request.AuxText.empty() ? request.Edit1Text : request.AuxText);
 }

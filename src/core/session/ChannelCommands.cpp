@@ -102,16 +102,12 @@ void Engine::QueueMemberCommand(int slot, const std::vector<std::string>& select
     }
 }
 
-void Engine::QueueModeBatch(int slot, const std::vector<std::string>& selected, const std::string& mode) {
-    if (mode.size() != 2 || (mode[0] != '+' && mode[0] != '-')) return;
-    const int window = frontend_.ActiveWindow(slot);
-    if (window < 0 || window >= WindowCount) return;
-    const ChannelRecord& record = slots_[slot].Channels[window];
-    if (record.IsFree() || !record.IsChannel) return;
+void Engine::QueueModeBatch(int slot, const std::string& channel, const std::vector<std::string>& selected,
+                            const std::string& mode) {
+    if (mode.size() != 2 || (mode[0] != '+' && mode[0] != '-') || !channels::IsChannelName(channel)) return;
 
     const char sign = mode[0];
     const char letter = mode[1];
-    const std::string channel = record.Name;
     const std::string start = "MODE " + channel + " " + sign;
     std::string head = start;
     std::string args;

@@ -61,6 +61,21 @@ inline bool MemberBefore(const std::string& a, const std::string& b) {
     return a < b;
 }
 
+// Whether a JOIN of `typed`, as the user wrote it, reaches the channel the
+// server calls `full`. Besides the same name: a safe channel is named "!", a
+// five-character id and its short name, and "!" with the short name joins it;
+// "!!" with the short name asks for a new one, never the one already there.
+inline bool JoinReaches(const std::string& typed, const std::string& full) {
+    if (SameName(typed, full)) return true;
+    constexpr std::size_t kIdLength = 5;
+    if (typed.size() < 2 || typed[0] != '!' || typed[1] == '!' || full.size() != typed.size() + kIdLength ||
+        full[0] != '!')
+        return false;
+    for (std::size_t i = 1; i <= kIdLength; ++i)
+        if (!((full[i] >= 'A' && full[i] <= 'Z') || (full[i] >= '0' && full[i] <= '9'))) return false;
+    return SameName(typed.substr(1), full.substr(1 + kIdLength));
+}
+
 inline bool IsChannelName(const std::string& name) {
     return !name.empty() && (name[0] == '#' || name[0] == '&' || name[0] == '+' || name[0] == '!');
 }

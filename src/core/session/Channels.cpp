@@ -59,7 +59,7 @@ int Engine::FindChannel(int slot, const std::string& name) const {
     return -1;
 }
 
-int Engine::OpenChannelTab(int slot, const std::string& name) {
+int Engine::OpenChannelTab(int slot, const std::string& name, bool byUser) {
     // A record with an empty name would count as free and the window would
     // be lost; nothing sensible can be opened for it.
     if (name.empty()) return -1;
@@ -83,6 +83,7 @@ int Engine::OpenChannelTab(int slot, const std::string& name) {
         return -1;
     }
     const bool isChannel = IsChannelName(name);
+    const bool activate = byUser || (!isChannel && UserOpening);
     if (!isChannel) {
         CountEvent(slot, name);
         if (ProtectionMode && settings_.DefencePriv && !UserOpening) return -1;
@@ -94,8 +95,50 @@ int Engine::OpenChannelTab(int slot, const std::string& name) {
     ResetRecord(record);
     record.IsChannel = isChannel;
     record.Name = name;
-    frontend_.BuildWindow(slot, free, name);
+    frontend_.BuildWindow(slot, free, name, activate);
     return free;
+}
+
+namespace {
+
+// At most this many JOINs wait for their answer; a server that never answers
+// must not make the list grow.
+constexpr std::size_t kJoinsAskedLimit = 64;
+
+bool StartsWithJoin(const std::string& line) {
+    if (line.size() < 5 || line[4] != ' ') return false;
+    for (int i = 0; i < 4; ++i)
+        if ((line[i] & ~0x20) != "JOIN"[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+void Engine::NoteJoinSent(int slot, const std::string& line) {
+    if (!StartsWithJoin(line)) return;
+    std::size_t at = line.find_first_not_of(' ', 5);
+    if (at == std::string::npos) return;
+    if (line[at] == ':') ++at;
+    const std::size_t end = std::min(line.find_first_of(" \r\n", at), line.size());
+    auto& asked = slots_[slot].JoinsAsked;
+    for (std::size_t from = at; from < end;) {
+        const std::size_t comma = std::min(line.find(',', from), end);
+        std::string channel = line.substr(from, comma - from);
+        from = comma + 1;
+        // "JOIN 0" leaves every channel; it opens nothing.
+        if (channel.empty() || channel == "0") continue;
+        if (asked.size() >= kJoinsAskedLimit) asked.erase(asked.begin());
+        asked.push_back(std::move(channel));
+    }
+}
+
+bool Engine::TakeJoinAsked(int slot, const std::string& channel) {
+    auto& asked = slots_[slot].JoinsAsked;
+    const auto it =
+        std::find_if(asked.begin(), asked.end(), [&](const std::string& a) { return SameName(a, channel); });
+    if (it == asked.end()) return false;
+    asked.erase(it);
+    return true;
 }
 
 void Engine::CloseChannelTab(int slot, const std::string& name) {

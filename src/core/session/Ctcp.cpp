@@ -224,7 +224,7 @@ void Engine::HandleCtcpReply(int slot, const IrcMessage& message) {
     if (shown && settings_.CTCP_Check) frontend_.MarkTab(slot, window);
 }
 
-void Engine::QueueCtcpRequest(int slot, const std::vector<std::string>& selected,
+void Engine::QueueCtcpRequest(int slot, const std::string& channel, const std::vector<std::string>& selected,
                               const std::string& command) {
     std::vector<std::string> targets;
     for (const std::string& caption : selected) {
@@ -233,11 +233,7 @@ void Engine::QueueCtcpRequest(int slot, const std::vector<std::string>& selected
         if (!nick.empty() && (nick.front() == '@' || nick.front() == '+')) nick.erase(0, 1);
         if (!nick.empty()) targets.push_back(nick);
     }
-    if (selected.empty()) {
-        const int window = frontend_.ActiveWindow(slot);
-        if (window >= 0 && window < WindowCount && !Channel(slot, window).IsFree())
-            targets.push_back(Channel(slot, window).Name);
-    }
+    if (selected.empty() && !channel.empty()) targets.push_back(channel);
 
     // A PING entry is completed with the stamp and tick when it leaves the queue.
     const bool isPing = UpperAscii(command) == "PING";

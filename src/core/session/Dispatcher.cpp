@@ -116,8 +116,13 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
 
     // ---- numeric replies ----
     if (command == "001") {
-        if (NickRetryCounter != 0) session.Nick += std::to_string(NickRetryCounter);
-        NickRetryCounter = 0;
+        // The welcome names the nick the server registered; whatever we asked
+        // for (a retry, a nick the server shortened), that is the one it knows.
+        if (!m[2].empty() && m[2].find(' ') == std::string::npos && m[2] != "*")
+            session.Nick = m[2];
+        else if (s.NickRetryCounter != 0)
+            session.Nick += std::to_string(s.NickRetryCounter);
+        s.NickRetryCounter = 0;
         s.Registered = true;
         frontend_.EnableAction(Action::FileDisConnect, true);
         frontend_.EnableAction(Action::CommandAway, true);
@@ -134,9 +139,10 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
             std::string flag = TakeField(rest);
             std::string channel = TakeField(rest);
             std::string key = TakeField(rest);
-            // An entry without a channel would only earn an error reply.
+            // An entry without a channel would only earn an error reply. A
+            // name goes as the user wrote it: on servers with "!" channels,
+            // "!name" joins the existing one and "!!name" creates a new one.
             if (flag == "0" || channel.empty()) continue;
-            if (channel[0] == '!') channel.insert(0, "!");
             EnqueueLine(Queue::A, slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(key), 2);
         }
         RejoinChannels(slot);
@@ -190,8 +196,8 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
         show = {FontKind::Error, cfg.Error_Check, false};
     } else if (command == "433" || command == "437") {
         if (!s.Registered) {
-            ++NickRetryCounter;
-            SendNow(slot, SjisToJis("NICK " + session.Nick + std::to_string(NickRetryCounter) + CrLf));
+            ++s.NickRetryCounter;
+            SendNow(slot, SjisToJis("NICK " + session.Nick + std::to_string(s.NickRetryCounter) + CrLf));
         }
     } else if (command == "475") {
         InputBoxRequest box;
@@ -221,7 +227,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     if (command == "JOIN") {
         const std::string& channel = m[2];
         if (SameName(sender, session.Nick)) {
-            OpenChannelTab(slot, channel);
+            OpenChannelTab(slot, channel, TakeJoinAsked(slot, channel));
             EnqueueLine(Queue::B, slot, "MODE " + channel, 2);
         } else {
             AddMember(slot, channel, sender);
@@ -282,6 +288,8 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
             box.Label2Visible = true;
             box.Edit1Text = JisToSjis(m[3]);
             box.Edit1Enabled = false;
+            // The join goes to the channel exactly as the server named it.
+            box.AuxText = m[3];
             box.Edit2Visible = true;
             box.EmptyMessage = -1;
             box.Kind = 1;

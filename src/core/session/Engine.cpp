@@ -175,6 +175,7 @@ void Engine::ClientSocketConnect(int slot) {
     s.SendQueueC.clear();
     s.ReceiveBuffer.clear();
     s.DroppingLine = false;
+    s.JoinsAsked.clear();
     ++s.Resets;
     s.SavedNick.clear();
 
@@ -254,6 +255,7 @@ void Engine::SendNow(int slot, const std::string& text) {
     SlotState& s = slots_[slot];
     if (!s.Socket) return;
     if (IsQuitLine(text)) s.QuitSent = true;
+    NoteJoinSent(slot, text);
     const bool closed = text.size() >= 2 && text.compare(text.size() - 2, 2, CrLf) == 0;
     std::string line;
     line.reserve(text.size());
@@ -306,7 +308,7 @@ void Engine::ResetSession(int slot) {
     session.Port = 0;
     session.Tls = false;
     session.Away = false;
-    NickRetryCounter = 0;
+    s.NickRetryCounter = 0;
 
     frontend_.EnableAction(Action::FileConnect, true);
     for (Action a :
@@ -322,6 +324,7 @@ void Engine::ResetSession(int slot) {
     // running further up the stack must not go on with it.
     s.ReceiveBuffer.clear();
     s.DroppingLine = false;
+    s.JoinsAsked.clear();
     ++s.Resets;
     s.Registered = false;
     session.InUse = false;
@@ -358,6 +361,11 @@ bool Engine::RequestClose() {
         SendQuit(slot);
     }
     return !AnyRegistered();
+}
+
+void Engine::DropRegisteredSlots() {
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (slots_[slot].Registered) ResetSession(slot);
 }
 
 int Engine::FirstFreeSlot() const {

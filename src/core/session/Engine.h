@@ -101,6 +101,9 @@ struct SlotState {
     std::string ReceiveBuffer;
     bool DroppingLine = false;  // the rest of an overlong line is still arriving: skip to its LF
     std::string SavedNick;
+    // Nick collisions during the registration in progress; each slot registers
+    // on its own.
+    int NickRetryCounter = 0;
     std::string SendQueueA;
     std::string SendQueueB;
     std::string SendQueueC;
@@ -119,7 +122,10 @@ struct SlotState {
     bool CertificateRefused = false;  // the TLS handshake ended on our refusal
     CertificateReport RefusedCertificate;
     bool Dispatching = false;  // a dispatch of this slot is running (nested event loops)
-    unsigned Resets = 0;       // counts ResetSession, so a running dispatch notices one
+    // Channels our JOIN lines asked for whose own JOIN has not come back yet
+    // (wire form, oldest first): the window of such a JOIN is the user's doing.
+    std::vector<std::string> JoinsAsked;
+    unsigned Resets = 0;  // counts ResetSession, so a running dispatch notices one
 };
 
 // The IRC session engine: three server slots, their queues, dispatcher,
@@ -152,6 +158,9 @@ public:
     // The main window wants to close: QUIT to every registered slot. True when
     // no slot is registered and the window may close now.
     bool RequestClose();
+    // The window has waited long enough for the servers to drop us after
+    // QUIT: every slot still registered is reset as if its server had.
+    void DropRegisteredSlots();
     // First slot not in use, or -1.
     int FirstFreeSlot() const;
     bool AnyInUse() const;
@@ -177,7 +186,11 @@ public:
 
     // ---- channels and members --------------------------------------------
     int FindChannel(int slot, const std::string& name) const;
-    int OpenChannelTab(int slot, const std::string& name);
+    // byUser: the user's own action opens it, so it becomes the slot's active
+    // tab; a window others opened (a stranger's message, a JOIN nobody here
+    // asked for) is built in the background with its tab marked. A private
+    // window opened while UserOpening is set counts as the user's.
+    int OpenChannelTab(int slot, const std::string& name, bool byUser = false);
     void CloseChannelTab(int slot, const std::string& name);
     void AddNames(int slot, const std::string& names, const std::string& channel);
     void EndOfNames(int slot, const std::string& channel);
@@ -193,7 +206,10 @@ public:
     // selected: captions selected in the active channel window's member list.
     void QueueMemberCommand(int slot, const std::vector<std::string>& selected, const std::string& command,
                             const std::string& parameter, int delay);
-    void QueueModeBatch(int slot, const std::vector<std::string>& selected, const std::string& mode);
+    // channel: the channel whose member list the selection was made in (wire
+    // form), whatever window is active by the time the batch is asked for.
+    void QueueModeBatch(int slot, const std::string& channel, const std::vector<std::string>& selected,
+                        const std::string& mode);
     // Replies to the WHO of a ban by host; true when the line is consumed.
     bool HandleWhoReply(int slot, const IrcMessage& message);  // 352
     bool HandleEndOfWho(int slot, const IrcMessage& message);  // 315
@@ -201,7 +217,9 @@ public:
     // ---- CTCP -----------------------------------------------------------------
     void HandleCtcpQuery(int slot, const IrcMessage& message);
     void HandleCtcpReply(int slot, const IrcMessage& message);
-    void QueueCtcpRequest(int slot, const std::vector<std::string>& selected, const std::string& command);
+    // To each selected member, or with none selected to channel (wire form).
+    void QueueCtcpRequest(int slot, const std::string& channel, const std::vector<std::string>& selected,
+                          const std::string& command);
 
     // ---- protection mode ------------------------------------------------------
     void CountEvent(int slot, const std::string& nick);
@@ -241,7 +259,6 @@ public:
     std::string PingStamp = "0000";
     std::string LocalAddress;
     std::string LocalHost;
-    int NickRetryCounter = 0;
     bool Closing = false;
     bool ProtectionMode = false;
     std::uint32_t FloodTick = 0;
@@ -272,6 +289,10 @@ private:
     bool CheckCertificate(int slot, const CertificateReport& report);
     void AskAboutCertificate(int slot);
     void UpdateReconnectTimer();
+    // An outgoing line: a JOIN notes the channels it asks for.
+    void NoteJoinSent(int slot, const std::string& line);
+    // Whether a JOIN of channel was asked for; the note is used up.
+    bool TakeJoinAsked(int slot, const std::string& channel);
     int SlotOf(const ClientSocket* socket) const;
 
     Frontend& frontend_;

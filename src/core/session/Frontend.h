@@ -68,9 +68,12 @@ public:
     virtual void RenderLine(int slot, int window, FontKind font, const std::string& text,
                             bool markKeywords) = 0;
     virtual void MarkTab(int slot, int window) = 0;
-    // A conversation record has been claimed; build its tab, view and nick list
-    // and make it the slot's active tab. name is as received (wire form).
-    virtual void BuildWindow(int slot, int window, const std::string& name) = 0;
+    // A conversation record has been claimed; build its tab, view and nick
+    // list. activate: the user's own action opened it, so it becomes the slot's
+    // active tab; otherwise it is built in the background with its tab marked.
+    // Neither takes the keyboard from the input line. name is as received
+    // (wire form).
+    virtual void BuildWindow(int slot, int window, const std::string& name, bool activate) = 0;
     virtual void RemoveWindow(int slot, int window) = 0;
     // The caption of a private window's tab changes with a NICK (wire form).
     virtual void RenameWindow(int slot, int window, const std::string& name) = 0;

@@ -147,13 +147,14 @@ void Engine::RejoinChannels(int slot) {
     const auto channels = std::move(s.Reconnect.Channels);
     s.Reconnect = ReconnectState{};
     UpdateReconnectTimer();
-    // The profile's auto-join list has just been queued; those are not asked twice.
+    // The profile's auto-join list has just been queued, as the user wrote it;
+    // a channel it already reaches is not asked twice.
     std::vector<std::string> autoJoined;
     for (const config::AutoJoinChannel& c : config::ReadAutoJoin(s.Session.AutoJoin))
         if (c.Ticked) autoJoined.push_back(SjisToJis(c.Name));
     for (const auto& [name, key] : channels) {
         bool joined = false;
-        for (const std::string& other : autoJoined) joined = joined || channels::SameName(name, other);
+        for (const std::string& typed : autoJoined) joined = joined || channels::JoinReaches(typed, name);
         if (!joined) EnqueueLine(Queue::A, slot, "JOIN " + name + (key.empty() ? "" : " " + key), 2);
     }
 }

@@ -103,6 +103,7 @@ const NickMenuState& NickMenu::Popup(const NickMenuContext& context) {
     const std::size_t n = context.selected.size();
     // Kept from the opening: an input box may be open while the window goes.
     channel_ = isChannel ? record.Name : std::string();
+    key_ = isChannel ? record.Key : std::string();
 
     for (int i = 0; i < NickEntryCount; ++i) state_[i] = {true, true, NickMenuItems[i].caption};
 
@@ -131,6 +132,13 @@ const NickMenuState& NickMenu::Popup(const NickMenuContext& context) {
 
 std::string NickMenu::ChannelName() const { return channel_; }
 
+// The key the channel has now; its window may have gone (or another channel
+// taken its place) since the menu opened.
+std::string NickMenu::ChannelKey() const {
+    const int window = engine_.FindChannel(context_.slot, channel_);
+    return window >= 0 ? engine_.Channel(context_.slot, window).Key : key_;
+}
+
 bool NickMenu::Ask(const InputBoxRequest& request, std::string& text) const {
     return AskInput && AskInput(request, text);
 }
@@ -144,9 +152,9 @@ void NickMenu::Click(NickEntry entry) {
     const int slot = context_.slot;
     const std::vector<std::string>& selected = context_.selected;
     if (const char* mode = WordOf(kMemberModes, entry)) {
-        engine_.QueueModeBatch(slot, selected, mode);
+        engine_.QueueModeBatch(slot, channel_, selected, mode);
     } else if (const char* word = WordOf(kCtcpWords, entry)) {
-        engine_.QueueCtcpRequest(slot, selected, word);
+        engine_.QueueCtcpRequest(slot, channel_, selected, word);
     } else {
         switch (entry) {
             case NickEntry::whois:
@@ -198,8 +206,7 @@ void NickMenu::ChannelModeClick(NickEntry entry) {
             engine_.EnqueueLine(Queue::B, slot, head + " +l :" + value + " ", 4);
     } else if (entry == NickEntry::mode_k) {
         if (caption == "-k")
-            engine_.EnqueueLine(Queue::B, slot, head + " -k :" + engine_.Channel(slot, context_.window).Key,
-                                4);
+            engine_.EnqueueLine(Queue::B, slot, head + " -k :" + ChannelKey(), 4);
         else if (ask("MODE +k", texts::KeyLabel, 12, value))
             engine_.EnqueueLine(Queue::B, slot, head + " +k :" + session::SjisToJis(value) + " ", 4);
     } else {

@@ -100,11 +100,14 @@ private:
     void InviteClick();
     void KickClick();
     std::string ChannelName() const;
+    std::string ChannelKey() const;
     bool Ask(const session::InputBoxRequest& request, std::string& text) const;
 
     session::Engine& engine_;
     NickMenuContext context_;
+    // The channel the menu was opened for, and its key then.
     std::string channel_;
+    std::string key_;
     NickMenuState state_{};
 };
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -125,6 +126,7 @@ void Tfrm_Set::WireEditors() {
         editor_.KeywordField = ToSjis(text);
         ShowKeywordButtons();
     });
+    Edit_Keyword->installEventFilter(this);
     connect(Btn_KeywordAdd, &QPushButton::clicked, this, &Tfrm_Set::Btn_KeywordAddClick);
     connect(Btn_KeywordDelete, &QPushButton::clicked, this, &Tfrm_Set::Btn_KeywordDeleteClick);
     connect(Lst_Keywords, &QListWidget::itemSelectionChanged, this, &Tfrm_Set::KeywordSelectionChanged);
@@ -354,6 +356,17 @@ void Tfrm_Set::Btn_KeywordAddClick() {
         return;
     }
     ShowKeywords();
+}
+
+bool Tfrm_Set::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit_Keyword && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Btn_KeywordAdd->isEnabled()) Btn_KeywordAddClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Tfrm_Set::Btn_KeywordDeleteClick() {

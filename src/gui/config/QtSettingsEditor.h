@@ -134,6 +134,10 @@ public:
     void Btn_BrowseClick();
     void BitBtn_OKClick();
 
+protected:
+    // Enter in the keyword field adds the keyword instead of closing the dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Page builders (QtSettingsEditorPages.cpp).
     QWidget* BuildFontPage();

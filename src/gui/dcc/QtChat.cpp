@@ -126,6 +126,7 @@ bool Tfrm_DCC_Chat::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfrm_DCC_Chat::closeEvent(QCloseEvent* event) {
+    if (guard_.Hold()) return event->ignore();
     Timer->stop();
     chat_.FormClose();
     event->accept();
@@ -157,6 +158,8 @@ void Tfrm_DCC_Chat::CloseWindow() {
 
 void Tfrm_DCC_Chat::Beep(session::BeepKind kind) { engine_.Ui().Beep(kind); }
 
-void Tfrm_DCC_Chat::ShowError(int number) { dialogs_->ShowError(this, number); }
+void Tfrm_DCC_Chat::ShowError(int number) {
+    guard_.Run([&] { dialogs_->ShowError(this, number); });
+}
 
 }  // namespace velmok::dcc

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dcc/Chat.h"
+#include "platform/QtModal.h"
 #include "widgets/QtMessageView.h"
 
 class QPlainTextEdit;
@@ -58,6 +59,8 @@ private:
 
     session::Engine& engine_;
     platform::Dialogs* dialogs_;
+    // An error box may be up when the window is asked to close.
+    platform::DialogGuard guard_{*this};
     Chat chat_;
     std::vector<widgets::QtMessageView::Run> runs_;
     bool changing_ = false;  // the field's text is being set from here

@@ -89,6 +89,7 @@ Tfrm_DCC_Send::~Tfrm_DCC_Send() = default;
 void Tfrm_DCC_Send::Btn_OKClick() { close(); }
 
 void Tfrm_DCC_Send::closeEvent(QCloseEvent* event) {
+    if (guard_.Hold()) return event->ignore();
     Timer->stop();
     transfer_.FormClose();
     event->accept();
@@ -155,12 +156,21 @@ void Tfrm_DCC_Send::CloseWindow() {
 
 void Tfrm_DCC_Send::Beep(session::BeepKind kind) { engine_.Ui().Beep(kind); }
 
-void Tfrm_DCC_Send::ShowError(int number) { dialogs_->ShowError(this, number); }
+void Tfrm_DCC_Send::ShowError(int number) {
+    guard_.Run([&] { dialogs_->ShowError(this, number); });
+}
 
-std::optional<ChosenFile> Tfrm_DCC_Send::ChooseFileToSend() { return Chosen(dialogs_->OpenFileName(this)); }
+// A window closed while its dialog was up takes the answer for a cancel.
+std::optional<ChosenFile> Tfrm_DCC_Send::ChooseFileToSend() {
+    std::string path;
+    if (!guard_.Run([&] { path = dialogs_->OpenFileName(this); })) return std::nullopt;
+    return Chosen(path);
+}
 
 std::optional<ChosenFile> Tfrm_DCC_Send::ChooseSaveFile(const std::string& proposedName) {
-    return Chosen(dialogs_->SaveFileName(this, proposedName));
+    std::string path;
+    if (!guard_.Run([&] { path = dialogs_->SaveFileName(this, proposedName); })) return std::nullopt;
+    return Chosen(path);
 }
 
 }  // namespace velmok::dcc

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dcc/FileTransfer.h"
+#include "platform/QtModal.h"
 
 class QLabel;
 class QProgressBar;
@@ -62,6 +63,9 @@ private:
 
     session::Engine& engine_;
     platform::Dialogs* dialogs_;
+    // The file dialogs and message boxes run while the transfer's code waits
+    // for them; closing the window meanwhile waits for them to return.
+    platform::DialogGuard guard_{*this};
     FileTransfer transfer_;
     // The data sets the progress many thousand times a second; the widgets
     // take the latest value a few times a second.

@@ -107,10 +107,10 @@ void Tfrm_InputBox::BitBtn_OKClick() {
     f.key = ToSjis(Edit_InputBox2->text());
     const int error = InputBoxOk(engine_, state, f);
     if (error != 0) {
-        if (dialogs_) dialogs_->ShowError(this, error);
         // The refused close is this OK itself, which does not close here;
         // a later Cancel or close box must still work.
         InputBoxMayClose(state);
+        if (dialogs_) guard_.Run([&] { dialogs_->ShowError(this, error); });
         return;
     }
     accept();
@@ -118,12 +118,20 @@ void Tfrm_InputBox::BitBtn_OKClick() {
 
 void Tfrm_InputBox::BitBtn_CancelClick() { reject(); }
 
+void Tfrm_InputBox::CloseUnanswered() {
+    state.RefuseNextClose = false;
+    if (!guard_.Hold()) reject();
+}
+
+// Neither may end the box while its error box is up: this frame's OK is
+// still on the stack below that box's loop.
 void Tfrm_InputBox::done(int result) {
+    if (guard_.Hold()) return;
     if (result == QDialog::Accepted || InputBoxMayClose(state)) QDialog::done(result);
 }
 
 void Tfrm_InputBox::closeEvent(QCloseEvent* event) {
-    if (!InputBoxMayClose(state)) {
+    if (guard_.Hold() || !InputBoxMayClose(state)) {
         event->ignore();
         return;
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "inputbox/InputBox.h"
+#include "platform/QtModal.h"
 #include "session/Frontend.h"
 
 class QLabel;
@@ -44,6 +45,9 @@ public:
 
     void BitBtn_OKClick();
     void BitBtn_CancelClick();
+    // The main window closes: the box goes, answered or not (once its error
+    // box, if one is up, has returned).
+    void CloseUnanswered();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,6 +58,7 @@ private:
 
     session::Engine& engine_;
     platform::Dialogs* dialogs_;
+    platform::DialogGuard guard_{*this};
     bool modeless_ = false;
 };
 

@@ -23,18 +23,22 @@ bool QtPromptBoxes::Show(const session::InputBoxRequest& request) {
         });
     }
     box->Setup(request);
+    // The server opened it, maybe while the user is typing: it comes up in
+    // front without taking the keyboard, so the rest of a line cannot end up
+    // in it (or accept an invitation with Enter).
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->show();
     box->raise();
-    box->activateWindow();
     return true;
 }
 
 void QtPromptBoxes::CloseAll() {
-    // A box whose check just failed refuses to close; the program is ending, so
-    // it goes all the same.
+    // A box whose check just failed would refuse to close; the program is
+    // ending, so it goes all the same. Closed, not deleted: it may be running
+    // an error box of its own.
     const auto boxes = boxes_;
     for (const auto& [id, box] : boxes)
-        if (box) delete box.data();
+        if (box) box->CloseUnanswered();
 }
 
 }  // namespace velmok::inputbox

@@ -1,5 +1,6 @@
 #include "platform/QtDialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -21,6 +22,12 @@ std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* owner, const std::string& 
     box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box->setDefaultButton(QMessageBox::Yes);
     return box;
+}
+
+void Dialogs::Alert(QWidget* window) {
+    // No time limit: a limited alert ends by itself, and a line arriving after
+    // that would find nothing left to renew.
+    QApplication::alert(window, 0);
 }
 
 void QtDialogs::ShowError(QWidget* owner, int number) { ShowErrorBox(owner, number); }

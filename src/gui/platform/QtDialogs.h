@@ -30,6 +30,9 @@ public:
     // folder): the full path in the file system's encoding, or empty on cancel.
     // The dialog asks before an existing file is replaced.
     virtual std::string SaveFileName(QWidget* owner, const std::string& proposedName) = 0;
+    // Asks for the user's attention through the taskbar entry of window, which
+    // stays marked until the window is activated again.
+    virtual void Alert(QWidget* window);
 };
 
 class QtDialogs : public Dialogs {

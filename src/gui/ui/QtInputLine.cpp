@@ -8,6 +8,7 @@
 
 #include "platform/QtText.h"
 #include "session/Engine.h"
+#include "widgets/QtStyles.h"
 
 namespace velmok::ui {
 
@@ -58,10 +59,7 @@ void QtInputLine::SetMode(int mode) {
 }
 
 void QtInputLine::ApplyStyle(const QTextCharFormat& input, const QColor& background) {
-    QPalette pal = memo_InputMessage->palette();
-    pal.setColor(QPalette::Base, background);
-    pal.setColor(QPalette::Text, input.foreground().color());
-    memo_InputMessage->setPalette(pal);
+    widgets::PinColours(memo_InputMessage, background, input.foreground().color());
     memo_InputMessage->setFont(input.font());
     const int fontHeight = QFontMetrics(input.font()).height();
     setFixedHeight(fontHeight + 13);
@@ -142,6 +140,10 @@ bool QtInputLine::eventFilter(QObject* watched, QEvent* event) {
             inInputChange_ = false;
             ProcessTyped(text);
         }
+        return true;
+    }
+    if ((key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown) && modifiers == Qt::NoModifier) {
+        if (onPageKey) onPageKey(key->key() == Qt::Key_PageUp ? -1 : 1);
         return true;
     }
     if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && key->modifiers() == Qt::NoModifier) {

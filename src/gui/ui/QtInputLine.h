@@ -36,8 +36,11 @@ public:
     void SetMode(int mode);
     // One line as if typed and sent into the shown window.
     void ProcessTyped(const std::string& sjisText);
-    // The input font and colour on the window's background; the line's height
-    // follows the font.
+    // Page Up and Page Down scroll the shown view (negative back) while the
+    // keyboard stays here.
+    std::function<void(int pages)> onPageKey;
+    // The input font and colour on the window's background, whatever the
+    // palette or a style sheet says; the line's height follows the font.
     void ApplyStyle(const QTextCharFormat& input, const QColor& background);
 
 protected:

@@ -10,8 +10,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -28,6 +26,7 @@
 #include "platform/QtClock.h"
 #include "platform/QtDesktop.h"
 #include "platform/QtDialogs.h"
+#include "platform/QtModal.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
 #include "ui/QtEventLog.h"
@@ -111,6 +110,15 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     reconnectTimer_ = new QTimer(this);
     reconnectTimer_->setInterval(1000);
     connect(reconnectTimer_, &QTimer::timeout, this, [this] { engine_->CheckReconnects(); });
+    // A server (or a network) that never drops us after QUIT must not keep
+    // the program from ending.
+    quitWait_ = new QTimer(this);
+    quitWait_->setSingleShot(true);
+    quitWait_->setInterval(kQuitWaitMs);
+    connect(quitWait_, &QTimer::timeout, this, [this] {
+        engine_->DropRegisteredSlots();
+        close();
+    });
 }
 
 TSDIAppForm::~TSDIAppForm() {
@@ -141,9 +149,8 @@ void TSDIAppForm::CreateLayout() {
 
     Splitter_All = new QSplitter(Qt::Vertical, central);
     Splitter_All->setObjectName(QStringLiteral("Splitter_All"));
-    PageControlS = new QTabWidget(Splitter_All);
+    PageControlS = new widgets::QtTabSet(Splitter_All);
     PageControlS->setObjectName(QStringLiteral("PageControlS"));
-    PageControlS->setDocumentMode(true);
     Rich_All_Message = NewView(FontKind::Server);
     Rich_All_Message->setObjectName(QStringLiteral("Rich_All_Message"));
     Splitter_All->addWidget(PageControlS);
@@ -151,11 +158,14 @@ void TSDIAppForm::CreateLayout() {
     Splitter_All->setStretchFactor(0, 1);
     Rich_All_Message->hide();
     layout->addWidget(Splitter_All, 1);
-    connect(PageControlS, &QTabWidget::currentChanged, this, [this] { OnServerTabChanged(); });
+    connect(PageControlS, &widgets::QtTabSet::currentChanged, this, [this] { OnServerTabChanged(); });
 
     inputLine_ = new QtInputLine(central, *engine_, [this] {
         return InputTarget{CurrentSlot(), CurrentWindow()};
     });
+    inputLine_->onPageKey = [this](int pages) {
+        if (widgets::QtMessageView* view = ViewOf(CurrentSlot(), CurrentWindow())) view->ScrollPages(pages);
+    };
     layout->addWidget(inputLine_);
     setCentralWidget(central);
 }
@@ -180,10 +190,13 @@ void TSDIAppForm::FormShow() {
     config::LoadProfiles(folder, settings_);
     config::LoadEvents(folder, settings_);
     config::LoadSettings(*ini_, settings_, folder);
-    windowState_.Top = y();
-    windowState_.Left = x();
-    windowState_.Height = height();
-    windowState_.Width = width();
+    // A first start has no geometry to restore: two thirds of the screen,
+    // centred, rather than a size that shows two lines of chat.
+    const QRect desk = screen()->availableGeometry();
+    windowState_.Width = desk.width() * 2 / 3;
+    windowState_.Height = desk.height() * 2 / 3;
+    windowState_.Left = desk.x() + (desk.width() - windowState_.Width) / 2;
+    windowState_.Top = desk.y() + (desk.height() - windowState_.Height) / 2;
     config::LoadWindowState(*ini_, windowState_);
     // Top and Left are where the frame stands (x() and y(), as saved), Width and
     // Height the inside; restoring the same pair puts the window back exactly.
@@ -201,18 +214,9 @@ void TSDIAppForm::FormShow() {
 
 void TSDIAppForm::ApplySettings() {
     BuildStyles();
-    static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South,
-                                                        QTabWidget::West, QTabWidget::East};
-    if (settings_.Server_Position >= 0 && settings_.Server_Position <= 3)
-        PageControlS->setTabPosition(positions[settings_.Server_Position]);
-    PageControlS->tabBar()->setExpanding(false);
-    PageControlS->setUsesScrollButtons(!settings_.Server_MultiLine);
-    for (auto& sv : slotViews_) {
-        if (!sv.tabs) continue;
-        if (settings_.Channel_Position >= 0 && settings_.Channel_Position <= 3)
-            sv.tabs->setTabPosition(positions[settings_.Channel_Position]);
-        sv.tabs->setUsesScrollButtons(!settings_.Channel_MultiLine);
-    }
+    ApplyTabLayout(PageControlS, settings_.Server_Position, settings_.Server_MultiLine);
+    for (auto& sv : slotViews_)
+        if (sv.tabs) ApplyTabLayout(sv.tabs, settings_.Channel_Position, settings_.Channel_MultiLine);
     const QColor bg(settings_.Bgcolor & 0xFF, (settings_.Bgcolor >> 8) & 0xFF,
                     (settings_.Bgcolor >> 16) & 0xFF);
     inputLine_->ApplyStyle(widgets::FormatOf(settings_.Font(FontKind::Input)), bg);
@@ -255,9 +259,11 @@ void TSDIAppForm::SaveAll() {
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
     if (!engine_->RequestClose()) {
+        if (!quitWait_->isActive()) quitWait_->start();
         event->ignore();
         return;
     }
+    quitWait_->stop();
     if (!savedOnClose_) {
         savedOnClose_ = true;
         SaveAll();
@@ -267,7 +273,11 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     aux_->CloseAll();
     prompts_->CloseAll();
     dccWindows_->CloseAll();
+    // This close may itself run inside one of their loops (a signal, a
+    // server's last line); they return once control goes back to them.
+    platform::EndModalLoops();
     event->accept();
+    emit Closed();
 }
 
 void TSDIAppForm::RequestClose() {

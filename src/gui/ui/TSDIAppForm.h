@@ -15,8 +15,8 @@
 #include "ui/LineFormat.h"
 #include "ui/Tabs.h"
 #include "widgets/QtMessageView.h"
+#include "widgets/QtTabSet.h"
 
-class QTabWidget;
 class QSplitter;
 class QListWidget;
 class QPlainTextEdit;
@@ -84,17 +84,25 @@ public:
     widgets::QtMessageView* ViewOf(int slot, int window) const;
     widgets::QtMessageView* AllWindow() const { return Rich_All_Message; }
     QListWidget* NickListOf(int slot, int window) const;
-    QTabWidget* ServerTabs() const { return PageControlS; }
-    QTabWidget* SlotTabs(int slot) const { return slotViews_[slot].tabs; }
+    widgets::QtTabSet* ServerTabs() const { return PageControlS; }
+    widgets::QtTabSet* SlotTabs(int slot) const { return slotViews_[slot].tabs; }
     QPlainTextEdit* InputLine() const;
     QAction* ActionNamed(const QString& name) const;
     bool IsClosed() const { return closed_; }
+    // How long closing waits for the servers to drop us after QUIT.
+    static constexpr int kQuitWaitMs = 5000;
 
+signals:
+    // The window has closed for good: settings saved, every window and
+    // dialog it opened told to go. The program ends here.
+    void Closed();
+
+public:
     // ---- session::Frontend: lines and tabs ----------------------------------
     void RenderLine(int slot, int window, session::FontKind font, const std::string& text,
                     bool markKeywords) override;
     void MarkTab(int slot, int window) override;
-    void BuildWindow(int slot, int window, const std::string& name) override;
+    void BuildWindow(int slot, int window, const std::string& name, bool activate) override;
     void RemoveWindow(int slot, int window) override;
     void RenameWindow(int slot, int window, const std::string& name) override;
     void MembersChanged(int slot, int window) override;
@@ -154,7 +162,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     struct WindowView {
@@ -165,7 +172,7 @@ private:
     };
     struct SlotView {
         QWidget* serverPage = nullptr;
-        QTabWidget* tabs = nullptr;
+        widgets::QtTabSet* tabs = nullptr;
         widgets::QtMessageView* serverView = nullptr;
         std::array<WindowView, session::WindowCount> windows{};
         TabMap map;              // the window shown at each position of tabs
@@ -182,6 +189,8 @@ private:
     void OnServerTabChanged();
     void OnSlotTabChanged(int slot);
     void UpdateConnectedActions();
+    // Side from a stored position (other values keep it) and rows or scrolling.
+    static void ApplyTabLayout(widgets::QtTabSet* tabs, int position, bool multiLine);
     void ShowMessageMenu(widgets::QtMessageView* view, const QPoint& globalPos);
     void OnTimer();
     QIcon TabIcon(session::TabImage image) const;
@@ -212,13 +221,14 @@ private:
     // The slot shown at each position of PageControlS.
     ServerTabMap serverTabs_{-1, -1, -1};
 
-    QTabWidget* PageControlS = nullptr;
+    widgets::QtTabSet* PageControlS = nullptr;
     QSplitter* Splitter_All = nullptr;
     widgets::QtMessageView* Rich_All_Message = nullptr;
     QtInputLine* inputLine_ = nullptr;
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
     QTimer* reconnectTimer_ = nullptr;
+    QTimer* quitWait_ = nullptr;  // runs from the first QUIT of a close
     Tfrm_EventLog* eventLog_ = nullptr;
     NickListRefresh* nickRefresh_ = nullptr;
     std::array<QIcon, 9> icons_;
@@ -252,7 +262,6 @@ private:
     // The message-window menu was last opened on the event log, so select-all
     // and clear act there.
     bool eventLogMenuLast_ = false;
-    bool alerted_ = false;
     // Reused on every rendered line.
     FormattedLine formatted_;
     std::vector<widgets::QtMessageView::Run> viewRuns_;

@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTabWidget>
+#include <QPointer>
 
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
@@ -78,15 +78,8 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
             for (int i = 0; i < formatted_.keywordHits; ++i) Beep(*beep);
         }
     }
-    if (!alerted_ && (!isActiveWindow() || isMinimized())) {
-        alerted_ = true;
-        QApplication::alert(this, 1000);
-    }
-}
-
-void TSDIAppForm::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) alerted_ = false;
-    QMainWindow::changeEvent(event);
+    // Every line in the background renews the alert; activating the window ends it.
+    if (!isActiveWindow() || isMinimized()) dialogs_->Alert(this);
 }
 
 void TSDIAppForm::Beep(session::BeepKind) { QApplication::beep(); }
@@ -137,7 +130,11 @@ void TSDIAppForm::ShowMessageMenu(widgets::QtMessageView* view, const QPoint& gl
     close->setStatusTip(FromSjis(state.hint));
     if (state.enabled) close->setEnabled(*state.enabled);
 
+    // The menu runs its own loop: the server may drop us meanwhile and take
+    // the window (and its view) with it, or another channel take its place.
+    const QPointer<widgets::QtMessageView> alive(view);
     QAction* chosen = menu.exec(globalPos);
+    if (!alive || (window >= 0 && engine_->Channel(slot, window).Name != name)) return;
     if (chosen == copy)
         view->CopySelection();
     else if (chosen == all)

@@ -5,8 +5,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QTabBar>
-#include <QTabWidget>
 
 #include "base/Common.h"
 #include "config/Error.h"
@@ -65,19 +63,14 @@ void TSDIAppForm::ServerConnected(int slot, const std::string& serverName, bool 
         sv.serverPage = new QWidget;
         auto* layout = new QVBoxLayout(sv.serverPage);
         layout->setContentsMargins(0, 0, 0, 0);
-        sv.tabs = new QTabWidget(sv.serverPage);
+        sv.tabs = new widgets::QtTabSet(sv.serverPage);
         sv.tabs->setObjectName(QStringLiteral("PageControl%1").arg(slot));
-        sv.tabs->setDocumentMode(true);
-        static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South,
-                                                            QTabWidget::West, QTabWidget::East};
-        if (settings_.Channel_Position >= 0 && settings_.Channel_Position <= 3)
-            sv.tabs->setTabPosition(positions[settings_.Channel_Position]);
-        sv.tabs->setUsesScrollButtons(!settings_.Channel_MultiLine);
+        ApplyTabLayout(sv.tabs, settings_.Channel_Position, settings_.Channel_MultiLine);
         sv.serverView = NewView(FontKind::Server);
         sv.map.Reset();
         sv.tabs->addTab(sv.serverView, QStringLiteral("Server"));
         layout->addWidget(sv.tabs);
-        connect(sv.tabs, &QTabWidget::currentChanged, this, [this, slot] { OnSlotTabChanged(slot); });
+        connect(sv.tabs, &widgets::QtTabSet::currentChanged, this, [this, slot] { OnSlotTabChanged(slot); });
         // The map first: adding the tab may already report a change of tabs.
         AddServerTab(serverTabs_, slot);
         PageControlS->addTab(sv.serverPage, QString());
@@ -122,12 +115,13 @@ void TSDIAppForm::UpdateConnectedActions() {
     InputLine()->setEnabled(slot >= 0 && slotViews_[slot].connected);
 }
 
-void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
+void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name, bool activate) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs) return;
     // The nick-list width travels from the window being left.
     const int leaving = ActiveWindow(slot);
-    if (leaving >= 0 && sv.windows[leaving].nicks) nickListWidth_ = sv.windows[leaving].nicks->width();
+    if (activate && leaving >= 0 && sv.windows[leaving].nicks)
+        nickListWidth_ = sv.windows[leaving].nicks->width();
 
     WindowView& w = sv.windows[window];
     w.splitter = new QSplitter(Qt::Horizontal);
@@ -154,12 +148,15 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name) {
     // The map first: entering the tab asks which window it shows.
     sv.map.Append(window);
     const int index = sv.tabs->addTab(w.page, FromSjis(TabCaption(name)));
+    if (!activate) {
+        // Someone else opened it: whatever the user is reading and typing
+        // stays where it is, and the mark says there is something new.
+        sv.tabs->setTabIcon(index, TabIcon(TabImage::NewText));
+        return;
+    }
     sv.tabs->setTabIcon(index, base::HasDoubleByte(name) ? TabIcon(TabImage::DoubleByte) : QIcon());
     sv.tabs->setCurrentIndex(index);
-    if (PageControlS->currentWidget() == sv.serverPage) {
-        w.view->setFocus();
-        UpdateTitle(slot);
-    }
+    if (PageControlS->currentWidget() == sv.serverPage) UpdateTitle(slot);
 }
 
 void TSDIAppForm::RemoveWindow(int slot, int window) {
@@ -169,6 +166,8 @@ void TSDIAppForm::RemoveWindow(int slot, int window) {
     const int active = sv.tabs->currentIndex();
     const int count = sv.tabs->count();
     const int index = sv.map.PositionOf(window);
+    // Typing goes on in the input line when the view that had the keyboard goes.
+    if (w.page->isAncestorOf(QApplication::focusWidget())) InputLine()->setFocus();
     {
         // Removing the tab moves the selection itself; decide it below instead.
         QSignalBlocker block(sv.tabs);
@@ -239,7 +238,7 @@ void TSDIAppForm::OnServerTabChanged() {
 void TSDIAppForm::TabChange(int delta) {
     const int slot = CurrentSlot();
     if (slot < 0) return;
-    QTabWidget* tabs = slotViews_[slot].tabs;
+    widgets::QtTabSet* tabs = slotViews_[slot].tabs;
     const int next = NeighbourTab(tabs->currentIndex(), tabs->count(), delta);
     if (next >= 0) tabs->setCurrentIndex(next);
 }
@@ -247,6 +246,11 @@ void TSDIAppForm::TabChange(int delta) {
 void TSDIAppForm::ServerTabChange(int delta) {
     const int next = NeighbourTab(PageControlS->currentIndex(), PageControlS->count(), delta);
     if (next >= 0) PageControlS->setCurrentIndex(next);
+}
+
+void TSDIAppForm::ApplyTabLayout(widgets::QtTabSet* tabs, int position, bool multiLine) {
+    if (const auto side = TabSideOf(position)) tabs->setTabSide(*side);
+    tabs->setMultiLine(multiLine);
 }
 
 void TSDIAppForm::UpdateTitle(int slot) {
@@ -319,10 +323,7 @@ void TSDIAppForm::WriteEventLog(const std::string& text) {
 void TSDIAppForm::ApplyNickListStyle(QListWidget* list) {
     const QTextCharFormat f = widgets::FormatOf(settings_.Font(FontKind::Nicklist));
     list->setFont(f.font());
-    QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, widgets::ColourOf(settings_.Bgcolor));
-    pal.setColor(QPalette::Text, f.foreground().color());
-    list->setPalette(pal);
+    widgets::PinColours(list, widgets::ColourOf(settings_.Bgcolor), f.foreground().color());
 }
 
 }  // namespace velmok::ui

@@ -31,7 +31,9 @@ QtMessageView::QtMessageView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(1);
-    viewport()->setAutoFillBackground(true);
+    // paintEvent fills it: a palette or style sheet must not decide what the
+    // lines are written on.
+    viewport()->setAutoFillBackground(false);
 }
 
 QtMessageView::~QtMessageView() = default;
@@ -42,11 +44,7 @@ void QtMessageView::SetStyleTable(std::shared_ptr<const StyleTable> styles) {
 }
 
 void QtMessageView::SetBackground(const QColor& colour) {
-    QPalette p = viewport()->palette();
-    p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Window, colour);
-    viewport()->setPalette(p);
-    viewport()->setBackgroundRole(QPalette::Base);
+    background_ = colour;
     viewport()->update();
 }
 
@@ -163,18 +161,48 @@ void QtMessageView::ScheduleUpdate() {
         Qt::QueuedConnection);
 }
 
+int QtMessageView::LayoutWidth() const { return std::max(10, viewport()->width() - 2 * kMargin); }
+
+int QtMessageView::LastPageTop() const {
+    const int width = LayoutWidth();
+    int room = viewport()->height();
+    int top = LineCount();
+    while (top > 0) {
+        const int h = static_cast<int>(LayoutFor(FirstLine() + top - 1, width)->boundingRect().height());
+        if (h > room) break;
+        room -= h;
+        --top;
+    }
+    // A last line taller than the view is the last page by itself.
+    return std::min(top, std::max(0, LineCount() - 1));
+}
+
 void QtMessageView::UpdateScrollBar() {
     adjustingScrollBar_ = true;
     QScrollBar* bar = verticalScrollBar();
-    const int max = std::max(0, LineCount() - 1);
+    const int max = LastPageTop();
     // Lines dropped off the top move the ones being read up; keep them in view.
     const int dropped = static_cast<int>(std::min<std::size_t>(droppedSinceUpdate_, INT_MAX));
     const int top = std::max(0, bar->value() - dropped);
     droppedSinceUpdate_ = 0;
     bar->setRange(0, max);
-    bar->setPageStep(std::max(1, viewport()->height() / std::max(1, fontMetrics().height())));
+    // A page is the lines wholly on screen; the line cut at the edge of the
+    // view comes whole on the next page.
+    bar->setPageStep(std::max(1, LineCount() - max));
     bar->setValue(followBottom_ ? max : std::min(top, max));
     adjustingScrollBar_ = false;
+}
+
+void QtMessageView::ScrollPages(int pages) {
+    for (int i = 0; i < std::abs(pages); ++i)
+        verticalScrollBar()->triggerAction(pages < 0 ? QAbstractSlider::SliderPageStepSub
+                                                     : QAbstractSlider::SliderPageStepAdd);
+}
+
+std::pair<int, int> QtMessageView::ShownLines() const {
+    if (painted_.empty()) return {-1, -1};
+    return {static_cast<int>(painted_.front().line - FirstLine()),
+            static_cast<int>(painted_.back().line - FirstLine())};
 }
 
 void QtMessageView::scrollContentsBy(int, int) {
@@ -233,11 +261,15 @@ std::shared_ptr<QTextLayout> QtMessageView::LayoutFor(std::int64_t line, int wid
 
 void QtMessageView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    const int width = std::max(10, viewport()->width() - 2 * kMargin);
+    painter.fillRect(viewport()->rect(), background_);
+    if (styles_ && !styles_->empty()) painter.setPen((*styles_)[0].foreground().color());
+    const int width = LayoutWidth();
     const int height = viewport()->height();
     painted_.clear();
     if (!lines_.Empty()) {
-        if (followBottom_) {
+        QScrollBar* bar = verticalScrollBar();
+        if (followBottom_ || bar->value() >= bar->maximum()) {
+            // The last line at the bottom.
             int y = height;
             for (std::int64_t i = EndLine() - 1; i >= FirstLine() && y > 0; --i) {
                 auto layout = LayoutFor(i, width);

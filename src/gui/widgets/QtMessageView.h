@@ -23,8 +23,13 @@ namespace velmok::widgets {
 // A line keeps the fonts it was written with: a new style table applies to
 // the lines appended after it.
 //
-// The scroll bar counts lines, not pixels. While the view is scrolled to the
-// bottom it follows new lines.
+// The scroll bar counts lines, not pixels: its value is the line at the top,
+// its maximum the top line of the last page, so the view is full wherever it
+// stands. At the bottom it follows new lines; scrolled back, it stays where
+// the user is reading and the scroll bar shows how much more there is below.
+//
+// It paints its own background and every line in the colours of its style,
+// whatever the palette or a style sheet says.
 class QtMessageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -57,6 +62,12 @@ public:
     QString SelectedText() const;
     void CopySelection() const;
     bool AtBottom() const { return followBottom_; }
+    // Scrolls by whole pages: negative back, positive forward.
+    void ScrollPages(int pages);
+    // The lines on screen after the last paint (positions as for LineText),
+    // the first -1 when none.
+    std::pair<int, int> ShownLines() const;
+    QColor Background() const { return background_; }
 
     // Called with the URL a click opens. A second click at the same place of
     // the same line opens nothing.
@@ -93,6 +104,10 @@ private:
     QString TextOf(std::size_t index) const;
     std::shared_ptr<QTextLayout> LayoutFor(std::int64_t line, int width) const;
     void UpdateScrollBar();
+    int LayoutWidth() const;
+    // The position of the first line wholly on screen when the last line
+    // stands at the bottom: the scroll bar's maximum.
+    int LastPageTop() const;
     void ScheduleUpdate();
     Pos HitTest(const QPoint& p) const;
     void OpenUrlAtCaret(const Pos& caret);
@@ -101,6 +116,7 @@ private:
 
     ui::LineStore<StyleTable> lines_;
     std::shared_ptr<const StyleTable> styles_;
+    QColor background_ = Qt::black;
     bool followBottom_ = true;
     bool updatePending_ = false;
     bool adjustingScrollBar_ = false;

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QStringList>
+#include <QWidget>
 
 #include "platform/QtText.h"
 #include "ui/LineFormat.h"
@@ -17,6 +18,16 @@ using ui::StyleIndex;
 
 QColor ColourOf(config::Colour colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+void PinColours(QWidget* widget, const QColor& background, const QColor& text) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Base, background);
+    pal.setColor(QPalette::Text, text);
+    widget->setPalette(pal);
+    widget->setStyleSheet(
+        QStringLiteral("%1 { background-color: %2; color: %3; }")
+            .arg(QString::fromLatin1(widget->metaObject()->className()), background.name(), text.name()));
 }
 
 QTextCharFormat FormatOf(const config::FontSetting& font) {

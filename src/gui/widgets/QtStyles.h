@@ -16,6 +16,9 @@ std::vector<QTextCharFormat> BuildStyleTable(const config::Settings& settings);
 // font through the substitutions below.
 QTextCharFormat FormatOf(const config::FontSetting& font);
 QColor ColourOf(config::Colour colour);
+// Text and background of an editor or list that show the user's colours: its
+// own style sheet, which outranks the application's and the desktop's.
+void PinColours(QWidget* widget, const QColor& background, const QColor& text);
 void InstallFontSubstitutions();
 
 }  // namespace velmok::widgets

@@ -83,15 +83,25 @@ void Tfrm_Whois::Timer1Timer() {
     for (const std::string& entry : v.channels) List_Whois_Channels->addItem(FromSjis(entry));
 }
 
+Tfrm_Whois::~Tfrm_Whois() { Forget(); }
+
+// Closing may be asked more than once (OK, Escape, the close box); the row
+// goes the first time only, so a newer row of the nick survives.
+void Tfrm_Whois::Forget() {
+    if (closed_) return;
+    closed_ = true;
+    Timer1->stop();
+    WhoisClosed(engine_, SessionIndex, nick_);
+}
+
 void Tfrm_Whois::closeEvent(QCloseEvent* event) {
-    // Closing may be asked more than once (OK, Escape, the close box); the
-    // row goes the first time only, so a newer row of the nick survives.
-    if (!closed_) {
-        closed_ = true;
-        Timer1->stop();
-        WhoisClosed(engine_, SessionIndex, nick_);
-    }
+    Forget();
     QDialog::closeEvent(event);
+}
+
+void Tfrm_Whois::done(int result) {
+    Forget();
+    QDialog::done(result);
 }
 
 }  // namespace velmok::windows

@@ -19,6 +19,7 @@ class Tfrm_Whois : public QDialog {
     Q_OBJECT
 public:
     Tfrm_Whois(QWidget* owner, session::Engine& engine, int slot, const std::string& nick);
+    ~Tfrm_Whois() override;
 
     int SessionIndex;
     QLineEdit* Edit_Whois_Nick;
@@ -42,8 +43,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape ends a dialog through done(), which sends no close event.
+    void done(int result) override;
 
 private:
+    // However the window goes, its row goes with it, once: a row left behind
+    // would stand for a window that no longer exists.
+    void Forget();
+
     session::Engine& engine_;
     std::string nick_;
     bool closed_ = false;

@@ -20,6 +20,7 @@ public:
     std::deque<std::string> openFiles;  // answers of the open-file dialog in order; cancel once they run out
     std::deque<std::string> saveFiles;  // the same for the save dialog
     std::vector<std::string> proposedNames;  // what each save dialog proposed
+    int alerts = 0;
 
     void ShowError(QWidget*, int number) override { errors.push_back(number); }
     void ShowSaveError(QWidget*, const std::string& path) override { saveErrors.push_back(path); }
@@ -35,6 +36,7 @@ public:
         return folder;
     }
     std::string OpenFileName(QWidget*) override { return Next(openFiles); }
+    void Alert(QWidget*) override { ++alerts; }
     std::string SaveFileName(QWidget*, const std::string& proposedName) override {
         proposedNames.push_back(proposedName);
         return Next(saveFiles);
