@@ -63,7 +63,8 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     }
     const std::string& serverName = engine_->Session(slot).ServerName;
     if (settings_.LogOutput) {
-        const std::string folder = settings_.LogPath.empty() ? ToSjis(configDir_) : settings_.LogPath;
+        const std::string folder =
+            settings_.LogPath.empty() ? platform::ToLocalPath(configDir_) : settings_.LogPath;
         const bool wasOpen = logFiles_.AnyOpen();
         AppendLogLine(logFiles_, folder, serverName, targetName, now, stamp_, text);
         // The files stay open for the lines that came in with this one and
