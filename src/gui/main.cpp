@@ -1,3 +1,4 @@
+#include <malloc.h>
 // Velmok 2.2: command line, application object and main window.
 #include <sys/socket.h>
 #include <unistd.h>
@@ -80,6 +81,12 @@ int main(int argc, char** argv) {
     for (std::string& arg : toolkitArgs) toolkitArgv.push_back(arg.data());
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
+#ifdef M_MMAP_THRESHOLD
+    // glibc raises its threshold for mapping large blocks each time one is
+    // freed, and the megabyte read buffers of a flood then stay in the heap
+    // for good once the flood is over. A fixed threshold gives them back.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("Velmok 2.2"));
     QApplication::setApplicationVersion(QStringLiteral("2.2"));

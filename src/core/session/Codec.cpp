@@ -160,8 +160,11 @@ std::string JisToSjis(const std::string& text, bool& doubleByte) {
             }
         }
         if (!doubleByte) {
-            out.push_back(text[i]);
-            ++i;
+            // Up to the next escape the bytes pass as they are.
+            const std::size_t esc = text.find(kEsc, i + 1);
+            const std::size_t end = esc == std::string::npos ? n : esc;
+            out.append(text, i, end - i);
+            i = end;
             continue;
         }
         if (i + 1 >= n) break;  // half a character at the end: dropped

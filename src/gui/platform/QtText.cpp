@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <string_view>
 
 #include "base/Cp932.h"
@@ -30,7 +31,9 @@ bool IsLeadByte(unsigned char byte) {
 
 QString DecodeRun(std::string_view bytes) {
     if (bytes.empty()) return {};
-    QStringDecoder decoder(CodecName(), QStringConverter::Flag::Stateless);
+    // Opening the converter costs more than most lines; a stateless one
+    // carries nothing from one run to the next.
+    thread_local QStringDecoder decoder(CodecName(), QStringConverter::Flag::Stateless);
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     // ICU stands U+001A in for bytes it cannot read (a real 0x1A never gets
     // here); show the usual mark instead.
@@ -80,6 +83,10 @@ std::string EncodeRun(QStringView text) {
 }  // namespace
 
 QString FromSjis(const std::string& sjis) {
+    // Plain ASCII (most of what is shown) is its own Unicode, the three
+    // controls below included.
+    if (std::all_of(sjis.begin(), sjis.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(sjis.data(), static_cast<qsizetype>(sjis.size()));
     QString text;
     std::size_t start = 0;
     for (std::size_t i = 0; i < sjis.size(); ++i) {

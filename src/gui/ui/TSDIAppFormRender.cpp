@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTimer>
 
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
@@ -64,7 +65,11 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     if (settings_.LogOutput) {
         const std::string folder =
             settings_.LogPath.empty() ? platform::ToLocalPath(configDir_) : settings_.LogPath;
-        AppendLogLine(folder, serverName, targetName, now, stamp_, text);
+        const bool wasOpen = logFiles_.AnyOpen();
+        AppendLogLine(logFiles_, folder, serverName, targetName, now, stamp_, text);
+        // The files stay open for the lines that came in with this one and
+        // are closed once the event loop has a moment.
+        if (!wasOpen && logFiles_.AnyOpen()) QTimer::singleShot(0, this, [this] { logFiles_.Close(); });
     }
 
     windowNameSjis_.clear();
