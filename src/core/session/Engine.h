@@ -272,6 +272,7 @@ public:
     std::string OsName;  // for the CTCP VERSION reply; empty when unknown
 
 private:
+    friend struct LineHandlers;
     void BindSocket(int slot);
     // One short notice in the server window for a line dropped for its length.
     void NoticeDroppedLine(int slot, std::size_t size, bool unfinished);

@@ -39,12 +39,74 @@ bool TrimPendingLine(std::string& buffer) {
     return true;
 }
 
-std::optional<IrcMessage> ParseLine(const std::string& line, const std::string& serverName) {
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string::npos) return std::nullopt;
+namespace {
 
+// A tag value with its escapes undone: "\:" is ";", "\s" a blank, "\\" a
+// backslash, "\r" and "\n" CR and LF; before any other character the
+// backslash is dropped, and a backslash at the end is dropped too.
+std::string UnescapeTagValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') {
+            out += value[i];
+            continue;
+        }
+        if (++i == value.size()) break;
+        switch (value[i]) {
+            case ':':
+                out += ';';
+                break;
+            case 's':
+                out += ' ';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            default:
+                out += value[i];
+        }
+    }
+    return out;
+}
+
+void ParseTags(std::string_view text, IrcMessage& msg) {
+    while (!text.empty()) {
+        const std::size_t semicolon = text.find(';');
+        const std::string_view tag = text.substr(0, semicolon);
+        text.remove_prefix(semicolon == std::string_view::npos ? text.size() : semicolon + 1);
+        if (tag.empty()) continue;
+        const std::size_t equals = tag.find('=');
+        std::string key(tag.substr(0, equals));
+        if (key.empty()) continue;
+        msg.Tags.emplace_back(std::move(key), equals == std::string_view::npos
+                                                  ? std::string()
+                                                  : UnescapeTagValue(tag.substr(equals + 1)));
+    }
+}
+
+}  // namespace
+
+std::optional<IrcMessage> ParseLine(const std::string& fullLine, const std::string& serverName) {
     IrcMessage msg;
-    const std::string_view first(line.data(), blank);
+    std::string_view line(fullLine);
+    if (!line.empty() && line.front() == '@') {
+        // The tags end at the first blank; the line proper starts after the
+        // blanks that follow.
+        const std::size_t end = line.find(' ');
+        if (end == std::string_view::npos) return std::nullopt;
+        ParseTags(line.substr(1, end - 1), msg);
+        const std::size_t start = line.find_first_not_of(' ', end);
+        if (start == std::string_view::npos) return std::nullopt;
+        line.remove_prefix(start);
+    }
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return std::nullopt;
+
+    const std::string_view first = line.substr(0, blank);
     int field;
     if (!first.empty() && first.front() == ':') {
         msg.Field[0].assign(first.substr(1));
@@ -55,8 +117,7 @@ std::optional<IrcMessage> ParseLine(const std::string& line, const std::string& 
         field = 2;
     }
 
-    std::string_view rest(line);
-    rest.remove_prefix(blank + 1);
+    std::string_view rest = line.substr(blank + 1);
     constexpr int kLast = static_cast<int>(std::tuple_size_v<decltype(IrcMessage::Field)>) - 1;
     while (!rest.empty() && field <= kLast) {
         if (rest.front() == ':') {

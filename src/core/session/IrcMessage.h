@@ -2,6 +2,9 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace velmok::session {
 
@@ -10,6 +13,16 @@ namespace velmok::session {
 struct IrcMessage {
     std::array<std::string, 17> Field;
     std::string FullPrefix;
+    // The IRCv3 message tags in front of the line ("@a=b;c"), in their order,
+    // values with their escapes undone; a tag without a value has "".
+    std::vector<std::pair<std::string, std::string>> Tags;
+
+    // The value of the first tag of that name, or null.
+    const std::string* Tag(std::string_view name) const {
+        for (const auto& [key, value] : Tags)
+            if (key == name) return &value;
+        return nullptr;
+    }
 
     const std::string& Nick() const { return Field[0]; }
     const std::string& Command() const { return Field[1]; }
@@ -33,7 +46,8 @@ std::optional<std::string> NextLine(const std::string& buffer, std::size_t& pos)
 // when something was dropped.
 bool TrimPendingLine(std::string& buffer);
 
-// Splits one line; none for a line without a blank.
+// Splits one line; none for a line without a blank. Message tags in front
+// of it are taken off first, whoever sent them.
 std::optional<IrcMessage> ParseLine(const std::string& line, const std::string& serverName);
 
 }  // namespace velmok::session
