@@ -23,7 +23,7 @@ void CheckRecords(Engine& engine) {
                 FUZZ_CHECK(record.Members.empty());
                 continue;
             }
-            FUZZ_CHECK(std::is_sorted(record.Members.begin(), record.Members.end(), channels::MemberBefore));
+            FUZZ_CHECK(std::is_sorted(record.Members.begin(), record.Members.end(), engine.MemberOrderOf(slot)));
             for (const std::string& caption : record.Members) FUZZ_CHECK(!caption.empty());
         }
     }

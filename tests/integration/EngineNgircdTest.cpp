@@ -221,7 +221,10 @@ TEST_F(EngineNgircdTest, RegistersAnswersPingJoinsAndQuits) {
     ASSERT_TRUE(Connect(server.Port()));
     ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
 
-    EXPECT_EQ(sockets.sent, "NICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n");
+    // ngircd offers multi-prefix alone; registration waits for CAP END.
+    EXPECT_EQ(sockets.sent,
+              "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\nCAP REQ :multi-prefix\r\nCAP END\r\n");
+    EXPECT_TRUE(engine.Slot(0).Caps.Has("multi-prefix"));
     EXPECT_EQ(engine.Session(0).ServerName, "irc.test");
     EXPECT_EQ(engine.LocalAddress, "127.0.0.1");
     EXPECT_TRUE(ui.Enabled(Action::FileDisConnect));
@@ -253,6 +256,7 @@ TEST_F(EngineNgircdTest, RegistersAnswersPingJoinsAndQuits) {
 TEST_F(EngineNgircdTest, PasswordGoesFirst) {
     TunedNgircd server("s3cret");
     ASSERT_TRUE(server.Start()) << server.Log();
+    settings.Capabilities = false;  // [Connection] Capabilities=0: registration as it always was
     ASSERT_TRUE(Connect(server.Port(), "s3cret"));
     ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
     EXPECT_EQ(sockets.sent, "PASS s3cret\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n");

@@ -230,6 +230,15 @@ bool IniFile::WriteBool(const std::string& section, const std::string& key, bool
     return WriteString(section, key, value ? "1" : "0");
 }
 
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == npos) return;
+    for (std::size_t keyLine; (keyLine = FindKey(sectionLine, key)) != npos;) {
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(keyLine));
+        dirty_ = true;
+    }
+}
+
 std::string IniFile::Contents() const {
     std::string bytes;
     for (const std::string& line : lines_) {

@@ -46,6 +46,9 @@ public:
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
     bool WriteBool(const std::string& section, const std::string& key, bool value);
+    // Removes every line of the key from the first section with that name;
+    // the section itself stays, empty or not.
+    void DeleteKey(const std::string& section, const std::string& key);
 
     // Writes the file when something changed since it was read or last flushed.
     // False when the write failed, or when the file existed but could not be read

@@ -35,6 +35,15 @@ Outcome LineHandlers::Join(Line& line) {
     if (SameName(m[0], line.Session().Nick)) {
         engine.OpenChannelTab(line.slot, channel, engine.TakeJoinAsked(line.slot, channel));
         engine.EnqueueLine(Queue::B, line.slot, "MODE " + channel, 2);
+        // With away-notify the server tells us who goes away from now on; who
+        // is away already, one WHO of the channel says.
+        SlotState& s = line.State();
+        if (s.Caps.Has("away-notify") && engine.FindChannel(line.slot, channel) >= 0) {
+            constexpr std::size_t kWhoAskedLimit = 64;
+            if (s.WhoAsked.size() >= kWhoAskedLimit) s.WhoAsked.erase(s.WhoAsked.begin());
+            s.WhoAsked.push_back(channel);
+            engine.EnqueueLine(Queue::C, line.slot, "WHO " + channel, 2);
+        }
     } else {
         engine.AddMember(line.slot, channel, m[0]);
     }

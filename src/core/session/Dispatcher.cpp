@@ -1,6 +1,7 @@
 // Turns each complete server line of a slot into state changes, answers and
 // one shown line: the handler of its command or numeric, found in one table,
 // decides what changes and what is shown.
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -49,20 +50,35 @@ std::string TakeField(std::string& text) {
 
 const LineHandlers::Entry* LineHandlers::Find(const std::string& command) {
     using H = LineHandlers;
+    constexpr Stage F = Stage::First, N = Stage::Numeric, C = Stage::Command;
     static const std::unordered_map<std::string_view, Entry> table = {
-        {"001", {H::Welcome, true}},     {"305", {H::Unaway, true}},       {"306", {H::NowAway, true}},
-        {"315", {H::EndOfWho, true}},    {"352", {H::WhoReply, true}},     {"301", {H::Whois, true}},
-        {"311", {H::Whois, true}},       {"312", {H::Whois, true}},        {"313", {H::Whois, true}},
-        {"317", {H::Whois, true}},       {"319", {H::Whois, true}},        {"318", {H::EndOfWhois, true}},
-        {"369", {H::EndOfWhowas, true}}, {"322", {H::ListEntry, true}},    {"323", {H::ListEnd, true}},
-        {"353", {H::Names, true}},       {"366", {H::EndOfNames, true}},   {"367", {H::BanEntry, true}},
-        {"368", {H::BanEnd, true}},      {"324", {H::ChannelModes, true}}, {"332", {H::Topic, true}},
-        {"401", {H::NoSuchNick, true}},  {"433", {H::NickInUse, true}},    {"437", {H::NickInUse, true}},
-        {"475", {H::BadKey, true}},      {"PING", {H::Ping, true}},        {"PONG", {H::Pong, true}},
-        {"JOIN", {H::Join, false}},      {"PART", {H::Part, false}},       {"KICK", {H::Kick, false}},
-        {"MODE", {H::Mode, false}},      {"NICK", {H::Nick, false}},       {"QUIT", {H::Quit, false}},
-        {"TOPIC", {H::TopicChange, false}}, {"INVITE", {H::Invite, false}}, {"PRIVMSG", {H::Message, false}},
-        {"NOTICE", {H::Message, false}},
+        {"CAP", {H::Cap, F}},          {"AUTHENTICATE", {H::Authenticate, F}},
+        {"900", {H::SaslInformation, F}}, {"901", {H::SaslInformation, F}},
+        {"903", {H::SaslSuccess, F}},  {"907", {H::SaslSuccess, F}},
+        {"902", {H::SaslFailure, F}},  {"904", {H::SaslFailure, F}},
+        {"905", {H::SaslFailure, F}},  {"906", {H::SaslFailure, F}},
+        {"908", {H::SaslMechanisms, F}}, {"421", {H::UnknownCommand, F}},
+        {"451", {H::UnknownCommand, F}},
+        {"001", {H::Welcome, N}},      {"005", {H::Isupport, N}},
+        {"305", {H::Unaway, N}},       {"306", {H::NowAway, N}},
+        {"315", {H::EndOfWho, N}},     {"352", {H::WhoReply, N}},
+        {"301", {H::Whois, N}},        {"311", {H::Whois, N}},
+        {"312", {H::Whois, N}},        {"313", {H::Whois, N}},
+        {"317", {H::Whois, N}},        {"319", {H::Whois, N}},
+        {"318", {H::EndOfWhois, N}},   {"369", {H::EndOfWhowas, N}},
+        {"322", {H::ListEntry, N}},    {"323", {H::ListEnd, N}},
+        {"353", {H::Names, N}},        {"366", {H::EndOfNames, N}},
+        {"367", {H::BanEntry, N}},     {"368", {H::BanEnd, N}},
+        {"324", {H::ChannelModes, N}}, {"332", {H::Topic, N}},
+        {"401", {H::NoSuchNick, N}},   {"433", {H::NickInUse, N}},
+        {"437", {H::NickInUse, N}},    {"475", {H::BadKey, N}},
+        {"PING", {H::Ping, N}},        {"PONG", {H::Pong, N}},
+        {"JOIN", {H::Join, C}},        {"PART", {H::Part, C}},
+        {"KICK", {H::Kick, C}},        {"MODE", {H::Mode, C}},
+        {"NICK", {H::Nick, C}},        {"QUIT", {H::Quit, C}},
+        {"TOPIC", {H::TopicChange, C}}, {"INVITE", {H::Invite, C}},
+        {"PRIVMSG", {H::Message, C}},  {"NOTICE", {H::Message, C}},
+        {"AWAY", {H::Away, C}},
     };
     const auto it = table.find(command);
     return it == table.end() ? nullptr : &it->second;
@@ -109,20 +125,33 @@ void Engine::DispatchReceived(int slot) {
 void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     const config::Settings& cfg = settings_;
     const std::string& command = m[1];
+    // Everything shown while this line is handled carries the server's time
+    // (a bouncer's replay keeps its own); a nested dispatch gets its own.
+    struct TimeGuard {
+        std::optional<std::time_t>& time;
+        std::optional<std::time_t> saved;
+        ~TimeGuard() { time = saved; }
+    } timeGuard{lineTime_, lineTime_};
+    const std::string* stamp = m.Tag("time");
+    lineTime_ = stamp ? ParseServerTime(*stamp) : std::nullopt;
 
     Line line{*this, slot, m, command, m[2], {FontKind::Server, cfg.Server_Check, false}};
-    if (IsErrorNumeric(command)) {
-        frontend_.Beep(BeepKind::Warning);
-        line.show = {FontKind::Error, cfg.Error_Check, false};
-    }
     const std::string& ownNick = slots_[slot].Session.Nick;
     for (int i = 2; i <= 16; ++i)
         if (!m[i].empty() && m[i] != ownNick) line.text += " " + m[i];
 
     const LineHandlers::Entry* entry = LineHandlers::Find(command);
-    if (entry && entry->beforeTriggers && entry->handler(line) == Outcome::Stop) return;
+    const Outcome first = entry && entry->stage == Stage::First ? entry->handler(line) : Outcome::Show;
+    if (first == Outcome::Stop) return;
+    if (first == Outcome::Show) {
+        if (IsErrorNumeric(command)) {
+            frontend_.Beep(BeepKind::Warning);
+            line.show = {FontKind::Error, cfg.Error_Check, false};
+        }
+        if (entry && entry->stage == Stage::Numeric && entry->handler(line) == Outcome::Stop) return;
+    }
     RunEventTriggers(slot, m.FullPrefix, m);
-    if (entry && !entry->beforeTriggers && entry->handler(line) == Outcome::Stop) return;
+    if (entry && entry->stage == Stage::Command && entry->handler(line) == Outcome::Stop) return;
 
     int window = FindChannel(slot, line.target);
     if (window < 0) window = ServerWindow;
@@ -146,6 +175,12 @@ Outcome LineHandlers::Welcome(Line& line) {
     else if (s.NickRetryCounter != 0)
         session.Nick += std::to_string(s.NickRetryCounter);
     s.NickRetryCounter = 0;
+    // A server that welcomes us without finishing (or starting) the
+    // negotiation knows no login either.
+    if (s.Caps.Step != CapabilityState::Phase::Off) {
+        if (s.Caps.Sasl != SaslMechanism::None) engine.SaslFailed(line.slot, texts::SaslNotOffered);
+        s.Caps.Step = CapabilityState::Phase::Off;
+    }
     s.Registered = true;
     ui.EnableAction(Action::FileDisConnect, true);
     ui.EnableAction(Action::CommandAway, true);
@@ -176,6 +211,7 @@ Outcome LineHandlers::Unaway(Line& line) {
     SlotState& s = line.State();
     s.Session.Away = false;
     line.Ui().SetAwayState(false);
+    line.engine.SetAway(line.slot, s.Session.Nick, false);
     if (s.Session.Nick != s.SavedNick && !s.SavedNick.empty())
         line.engine.EnqueueLine(Queue::A, line.slot, "NICK " + s.SavedNick, 2);
     return Outcome::Show;
@@ -186,6 +222,7 @@ Outcome LineHandlers::NowAway(Line& line) {
     ServerSession& session = s.Session;
     session.Away = true;
     line.Ui().SetAwayState(true);
+    line.engine.SetAway(line.slot, session.Nick, true);
     if (session.AwayNick != session.Nick) {
         s.SavedNick = session.Nick;
         if (!session.AwayNick.empty())
@@ -194,15 +231,30 @@ Outcome LineHandlers::NowAway(Line& line) {
     return Outcome::Show;
 }
 
-Outcome LineHandlers::EndOfWho(Line& line) {
-    return line.engine.HandleEndOfWho(line.slot, line.m) ? Outcome::Stop : Outcome::Show;
+// The WHO we sent for a channel's away states, whose replies are read only.
+static bool TakeWhoAsked(std::vector<std::string>& asked, const std::string& channel, bool done) {
+    const auto it =
+        std::find_if(asked.begin(), asked.end(), [&](const std::string& a) { return SameName(a, channel); });
+    if (it == asked.end()) return false;
+    if (done) asked.erase(it);
+    return true;
 }
 
+Outcome LineHandlers::EndOfWho(Line& line) {
+    if (line.engine.HandleEndOfWho(line.slot, line.m)) return Outcome::Stop;
+    return TakeWhoAsked(line.State().WhoAsked, line.m[3], true) ? Outcome::Stop : Outcome::Show;
+}
+
+// Field 7 the nick, field 8 its flags: "H" here, "G" gone (away).
 Outcome LineHandlers::WhoReply(Line& line) {
-    return line.engine.HandleWhoReply(line.slot, line.m) ? Outcome::Stop : Outcome::Show;
+    const IrcMessage& m = line.m;
+    if (!m[8].empty() && (m[8][0] == 'G' || m[8][0] == 'H')) line.engine.SetAway(line.slot, m[7], m[8][0] == 'G');
+    if (line.engine.HandleWhoReply(line.slot, m)) return Outcome::Stop;
+    return TakeWhoAsked(line.State().WhoAsked, m[3], false) ? Outcome::Stop : Outcome::Show;
 }
 
 Outcome LineHandlers::Whois(Line& line) {
+    if (line.m[1] == "301") line.engine.SetAway(line.slot, line.m[3], true);
     line.engine.HandleWhoisReply(line.slot, line.m);
     return Outcome::Show;
 }

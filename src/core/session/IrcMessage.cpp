@@ -1,5 +1,6 @@
 #include "session/IrcMessage.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace velmok::session {
@@ -88,7 +89,45 @@ void ParseTags(std::string_view text, IrcMessage& msg) {
     }
 }
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// The decimal number of `width` digits at `at`, or -1.
+int Digits(std::string_view text, std::size_t at, std::size_t width) {
+    if (at + width > text.size()) return -1;
+    int value = 0;
+    for (std::size_t i = at; i < at + width; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
 }  // namespace
+
+std::optional<std::time_t> ParseServerTime(std::string_view v) {
+    const int year = Digits(v, 0, 4), month = Digits(v, 5, 2), day = Digits(v, 8, 2);
+    const int hour = Digits(v, 11, 2), minute = Digits(v, 14, 2), second = Digits(v, 17, 2);
+    if (v.size() < 20 || v[4] != '-' || v[7] != '-' || v[10] != 'T' || v[13] != ':' || v[16] != ':') return {};
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 60)
+        return {};
+    std::size_t at = 19;
+    if (v[at] == '.') {
+        ++at;
+        while (at < v.size() && v[at] >= '0' && v[at] <= '9') ++at;
+    }
+    if (at + 1 != v.size() || v[at] != 'Z') return {};
+    const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    return static_cast<std::time_t>(days * 86400 + hour * 3600 + minute * 60 + second);
+}
 
 std::optional<IrcMessage> ParseLine(const std::string& fullLine, const std::string& serverName) {
     IrcMessage msg;

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,10 @@ std::optional<std::string> NextLine(const std::string& buffer, std::size_t& pos)
 // Drops an unfinished tail longer than MaxPendingLine from buffer. Returns true
 // when something was dropped.
 bool TrimPendingLine(std::string& buffer);
+
+// The moment a server-time tag names ("2024-01-02T03:04:05.678Z", UTC, the
+// fraction optional) as seconds since 1970; none when it is no such time.
+std::optional<std::time_t> ParseServerTime(std::string_view value);
 
 // Splits one line; none for a line without a blank. Message tags in front
 // of it are taken off first, whoever sent them.

@@ -30,21 +30,38 @@ struct Line {
     Frontend& Ui() { return engine.Ui(); }
 };
 
-enum class Outcome { Show, Stop };
+// Show: go on with the line as usual. Stop: the line ends here.
+// ShowAsIs (first-stage handlers only): show it as the handler set it, without
+// the warning and Error category of replies from 401 on.
+enum class Outcome { Show, Stop, ShowAsIs };
+
+// When a handler runs: First before anything else (the negotiation with the
+// server, which replies from 401 on may belong to), Numeric before the event
+// triggers see the line (numerics, PING and PONG), Command after them.
+enum class Stage { First, Numeric, Command };
 
 struct LineHandlers {
     using Handler = Outcome (*)(Line&);
     struct Entry {
         Handler handler;
-        // Numerics, PING and PONG are handled before the event triggers see
-        // the line; the other commands after.
-        bool beforeTriggers;
+        Stage stage;
     };
     // The entry for a command or numeric as received, or null.
     static const Entry* Find(const std::string& command);
 
+    // The negotiation with the server: capabilities, the login, what it
+    // does not know.
+    static Outcome Cap(Line& line);
+    static Outcome Authenticate(Line& line);
+    static Outcome SaslInformation(Line& line);  // 900 901
+    static Outcome SaslSuccess(Line& line);      // 903 907
+    static Outcome SaslFailure(Line& line);      // 902 904 905 906
+    static Outcome SaslMechanisms(Line& line);   // 908
+    static Outcome UnknownCommand(Line& line);   // 421 451
+
     // Numerics.
     static Outcome Welcome(Line& line);     // 001
+    static Outcome Isupport(Line& line);    // 005
     static Outcome Unaway(Line& line);      // 305
     static Outcome NowAway(Line& line);     // 306
     static Outcome EndOfWho(Line& line);    // 315
@@ -75,6 +92,7 @@ struct LineHandlers {
     static Outcome Quit(Line& line);
     static Outcome TopicChange(Line& line);
     static Outcome Invite(Line& line);
+    static Outcome Away(Line& line);  // away-notify
     static Outcome Message(Line& line);  // PRIVMSG, NOTICE
 };
 
