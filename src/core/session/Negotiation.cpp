@@ -147,6 +147,7 @@ void Engine::AfterRequests(int slot) {
     if (caps.Sasl != SaslMechanism::None && !caps.SaslFinished) {
         if (!caps.Has("sasl")) {
             SaslFailed(slot, texts::SaslRefused);
+            FinishNegotiation(slot);
             return;
         }
         caps.Step = CapabilityState::Phase::Authenticating;
