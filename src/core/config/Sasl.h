@@ -2,7 +2,9 @@
 // eight lines a profile, so the choice lives in velmok.ini, section "SASL":
 // one key per profile as the profile writes host and port ("host:port", the
 // port with its "+" for TLS), value "PLAIN" or "EXTERNAL"; for EXTERNAL the
-// client certificate file (PEM with its key) in the key "host:port/Certificate".
+// client certificate file (PEM with its key) in the key "host:port/Certificate",
+// written as the file system names it (UTF-8 bytes, not Shift-JIS: a name
+// such as "cfé" has no Shift-JIS form).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,7 @@ enum class SaslMechanism { None, Plain, External };
 
 struct SaslChoice {
     SaslMechanism Mechanism = SaslMechanism::None;
-    // EXTERNAL: the certificate file as velmok.ini keeps it (Shift-JIS).
+    // EXTERNAL: the certificate file, the file system's name (UTF-8).
     std::string Certificate;
     bool operator==(const SaslChoice&) const = default;
 };

@@ -66,9 +66,8 @@ public:
     // SetHost, or the address when no host is set.
     virtual void SetTls(bool tls) = 0;
     // A TLS connection presents this client certificate (a PEM file holding
-    // the certificate and its key; the name as velmok.ini keeps it, Shift-JIS,
-    // which the socket turns into the file system's). False when the file
-    // cannot be read or this socket cannot present one.
+    // the certificate and its key; the file system's name). False when the
+    // file cannot be read or this socket cannot present one.
     virtual bool SetClientCertificate(const std::string&) { return false; }
     virtual void Open() = 0;
 
