@@ -185,6 +185,7 @@ void Tfrm_Set::LoadControls() {
     Edit_LogPath->setText(FromSjis(e.LogPath));
     Spin_MaxLines->setValue(e.MaxLines);
     Check_AutoReconnect->setChecked(e.AutoReconnect);
+    Check_Capabilities->setChecked(e.Capabilities);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -219,6 +220,7 @@ void Tfrm_Set::CollectControls() {
     e.LogPath = ToSjis(Edit_LogPath->text());
     e.MaxLines = Spin_MaxLines->value();
     e.AutoReconnect = Check_AutoReconnect->isChecked();
+    e.Capabilities = Check_Capabilities->isChecked();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {
