@@ -85,7 +85,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     prompts_->SetDialogs(dialogs_);
     nickRefresh_ = new NickListRefresh(this, [this](int slot, int window) {
         if (QListWidget* list = NickListOf(slot, window))
-            FillNickList(list, engine_->Channel(slot, window).Members);
+            FillNickList(list, engine_->Channel(slot, window).Members,
+                         [this, slot](const std::string& nick) { return engine_->IsAway(slot, nick); });
     });
     // The DCC windows take the platform's sockets in their own mode unless
     // the caller brought doubles.
