@@ -423,6 +423,23 @@ TEST_F(MainWindow, NoEventLogWindowWhenEventLoggingIsOff) {
     EXPECT_FALSE(form->ActionNamed("ShowEventLog")->isEnabled());
 }
 
+TEST_F(MainWindow, AwayMembersAreGreyedInTheNickList) {
+    Start();
+    session::FakeClientSocket* socket = Register(0);
+    const int a = Join(socket, "#a");
+    socket->Deliver(":srv 005 me PREFIX=(ohv)@%+ :are supported\r\n"
+                    ":srv 353 me = #a :@me %bob carol\r\n:srv 366 me #a :End\r\n:bob!u@h AWAY :lunch\r\n");
+    QCoreApplication::processEvents();
+    QListWidget* list = form->NickListOf(0, a);
+    ASSERT_EQ(list->count(), 3);
+    const QColor normal = list->item(0)->foreground().color();
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("%bob"));
+    EXPECT_NE(list->item(1)->foreground().color(), normal);
+    EXPECT_EQ(list->item(2)->foreground().color(), normal);
+    socket->Deliver(":bob!u@h AWAY\r\n");
+    EXPECT_EQ(list->item(1)->foreground().color(), normal);
+}
+
 TEST_F(MainWindow, NickListDoubleClickAsksWhoisOrTheBanList) {
     Start();
     session::FakeClientSocket* socket = Register(0);
