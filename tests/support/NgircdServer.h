@@ -2,8 +2,17 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace velmok::test {
+
+// A server program started for one test, its output in logPath: its pid, or -1.
+pid_t SpawnServer(const std::vector<std::string>& argv, const std::string& logPath);
+// Waits until the server takes connections on port; false when it does not in
+// time, or exits (pid becomes -1 then).
+bool AwaitPort(pid_t& pid, int port, int timeoutMs);
+// SIGTERM, then SIGKILL after 5 seconds; pid becomes -1.
+void EndServer(pid_t& pid);
 
 // A private ngircd for one test: listens on a free loopback port, with its
 // configuration, pid file and log in a temporary folder that goes away with
