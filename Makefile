@@ -35,8 +35,8 @@ deps:
 	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
-	@# The Debian ngircd package starts a system daemon on port 6667; the tests
-	@# start their own server on a free port and do not need it.
+	@# The Debian ngircd and inspircd packages start system daemons; the tests
+	@# start their own servers on free ports and do not need them.
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)

@@ -105,13 +105,15 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     EXPECT_FALSE(s.Capabilities);
     EXPECT_EQ(s.Sasl.Entries().size(), 2u);  // no such mechanism: left out
     // Found by host (case ignored), number and TLS, however the port is spelt.
-    EXPECT_EQ(s.Sasl.Find("IRC.example", 6697, true), (SaslChoice{SaslMechanism::External, "/home/u/cf\xc3\xa9/me.pem"}));
+    EXPECT_EQ(s.Sasl.Find("IRC.example", 6697, true),
+              (SaslChoice{SaslMechanism::External, "/home/u/cf\xc3\xa9/me.pem"}));
     EXPECT_EQ(s.Sasl.Find("irc.example", 6697, false).Mechanism, SaslMechanism::None);
     EXPECT_EQ(s.Sasl.Find("old.net", 6667, false).Mechanism, SaslMechanism::Plain);
 
     // The editor: each row keeps its login through adding, moving and deleting.
-    const std::string profiles = "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n"
-                                 "old.net\r\n6667\r\npw\r\nn\r\n\r\nu\r\nr\r\n\r\n";
+    const std::string profiles =
+        "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n"
+        "old.net\r\n6667\r\npw\r\nn\r\n\r\nu\r\nr\r\n\r\n";
     ConnectEditor e(profiles, s.Sasl);
     e.SelectProfile(1);
     EXPECT_EQ(e.Sasl.Mechanism, SaslMechanism::Plain);
@@ -130,8 +132,9 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     EXPECT_EQ(s.Sasl.Entries().size(), 1u);
     s.Capabilities = true;
     ASSERT_TRUE(SaveConnectionSettings(ini, s));
-    EXPECT_EQ(Get("velmok.ini"), "[SASL]\r\nbad.net:6667=CRAM\r\nnew.net:7000=PLAIN\r\n[Connection]\r\nCapabilities=1\r\n"
-                                    "AutoReconnect=1\r\n");
+    EXPECT_EQ(Get("velmok.ini"),
+              "[SASL]\r\nbad.net:6667=CRAM\r\nnew.net:7000=PLAIN\r\n[Connection]\r\nCapabilities=1\r\n"
+              "AutoReconnect=1\r\n");
 }
 
 }  // namespace velmok::config

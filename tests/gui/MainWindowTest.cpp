@@ -427,8 +427,9 @@ TEST_F(MainWindow, AwayMembersAreGreyedInTheNickList) {
     Start();
     session::FakeClientSocket* socket = Register(0);
     const int a = Join(socket, "#a");
-    socket->Deliver(":srv 005 me PREFIX=(ohv)@%+ :are supported\r\n"
-                    ":srv 353 me = #a :@me %bob carol\r\n:srv 366 me #a :End\r\n:bob!u@h AWAY :lunch\r\n");
+    socket->Deliver(
+        ":srv 005 me PREFIX=(ohv)@%+ :are supported\r\n"
+        ":srv 353 me = #a :@me %bob carol\r\n:srv 366 me #a :End\r\n:bob!u@h AWAY :lunch\r\n");
     QCoreApplication::processEvents();
     QListWidget* list = form->NickListOf(0, a);
     ASSERT_EQ(list->count(), 3);

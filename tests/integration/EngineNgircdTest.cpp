@@ -223,8 +223,9 @@ TEST_F(EngineNgircdTest, RegistersAnswersPingJoinsAndQuits) {
     ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
 
     // ngircd offers multi-prefix alone; registration waits for CAP END.
-    EXPECT_EQ(sockets.sent,
-              "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\nCAP REQ :multi-prefix\r\nCAP END\r\n");
+    EXPECT_EQ(
+        sockets.sent,
+        "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\nCAP REQ :multi-prefix\r\nCAP END\r\n");
     EXPECT_TRUE(engine.Slot(0).Caps.Has("multi-prefix"));
     EXPECT_EQ(engine.Session(0).ServerName, "irc.test");
     EXPECT_EQ(engine.LocalAddress, "127.0.0.1");
@@ -292,8 +293,9 @@ TEST_F(EngineNgircdTest, InspircdNegotiatesCapabilitiesAndItsFiveMarks) {
     ASSERT_TRUE(server.Start()) << server.Log();
     ASSERT_TRUE(Connect(server.Port()));
     ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
-    EXPECT_EQ(sockets.sent, "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n"
-                            "CAP REQ :multi-prefix server-time away-notify message-tags\r\nCAP END\r\n");
+    EXPECT_EQ(sockets.sent,
+              "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n"
+              "CAP REQ :multi-prefix server-time away-notify message-tags\r\nCAP END\r\n");
     EXPECT_EQ(engine.Slot(0).Caps.Enabled.size(), 4u);
     int stamped = 0;
     ui.onRenderLine = [&](const RecordingFrontend::Line&) { stamped += engine.LineTime() ? 1 : 0; };
@@ -314,7 +316,8 @@ TEST_F(EngineNgircdTest, InspircdNegotiatesCapabilitiesAndItsFiveMarks) {
     EXPECT_TRUE(engine.IsAway(0, "peer"));
     EXPECT_GT(stamped, 0);
     engine.EnqueueLine(Queue::A, 0, "NAMES #t", 1);  // with multi-prefix, both marks
-    ASSERT_TRUE(WaitUntil([&] { return sockets.received.find(" 366 ") != sockets.received.rfind(" 366 "); }, 6000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return sockets.received.find(" 366 ") != sockets.received.rfind(" 366 "); }, 6000));
     EXPECT_EQ(members, (std::vector<std::string>{"@velmok", "%+peer"}));
     peer.SendLine("PART #t");
     ASSERT_TRUE(WaitUntil([&] { return members.size() == 1; }, 5000)) << sockets.received;

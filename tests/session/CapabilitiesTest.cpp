@@ -158,7 +158,8 @@ TEST_F(CapabilitiesTest, LongPayloadsGoIn400ByteLinesAndAFullLastOneIsClosed) {
     socket->TakeSent();
     socket->Deliver("AUTHENTICATE +\r\n");
     const std::string sent = socket->TakeSent();
-    ASSERT_EQ(sent.size(), std::string("AUTHENTICATE \r\n").size() + 400 + std::string("AUTHENTICATE +\r\n").size());
+    ASSERT_EQ(sent.size(),
+              std::string("AUTHENTICATE \r\n").size() + 400 + std::string("AUTHENTICATE +\r\n").size());
     EXPECT_EQ(sent.substr(0, 17), "AUTHENTICATE dQB1");
     EXPECT_EQ(sent.substr(sent.size() - 18), "\r\nAUTHENTICATE +\r\n");
 }
@@ -184,7 +185,8 @@ TEST_F(CapabilitiesTest, EveryLoginFailureSaysSoOnceAndRegistrationGoesOn) {
         {{{":srv CAP * LS :sasl=EXTERNAL multi-prefix", "CAP REQ :multi-prefix\r\n"},
           {":srv CAP * ACK :multi-prefix", "CAP END\r\n"}},
          std::string(texts::SaslMechanismMissing) + "PLAIN"},
-        {{{":srv CAP * LS :multi-prefix", "CAP REQ :multi-prefix\r\n"}, {":srv CAP * ACK :multi-prefix", "CAP END\r\n"}},
+        {{{":srv CAP * LS :multi-prefix", "CAP REQ :multi-prefix\r\n"},
+          {":srv CAP * ACK :multi-prefix", "CAP END\r\n"}},
          texts::SaslNotOffered},
         {{ls, {":srv CAP * NAK :sasl", "CAP END\r\n"}}, texts::SaslRefused},
         {{{":srv 421 * CAP :Unknown command", ""}}, texts::SaslNotOffered},

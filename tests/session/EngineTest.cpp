@@ -96,7 +96,8 @@ TEST_F(EngineTest, RegistrationWithPasswordConvertsPasswordAndRealName) {
     ASSERT_TRUE(engine.ConnectSession(0));
     sockets.Last()->remoteHost = "irc.local";
     sockets.Last()->FireConnect();
-    EXPECT_EQ(sockets.Last()->sent, "CAP LS 302\r\nPASS secret\r\nNICK n\r\nUSER u 0 * :" + SjisToJis(realName) + "\r\n");
+    EXPECT_EQ(sockets.Last()->sent,
+              "CAP LS 302\r\nPASS secret\r\nNICK n\r\nUSER u 0 * :" + SjisToJis(realName) + "\r\n");
     EXPECT_EQ(engine.Session(0).ServerName, "irc.local");
     EXPECT_EQ(ui.connected[0].second, "irc.local");
 }

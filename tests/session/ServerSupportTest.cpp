@@ -17,7 +17,8 @@ protected:
     // Registered on a server that announces five member marks.
     void SetUp() override {
         socket = Register(0, "n");
-        socket->Deliver(":srv 005 n PREFIX=(qaohv)~&@%+ CHANTYPES=#& CHANMODES=beI,k,l,imnpst :are supported\r\n");
+        socket->Deliver(
+            ":srv 005 n PREFIX=(qaohv)~&@%+ CHANTYPES=#& CHANMODES=beI,k,l,imnpst :are supported\r\n");
     }
     int JoinOwn(const std::string& channel) {
         engine.SendNow(0, "JOIN " + channel + "\r\n");
@@ -42,8 +43,9 @@ TEST_F(ServerSupportTest, FiveMarksSortAndFollowModePartNickAndQuit) {
     EXPECT_EQ(MembersOf(c), (Members{"~erin", "~@owner", "&admin", "@n", "@+op", "%carol", "%dave"}));
     EXPECT_EQ(ui.lines.back().text, "x MODE +hb-vk+q carol *!*@x carol key erin");
 
-    socket->Deliver(":dave!u@h PART #c :bye\r\n:op!u@h NICK oper\r\n:owner!u@h QUIT :gone\r\n"
-                    ":admin!u@h KICK #c carol :out\r\n");
+    socket->Deliver(
+        ":dave!u@h PART #c :bye\r\n:op!u@h NICK oper\r\n:owner!u@h QUIT :gone\r\n"
+        ":admin!u@h KICK #c carol :out\r\n");
     EXPECT_EQ(MembersOf(c), (Members{"~erin", "&admin", "@n", "@+oper"}));
 
     // Our own operator status goes with our last mark of that rank.
@@ -71,8 +73,9 @@ TEST_F(ServerSupportTest, AwayMembersAreKnownFromAwayNotifyWhoAnd301) {
     socket->Deliver(":srv 353 n = #c :@n bob carol dave\r\n:srv 366 n #c :End\r\n");
     ui.Clear();
     // The channel's WHO is read, not shown; a WHO the user asked for is shown.
-    socket->Deliver(":srv 352 n #c u h srv bob G :0 Bob\r\n:srv 352 n #c u h srv carol H@ :0 Carol\r\n"
-                    ":srv 315 n #c :End of WHO\r\n:srv 352 n #c u h srv bob G :0 Bob\r\n");
+    socket->Deliver(
+        ":srv 352 n #c u h srv bob G :0 Bob\r\n:srv 352 n #c u h srv carol H@ :0 Carol\r\n"
+        ":srv 315 n #c :End of WHO\r\n:srv 352 n #c u h srv bob G :0 Bob\r\n");
     ASSERT_EQ(ui.lines.size(), 1u);
     EXPECT_EQ(ui.lines[0].text, "352 #c u h srv bob G 0 Bob");
     EXPECT_TRUE(engine.IsAway(0, "BOB"));

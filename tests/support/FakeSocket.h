@@ -55,7 +55,7 @@ public:
         calls.push_back("SetPort " + std::to_string(p));
     }
     void SetTls(bool t) override { tls = t; }
-    std::string clientCertificate;   // what SetClientCertificate was given
+    std::string clientCertificate;    // what SetClientCertificate was given
     bool certificateReadable = true;  // its answer
     bool SetClientCertificate(const std::string& file) override {
         clientCertificate = file;

@@ -38,7 +38,8 @@ bool InspircdServer::Start(int timeoutMs) {
     for (const char* prefix : {"founder\" letter=\"q\" prefix=\"~\" rank=\"50000",
                                "admin\" letter=\"a\" prefix=\"&amp;\" rank=\"40000",
                                "halfop\" letter=\"h\" prefix=\"%\" rank=\"20000"})
-        conf << "<customprefix name=\"" << prefix << "\" ranktoset=\"30000\" ranktounset=\"30000\" depriv=\"yes\">\n";
+        conf << "<customprefix name=\"" << prefix
+             << "\" ranktoset=\"30000\" ranktounset=\"30000\" depriv=\"yes\">\n";
     if (!conf.flush()) return false;
     // It refuses root unless told; CI runs the tests as root.
     pid_ = SpawnServer({kBinary, "--config", dir_ + "/inspircd.conf", "--nofork", "--nopid", "--runasroot"},

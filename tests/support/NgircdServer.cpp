@@ -169,7 +169,8 @@ bool NgircdServer::Start(int timeoutMs) {
     pid_ = SpawnServer({kBinary, "-n", "-f", config}, dir_ + "/ngircd.log");
     if (pid_ < 0) return Fail("cannot start " + std::string(kBinary));
     for (int port : {port_, Tls ? tlsPort_ : port_})
-        if (!AwaitPort(pid_, port, timeoutMs)) return Fail("ngircd does not listen on " + std::to_string(port) + ":\n" + Log());
+        if (!AwaitPort(pid_, port, timeoutMs))
+            return Fail("ngircd does not listen on " + std::to_string(port) + ":\n" + Log());
     return true;
 }
 

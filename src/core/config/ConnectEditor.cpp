@@ -203,7 +203,8 @@ std::string ConnectEditor::ProfileText() const { return BuildProfileText(profile
 void ConnectEditor::ApplySasl(SaslStore& store) const {
     for (const ConnectionProfile& p : opened_) store.Set(p.Host, p.Port, {});
     // Two rows for one host and port share a key; the first row's login wins.
-    for (std::size_t i = profiles_.size(); i-- > 0;) store.Set(profiles_[i].Host, profiles_[i].Port, sasl_[i]);
+    for (std::size_t i = profiles_.size(); i-- > 0;)
+        store.Set(profiles_[i].Host, profiles_[i].Port, sasl_[i]);
 }
 
 }  // namespace velmok::config

@@ -55,7 +55,9 @@ std::string Engine::ApplyModeChange(int slot, const IrcMessage& message) {
         text += " " + message[i];
 
     const ServerSupport& support = slots_[slot].Support;
-    const auto has = [](const std::string& kinds, char letter) { return kinds.find(letter) != std::string::npos; };
+    const auto has = [](const std::string& kinds, char letter) {
+        return kinds.find(letter) != std::string::npos;
+    };
     // Modes with a parameter that change no state here: bans (and, until
     // PREFIX is announced, voices) always; with CHANMODES, what it says.
     const auto takesParameter = [&](char letter, bool plus) {

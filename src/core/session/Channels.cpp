@@ -25,7 +25,8 @@ void InsertSorted(std::vector<std::string>& members, const std::string& caption,
 
 // Whether the caption is listed exactly (the order never ranks two different
 // captions as equal).
-bool HasMember(const std::vector<std::string>& members, const std::string& caption, const MemberOrder& order) {
+bool HasMember(const std::vector<std::string>& members, const std::string& caption,
+               const MemberOrder& order) {
     const auto it = std::lower_bound(members.begin(), members.end(), caption, order);
     return it != members.end() && *it == caption;
 }
@@ -33,7 +34,8 @@ bool HasMember(const std::vector<std::string>& members, const std::string& capti
 // Adds captions not listed yet in one merge: a large channel's NAMES comes in
 // hundreds of lines, and inserting one by one would move the whole list for
 // every name.
-void MergeMembers(std::vector<std::string>& members, std::vector<std::string>& added, const MemberOrder& order) {
+void MergeMembers(std::vector<std::string>& members, std::vector<std::string>& added,
+                  const MemberOrder& order) {
     std::sort(added.begin(), added.end(), order);
     added.erase(std::unique(added.begin(), added.end()), added.end());
     std::erase_if(added, [&](const std::string& caption) { return HasMember(members, caption, order); });
@@ -184,9 +186,10 @@ void Engine::AddNames(int slot, const std::string& names, const std::string& cha
         const std::size_t blank = names.find(' ', pos);
         // Two blanks in a row end the listing; a caption without a nick is never added.
         if (blank == pos) break;
-        std::string caption =
-            CaptionOf(names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos), support);
-        if (CaptionNick(caption) == ownNick && support.IsOperator(CaptionPrefix(caption))) record.OwnOp = true;
+        std::string caption = CaptionOf(
+            names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos), support);
+        if (CaptionNick(caption) == ownNick && support.IsOperator(CaptionPrefix(caption)))
+            record.OwnOp = true;
         if (!CaptionNick(caption).empty()) added.push_back(std::move(caption));
         if (blank == std::string::npos) break;
         pos = blank + 1;
@@ -237,7 +240,8 @@ void Engine::TakeOp(int slot, const std::string& channel, const std::string& nic
     SetMemberMark(slot, channel, nick, '@', false);
 }
 
-void Engine::SetMemberMark(int slot, const std::string& channel, const std::string& nick, char mark, bool on) {
+void Engine::SetMemberMark(int slot, const std::string& channel, const std::string& nick, char mark,
+                           bool on) {
     const int index = FindChannel(slot, channel);
     if (index < 0 || nick.empty()) return;
     ChannelRecord& record = slots_[slot].Channels[index];
@@ -289,7 +293,8 @@ void Engine::MemberNick(int slot, const std::string& oldNick, const std::string&
     if (oldNick.empty() || newNick.empty()) return;
     std::string& ownNick = slots_[slot].Session.Nick;
     if (oldNick == ownNick) ownNick = newNick;
-    if (slots_[slot].AwayNicks.erase(FoldAscii(oldNick)) != 0) slots_[slot].AwayNicks.insert(FoldAscii(newNick));
+    if (slots_[slot].AwayNicks.erase(FoldAscii(oldNick)) != 0)
+        slots_[slot].AwayNicks.insert(FoldAscii(newNick));
     const MemberOrder order = MemberOrderOf(slot);
     const std::string text = WireToSjis(oldNick + " NICK " + newNick);
     auto& channels = slots_[slot].Channels;

@@ -58,7 +58,8 @@ struct ChannelRecord {
     std::string Key;
     bool NamesPending = false;
     bool OwnOp = false;
-    // Member captions, "@" in front of operators, in channels::MemberBefore order.
+    // Member captions, status marks ("@", "+", the server's PREFIX) in front,
+    // in the slot's MemberOrderOf order.
     std::vector<std::string> Members;
 
     bool IsFree() const { return Name.empty(); }

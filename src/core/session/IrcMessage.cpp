@@ -115,9 +115,10 @@ int Digits(std::string_view text, std::size_t at, std::size_t width) {
 std::optional<std::time_t> ParseServerTime(std::string_view v) {
     const int year = Digits(v, 0, 4), month = Digits(v, 5, 2), day = Digits(v, 8, 2);
     const int hour = Digits(v, 11, 2), minute = Digits(v, 14, 2), second = Digits(v, 17, 2);
-    if (v.size() < 20 || v[4] != '-' || v[7] != '-' || v[10] != 'T' || v[13] != ':' || v[16] != ':') return {};
-    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 60)
+    if (v.size() < 20 || v[4] != '-' || v[7] != '-' || v[10] != 'T' || v[13] != ':' || v[16] != ':')
+        return {};
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 60)
         return {};
     std::size_t at = 19;
     if (v[at] == '.') {

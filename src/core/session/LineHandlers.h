@@ -60,26 +60,26 @@ struct LineHandlers {
     static Outcome UnknownCommand(Line& line);   // 421 451
 
     // Numerics.
-    static Outcome Welcome(Line& line);     // 001
-    static Outcome Isupport(Line& line);    // 005
-    static Outcome Unaway(Line& line);      // 305
-    static Outcome NowAway(Line& line);     // 306
-    static Outcome EndOfWho(Line& line);    // 315
-    static Outcome WhoReply(Line& line);    // 352
-    static Outcome Whois(Line& line);       // 301 311 312 313 317 319
-    static Outcome EndOfWhois(Line& line);  // 318
-    static Outcome EndOfWhowas(Line& line);  // 369
-    static Outcome ListEntry(Line& line);   // 322
-    static Outcome ListEnd(Line& line);     // 323
-    static Outcome Names(Line& line);       // 353
-    static Outcome EndOfNames(Line& line);  // 366
-    static Outcome BanEntry(Line& line);    // 367
-    static Outcome BanEnd(Line& line);      // 368
+    static Outcome Welcome(Line& line);       // 001
+    static Outcome Isupport(Line& line);      // 005
+    static Outcome Unaway(Line& line);        // 305
+    static Outcome NowAway(Line& line);       // 306
+    static Outcome EndOfWho(Line& line);      // 315
+    static Outcome WhoReply(Line& line);      // 352
+    static Outcome Whois(Line& line);         // 301 311 312 313 317 319
+    static Outcome EndOfWhois(Line& line);    // 318
+    static Outcome EndOfWhowas(Line& line);   // 369
+    static Outcome ListEntry(Line& line);     // 322
+    static Outcome ListEnd(Line& line);       // 323
+    static Outcome Names(Line& line);         // 353
+    static Outcome EndOfNames(Line& line);    // 366
+    static Outcome BanEntry(Line& line);      // 367
+    static Outcome BanEnd(Line& line);        // 368
     static Outcome ChannelModes(Line& line);  // 324
-    static Outcome Topic(Line& line);       // 332
-    static Outcome NoSuchNick(Line& line);  // 401
-    static Outcome NickInUse(Line& line);   // 433 437
-    static Outcome BadKey(Line& line);      // 475
+    static Outcome Topic(Line& line);         // 332
+    static Outcome NoSuchNick(Line& line);    // 401
+    static Outcome NickInUse(Line& line);     // 433 437
+    static Outcome BadKey(Line& line);        // 475
 
     // Commands.
     static Outcome Ping(Line& line);
@@ -92,7 +92,7 @@ struct LineHandlers {
     static Outcome Quit(Line& line);
     static Outcome TopicChange(Line& line);
     static Outcome Invite(Line& line);
-    static Outcome Away(Line& line);  // away-notify
+    static Outcome Away(Line& line);     // away-notify
     static Outcome Message(Line& line);  // PRIVMSG, NOTICE
 };
 

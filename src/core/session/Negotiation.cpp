@@ -211,7 +211,8 @@ Outcome LineHandlers::Cap(Line& line) {
             // A login is for the registration only.
             std::vector<std::string> names;
             for (const char* name : kWanted)
-                if (std::string(name) != "sasl" && !caps.Has(name) && std::count(added.begin(), added.end(), name))
+                if (std::string(name) != "sasl" && !caps.Has(name) &&
+                    std::count(added.begin(), added.end(), name))
                     names.push_back(name);
             if (!names.empty()) engine.RequestCapabilities(line.slot, names);
         }
@@ -230,7 +231,8 @@ Outcome LineHandlers::Cap(Line& line) {
         } else if (words.size() > 1) {
             // The whole request is refused for one name the server will not
             // give: ask for each alone.
-            for (const std::string& word : words) engine.RequestCapabilities(line.slot, {CapabilityName(word)});
+            for (const std::string& word : words)
+                engine.RequestCapabilities(line.slot, {CapabilityName(word)});
         }
         engine.AfterRequests(line.slot);
     } else if (sub == "DEL") {
@@ -253,12 +255,13 @@ Outcome LineHandlers::Authenticate(Line& line) {
     }
     // PLAIN: the account twice (as who we log in and as whom), then the password.
     const std::string& account = s.Session.UserName;
-    const std::string payload =
-        Base64(account + std::string(1, '\0') + account + std::string(1, '\0') + SjisToJis(s.Session.Password));
+    const std::string payload = Base64(account + std::string(1, '\0') + account + std::string(1, '\0') +
+                                       SjisToJis(s.Session.Password));
     for (std::size_t at = 0; at < payload.size(); at += kAuthenticateChunk)
         engine.SendNow(line.slot, "AUTHENTICATE " + payload.substr(at, kAuthenticateChunk) + CrLf);
     // A payload that fills its last line exactly is ended by an empty one.
-    if (payload.size() % kAuthenticateChunk == 0) engine.SendNow(line.slot, std::string("AUTHENTICATE +") + CrLf);
+    if (payload.size() % kAuthenticateChunk == 0)
+        engine.SendNow(line.slot, std::string("AUTHENTICATE +") + CrLf);
     return Outcome::Stop;
 }
 

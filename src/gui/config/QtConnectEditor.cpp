@@ -239,9 +239,9 @@ void Tfrm_Connection::Cmb_SaslChange() {
 }
 
 void Tfrm_Connection::Btn_CertificateClick() {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("クライアント証明書"),
-                                                      Edit_Certificate->text(),
-                                                      QStringLiteral("PEM (*.pem *.crt);;* (*)"));
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("クライアント証明書"), Edit_Certificate->text(),
+                                     QStringLiteral("PEM (*.pem *.crt);;* (*)"));
     if (!file.isEmpty()) Edit_Certificate->setText(file);
 }
 

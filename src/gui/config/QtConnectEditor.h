@@ -46,7 +46,7 @@ public:
     QLineEdit* Edit_AwayNick;
     QLineEdit* Edit_User;
     QLineEdit* Edit_RealName;
-    QComboBox* Cmb_Sasl;  // none, PLAIN, EXTERNAL
+    QComboBox* Cmb_Sasl;          // none, PLAIN, EXTERNAL
     QLineEdit* Edit_Certificate;  // EXTERNAL: the client certificate (PEM with its key)
     QPushButton* Btn_Certificate;
     QLineEdit* Edit_Channel;
