@@ -109,6 +109,9 @@ public:
     void ShowSaveError(QWidget*, const std::string& path) override {
         std::fprintf(stderr, "cannot save %s\n", path.c_str());
     }
+    void ShowErrorMessage(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "error box %s\n", qPrintable(text));
+    }
     bool AskYesNo(QWidget*, const std::string&) override { return true; }
     std::string BrowseForFolder(QWidget*) override { return {}; }
     std::string OpenFileName(QWidget*) override { return open; }

@@ -13,6 +13,7 @@
 
 #include "platform/QtDesktop.h"
 #include "platform/QtSingleInstance.h"
+#include "platform/QtText.h"
 #include "ui/CommandLine.h"
 #include "ui/QtStartRequests.h"
 #include "ui/StartRequests.h"
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmok: %s; links cannot be handed to this window\n", qPrintable(listenError));
 
     velmok::widgets::InstallFontSubstitutions();
-    velmok::ui::TSDIAppForm form(QString::fromStdString(settingsFolder));
+    velmok::ui::TSDIAppForm form(velmok::platform::FromLocalPath(settingsFolder));
     // The program lives as long as its main window, whatever else is still
     // up. exit() ends every loop at once, the dialogs' included; quit() would
     // first ask every window to close, and one that waits for its dialog to

@@ -1,5 +1,6 @@
 #include "config/Sasl.h"
 
+#include "base/Cp932.h"
 #include "config/Iniaccess.h"
 #include "config/Profiles.h"
 
@@ -34,6 +35,25 @@ bool SplitKey(const std::string& key, std::string& host, std::string& port) {
     host = key.substr(0, colon);
     port = key.substr(colon + 1);
     return true;
+}
+
+// velmok.ini is Shift-JIS, a certificate's name the file system's (UTF-8). A
+// name Shift-JIS cannot spell ("cfé") is written as its UTF-8 bytes, which
+// read back as such: Shift-JIS text next to never passes for UTF-8.
+std::string PathToIni(const std::string& path) {
+    std::string sjis;
+    return base::Utf8ToSjisExactly(path, sjis) ? sjis : path;
+}
+
+std::string PathFromIni(const std::string& stored) {
+    for (std::size_t i = 0; i < stored.size();) {
+        char32_t cp = 0;
+        const std::size_t n =
+            static_cast<unsigned char>(stored[i]) < 0x80 ? 1 : base::DecodeUtf8(stored, i, cp);
+        if (n == 0) return base::SjisToUtf8(stored);
+        i += n;
+    }
+    return stored;
 }
 
 }  // namespace
@@ -89,7 +109,7 @@ void SaslStore::Load(const IniFile& ini) {
         choice.Mechanism = ParseMechanism(ini.ReadString(SaslSection, key, ""));
         if (choice.Mechanism == SaslMechanism::None || byKey_.count(key) != 0) continue;
         if (choice.Mechanism == SaslMechanism::External)
-            choice.Certificate = ini.ReadString(SaslSection, key + CertificateSuffix, "");
+            choice.Certificate = PathFromIni(ini.ReadString(SaslSection, key + CertificateSuffix, ""));
         byKey_[key] = choice;
     }
 }
@@ -102,7 +122,7 @@ void SaslStore::Save(IniFile& ini) const {
     for (const auto& [key, choice] : byKey_) {
         ini.WriteString(SaslSection, key, MechanismName(choice.Mechanism));
         if (choice.Mechanism == SaslMechanism::External && !choice.Certificate.empty())
-            ini.WriteString(SaslSection, key + CertificateSuffix, choice.Certificate);
+            ini.WriteString(SaslSection, key + CertificateSuffix, PathToIni(choice.Certificate));
         else
             ini.DeleteKey(SaslSection, key + CertificateSuffix);
     }

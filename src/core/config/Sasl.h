@@ -3,8 +3,8 @@
 // one key per profile as the profile writes host and port ("host:port", the
 // port with its "+" for TLS), value "PLAIN" or "EXTERNAL"; for EXTERNAL the
 // client certificate file (PEM with its key) in the key "host:port/Certificate",
-// written as the file system names it (UTF-8 bytes, not Shift-JIS: a name
-// such as "cfé" has no Shift-JIS form).
+// in Shift-JIS like the rest of the file, or as its UTF-8 bytes when Shift-JIS
+// cannot spell it ("cfé").
 #pragma once
 
 #include <cstdint>

@@ -215,8 +215,7 @@ void Tfrm_Connection::FieldsToEditor() {
         editor_.Fields[i] = platform::ToSjis(edits[i]->text());
     editor_.Tls = Check_Tls->isChecked();
     editor_.Sasl.Mechanism = static_cast<SaslMechanism>(Cmb_Sasl->currentIndex());
-    // A file name, not text: kept as the file system spells it.
-    editor_.Sasl.Certificate = Edit_Certificate->text().toStdString();
+    editor_.Sasl.Certificate = platform::ToLocalPath(Edit_Certificate->text());
     editor_.ChannelEdit = platform::ToSjis(Edit_Channel->text());
     editor_.KeyEdit = platform::ToSjis(Edit_ChannelKey->text());
 }
@@ -228,7 +227,7 @@ void Tfrm_Connection::FieldsFromEditor() {
         edits[i]->setText(platform::FromSjis(editor_.Fields[i]));
     Check_Tls->setChecked(editor_.Tls);
     Cmb_Sasl->setCurrentIndex(static_cast<int>(editor_.Sasl.Mechanism));
-    Edit_Certificate->setText(QString::fromStdString(editor_.Sasl.Certificate));
+    Edit_Certificate->setText(platform::FromLocalPath(editor_.Sasl.Certificate));
     Cmb_SaslChange();
 }
 

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/QtText.h"
+
 namespace velmok::platform {
 
 namespace SE = session::SocketError;
@@ -250,7 +252,7 @@ bool ReadClientPem(const QByteArray& pem, QSslCertificate& certificate, QSslKey&
 
 bool QtClientSocket::SetClientCertificate(const std::string& file) {
     clientPem_.clear();
-    QFile in(QString::fromStdString(file));
+    QFile in(FromLocalPath(file));
     if (!in.open(QIODevice::ReadOnly)) return false;
     const QByteArray pem = in.read(1 << 20);
     QSslCertificate certificate;

@@ -78,7 +78,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     setObjectName(QStringLiteral("TSDIAppForm"));
     setWindowTitle(QStringLiteral("Velmok 2.2"));
     resize(460, 371);
-    ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
+    ini_ = std::make_unique<config::IniFile>(
+        platform::ToLocalPath(QDir(configDir_).filePath(QString::fromLatin1(config::IniFileName))));
     engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
     aux_ = std::make_unique<windows::QtAuxWindows>(this, *engine_, dialogs_);
     prompts_ = new inputbox::QtPromptBoxes(this, *engine_);
@@ -186,7 +187,7 @@ widgets::QtMessageView* TSDIAppForm::NewView(FontKind) {
 void TSDIAppForm::FormShow() {
     if (shown_) return;
     shown_ = true;
-    const std::string folder = ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     engine_->OsName = base::WindowsVersionName();
     config::LoadProfiles(folder, settings_);
     config::LoadEvents(folder, settings_);
@@ -245,7 +246,7 @@ void TSDIAppForm::ApplySettings() {
 }
 
 void TSDIAppForm::SaveAll() {
-    const std::string folder = ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     windowState_.Top = y();
     windowState_.Left = x();
     windowState_.Height = height();
@@ -330,7 +331,7 @@ bool TSDIAppForm::EditConnections(const std::function<void(config::Tfrm_Connecti
     if (editor.exec() != QDialog::Accepted) return false;
     settings_.ProfileText = editor.ProfileText();
     editor.ApplySasl(settings_.Sasl);
-    const std::string folder = ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     if (!config::SaveProfiles(folder, settings_))
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::ConnectionsFileName));
     return true;

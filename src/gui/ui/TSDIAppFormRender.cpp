@@ -65,7 +65,8 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     }
     const std::string& serverName = engine_->Session(slot).ServerName;
     if (settings_.LogOutput) {
-        const std::string folder = settings_.LogPath.empty() ? ToSjis(configDir_) : settings_.LogPath;
+        const std::string folder =
+            settings_.LogPath.empty() ? platform::ToLocalPath(configDir_) : settings_.LogPath;
         AppendLogLine(folder, serverName, targetName, now, stamp_, text);
     }
 
