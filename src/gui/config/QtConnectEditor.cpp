@@ -197,6 +197,7 @@ void Tfrm_Connection::BuildControls() {
     connect(Btn_OK, &QPushButton::clicked, this, &Tfrm_Connection::Btn_OKClick);
     connect(Cmb_Sasl, &QComboBox::currentIndexChanged, this, &Tfrm_Connection::Cmb_SaslChange);
     connect(Btn_Certificate, &QPushButton::clicked, this, &Tfrm_Connection::Btn_CertificateClick);
+    Cmb_SaslChange();
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
