@@ -22,7 +22,7 @@ JOBS ?= 2
 PREFIX ?= /usr/local
 DESTDIR ?=
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-           libgtest-dev libgmock-dev libbenchmark-dev ngircd fonts-noto-cjk xvfb xauth xdotool \
+           libgtest-dev libgmock-dev libbenchmark-dev ngircd inspircd fonts-noto-cjk xvfb xauth xdotool \
            imagemagick desktop-file-utils openssl libssl3 clang libclang-rt-14-dev
 # Only the screenshot script needs these.
 SCREENSHOT_PACKAGES = xvfb xauth xdotool imagemagick fonts-noto-cjk
@@ -41,8 +41,8 @@ deps:
 	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
-	@# The Debian ngircd package starts a system daemon on port 6667; the tests
-	@# start their own server on a free port and do not need it.
+	@# The Debian ngircd and inspircd packages start system daemons; the tests
+	@# start their own servers on free ports and do not need them.
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)

@@ -23,7 +23,8 @@ void CheckRecords(Engine& engine) {
                 FUZZ_CHECK(record.Members.empty());
                 continue;
             }
-            FUZZ_CHECK(std::is_sorted(record.Members.begin(), record.Members.end(), channels::MemberBefore));
+            FUZZ_CHECK(
+                std::is_sorted(record.Members.begin(), record.Members.end(), engine.MemberOrderOf(slot)));
             for (const std::string& caption : record.Members) FUZZ_CHECK(!caption.empty());
         }
     }
@@ -43,6 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rig.settings.DccSend = (toggles & 4) != 0;
     rig.settings.Events.push_back(
         {"e", "PRIVMSG", "*", "*", "%m*", "", "", (toggles & 8) != 0, "NOTICE %n :%1 %2 %3"});
+    // A login to negotiate, by password or by certificate.
+    if (toggles & 16)
+        rig.settings.Sasl.Set(
+            "127.0.0.1", "6667",
+            {(toggles & 32) ? velmok::config::SaslMechanism::External : velmok::config::SaslMechanism::Plain,
+             ""});
     rig.Start(mode & 3);
     if (mode & 8) rig.engine.RequestClose();
 

@@ -92,3 +92,52 @@ TEST(TlsPort, PlusPortMeansTlsInProfilesTheEditorAndTheSession) {
 }
 
 }  // namespace velmok::config
+
+namespace velmok::config {
+
+TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesInTheEditor) {
+    Put("velmok.ini",
+        "[SASL]\r\nirc.example:+6697=EXTERNAL\r\nirc.example:+6697/Certificate=/home/\x90\xdd\x92\xe8/"
+        "me.pem\r\n"
+        "old.net:6667=PLAIN\r\nbad.net:6667=CRAM\r\n[Connection]\r\nCapabilities=0\r\n");
+    IniFile ini(Path("velmok.ini"));
+    Settings s;
+    LoadSettings(ini, s, dir_);
+    EXPECT_FALSE(s.Capabilities);
+    EXPECT_EQ(s.Sasl.Entries().size(), 2u);  // no such mechanism: left out
+    // Found by host (case ignored), number and TLS, however the port is spelt.
+    // The certificate's folder "設定" is Shift-JIS in the file, UTF-8 inside.
+    EXPECT_EQ(s.Sasl.Find("IRC.example", 6697, true),
+              (SaslChoice{SaslMechanism::External, "/home/\xe8\xa8\xad\xe5\xae\x9a/me.pem"}));
+    EXPECT_EQ(s.Sasl.Find("irc.example", 6697, false).Mechanism, SaslMechanism::None);
+    EXPECT_EQ(s.Sasl.Find("old.net", 6667, false).Mechanism, SaslMechanism::Plain);
+
+    // The editor: each row keeps its login through adding, moving and deleting.
+    const std::string profiles =
+        "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n"
+        "old.net\r\n6667\r\npw\r\nn\r\n\r\nu\r\nr\r\n\r\n";
+    ConnectEditor e(profiles, s.Sasl);
+    e.SelectProfile(1);
+    EXPECT_EQ(e.Sasl.Mechanism, SaslMechanism::Plain);
+    e.Fields = {"new.net", "7000", "pw", "nick", "", "user", "Real"};
+    e.Sasl = {SaslMechanism::External, "/cf\xc3\xa9.pem"};
+    ASSERT_EQ(e.AddProfile(), 0);
+    e.SelectProfile(1);
+    e.DeleteProfile([] { return true; });  // old.net goes, and its login with it
+    e.SelectProfile(1);
+    e.ProfileUp();
+    e.SelectProfile(1);
+    EXPECT_EQ(e.Sasl.Mechanism, SaslMechanism::External);
+    e.Sasl = {};
+    ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
+    e.ApplySasl(s.Sasl);
+    EXPECT_EQ(s.Sasl.Entries().size(), 1u);
+    s.Capabilities = true;
+    ASSERT_TRUE(SaveConnectionSettings(ini, s));
+    EXPECT_EQ(Get("velmok.ini"),
+              "[SASL]\r\nbad.net:6667=CRAM\r\nnew.net:7000=EXTERNAL\r\nnew.net:7000/Certificate=/"
+              "cf\xc3\xa9.pem\r\n[Connection]\r\nCapabilities=1\r\n"
+              "AutoReconnect=1\r\n");
+}
+
+}  // namespace velmok::config

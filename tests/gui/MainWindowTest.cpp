@@ -299,6 +299,35 @@ TEST_F(MainWindow, LogFileHoldsTheExactBytes) {
         << bytes.toStdString();
 }
 
+TEST_F(MainWindow, ServerTimeStampsTheViewAndTheLogInLocalTime) {
+    // Local time nine hours ahead of UTC, whatever the machine says.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "JST-9");
+    tzset();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("logs")));
+    WriteFile("velmok.ini", "[Log]\r\nOutput=1\r\nPath=" + PathOf("logs").toLocal8Bit() + "\r\n");
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    const int a = Join(s, "#a");
+    // A bouncer's replay of a line from yesterday, and a line of now.
+    s->Deliver("@time=2023-12-31T15:05:59.123Z;msgid=x :bob!u@h PRIVMSG #a :old\r\n");
+    EXPECT_EQ(LastLine(form->ViewOf(0, a)), QStringLiteral("00:05 <bob> old"));
+    s->Deliver(":bob!u@h PRIVMSG #a :new\r\n");
+    EXPECT_EQ(LastLine(form->ViewOf(0, a)), QStringLiteral("12:34 <bob> new"));
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
+    const QDir logs(PathOf("logs"));
+    QFile old(logs.filePath(QStringLiteral("srv-#a_20240101.log")));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("00:05 #a <bob> old\r\n"));
+    QFile today(logs.filePath(QStringLiteral("srv-#a_20240102.log")));
+    ASSERT_TRUE(today.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(today.readAll().endsWith("12:34 #a <bob> new\r\n"));
+}
+
 TEST_F(MainWindow, TypedLinesAreQueuedEchoedAndRemembered) {
     Start();
     session::FakeClientSocket* s = Register(0);
@@ -428,6 +457,24 @@ TEST_F(MainWindow, NoEventLogWindowWhenEventLoggingIsOff) {
     Start();
     EXPECT_EQ(form->findChild<Tfrm_EventLog*>(), nullptr);
     EXPECT_FALSE(form->ActionNamed("ShowEventLog")->isEnabled());
+}
+
+TEST_F(MainWindow, AwayMembersAreGreyedInTheNickList) {
+    Start();
+    session::FakeClientSocket* socket = Register(0);
+    const int a = Join(socket, "#a");
+    socket->Deliver(
+        ":srv 005 me PREFIX=(ohv)@%+ :are supported\r\n"
+        ":srv 353 me = #a :@me %bob carol\r\n:srv 366 me #a :End\r\n:bob!u@h AWAY :lunch\r\n");
+    QCoreApplication::processEvents();
+    QListWidget* list = form->NickListOf(0, a);
+    ASSERT_EQ(list->count(), 3);
+    const QColor normal = list->item(0)->foreground().color();
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("%bob"));
+    EXPECT_NE(list->item(1)->foreground().color(), normal);
+    EXPECT_EQ(list->item(2)->foreground().color(), normal);
+    socket->Deliver(":bob!u@h AWAY\r\n");
+    EXPECT_EQ(list->item(1)->foreground().color(), normal);
 }
 
 TEST_F(MainWindow, NickListDoubleClickAsksWhoisOrTheBanList) {

@@ -221,7 +221,10 @@ TEST_F(EngineNgircdTest, RegistersAnswersPingJoinsAndQuits) {
     ASSERT_TRUE(Connect(server.Port()));
     ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
 
-    EXPECT_EQ(sockets.sent, "NICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n");
+    // ngircd offers multi-prefix alone; registration waits for CAP END.
+    EXPECT_EQ(
+        sockets.sent,
+        "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\nCAP REQ :multi-prefix\r\nCAP END\r\n");
     EXPECT_EQ(engine.Session(0).ServerName, "irc.test");
     EXPECT_EQ(engine.LocalAddress, "127.0.0.1");
     EXPECT_TRUE(ui.Enabled(Action::FileDisConnect));
@@ -253,6 +256,7 @@ TEST_F(EngineNgircdTest, RegistersAnswersPingJoinsAndQuits) {
 TEST_F(EngineNgircdTest, PasswordGoesFirst) {
     TunedNgircd server("s3cret");
     ASSERT_TRUE(server.Start()) << server.Log();
+    settings.Capabilities = false;  // [Connection] Capabilities=0: registration as it always was
     ASSERT_TRUE(Connect(server.Port(), "s3cret"));
     ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
     EXPECT_EQ(sockets.sent, "PASS s3cret\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n");
@@ -278,6 +282,43 @@ TEST_F(EngineNgircdTest, RefusedConnectionShowsError1) {
     ASSERT_TRUE(Connect(NgircdServer::FreePort()));
     ASSERT_TRUE(WaitUntil([&] { return !engine.Session(0).InUse; }, 5000));
     EXPECT_EQ(ui.errors, std::vector<int>{1});
+}
+
+// A server that offers capabilities: what we ask for, the marks it announces,
+// its time stamps and who is away; a client that asks for none still registers.
+TEST_F(EngineNgircdTest, InspircdNegotiatesCapabilitiesAndItsFiveMarks) {
+    test::InspircdServer server;
+    ASSERT_TRUE(server.Start()) << server.Log();
+    ASSERT_TRUE(Connect(server.Port()));
+    ASSERT_TRUE(WaitRegistered()) << sockets.received << server.Log();
+    EXPECT_EQ(sockets.sent,
+              "CAP LS 302\r\nNICK velmok\r\nUSER vuser 0 * :Velmok Tester\r\n"
+              "CAP REQ :multi-prefix server-time away-notify message-tags\r\nCAP END\r\n");
+    EXPECT_EQ(engine.Slot(0).Caps.Enabled.size(), 4u);
+    int stamped = 0;
+    ui.onRenderLine = [&](const RecordingFrontend::Line&) { stamped += engine.LineTime() ? 1 : 0; };
+    test::IrcPeer peer;
+    ASSERT_TRUE(peer.Connect(server.Port()) && peer.Register("peer")) << server.Log();
+
+    engine.EnqueueLine(Queue::A, 0, "JOIN #t", 1);
+    ASSERT_TRUE(WaitUntil([&] { return engine.FindChannel(0, "#t") >= 0; }, 6000)) << sockets.received;
+    const int t = engine.FindChannel(0, "#t");
+    const auto& members = engine.Channel(0, t).Members;
+    peer.SendLine("JOIN #t");
+    ASSERT_TRUE(WaitUntil([&] { return members.size() == 2; }, 5000)) << sockets.received;
+    engine.EnqueueLine(Queue::A, 0, "MODE #t +hv peer peer", 1);
+    ASSERT_TRUE(WaitUntil([&] { return members.back() == "%+peer"; }, 6000)) << sockets.received;
+    peer.SendLine("AWAY :lunch");
+    peer.SendLine("PRIVMSG #t :hi");
+    ASSERT_TRUE(WaitUntil([&] { return !ui.lines.empty() && ui.lines.back().text == "<peer> hi"; }, 5000));
+    EXPECT_TRUE(engine.IsAway(0, "peer"));
+    EXPECT_GT(stamped, 0);
+    engine.EnqueueLine(Queue::A, 0, "NAMES #t", 1);  // with multi-prefix, both marks
+    ASSERT_TRUE(
+        WaitUntil([&] { return sockets.received.find(" 366 ") != sockets.received.rfind(" 366 "); }, 6000));
+    EXPECT_EQ(members, (std::vector<std::string>{"@velmok", "%+peer"}));
+    peer.SendLine("PART #t");
+    ASSERT_TRUE(WaitUntil([&] { return members.size() == 1; }, 5000)) << sockets.received;
 }
 
 }  // namespace velmok::session

@@ -73,7 +73,7 @@ TEST_F(EngineTest, RegistrationWithoutPasswordIsNickThenUser) {
     clock.now = FakeClock::MakeTime(2024, 5, 6, 7, 8, 9);
     socket->FireConnect();
 
-    EXPECT_EQ(socket->sent, "NICK n\r\nUSER u 0 * :r\r\n");
+    EXPECT_EQ(socket->sent, "CAP LS 302\r\nNICK n\r\nUSER u 0 * :r\r\n");
     EXPECT_EQ(engine.Slot(0).SendQueueA, "");
     EXPECT_EQ(engine.Slot(0).SavedNick, "");
     EXPECT_EQ(engine.LocalAddress, "127.0.0.5");
@@ -96,7 +96,8 @@ TEST_F(EngineTest, RegistrationWithPasswordConvertsPasswordAndRealName) {
     ASSERT_TRUE(engine.ConnectSession(0));
     sockets.Last()->remoteHost = "irc.local";
     sockets.Last()->FireConnect();
-    EXPECT_EQ(sockets.Last()->sent, "PASS secret\r\nNICK n\r\nUSER u 0 * :" + SjisToJis(realName) + "\r\n");
+    EXPECT_EQ(sockets.Last()->sent,
+              "CAP LS 302\r\nPASS secret\r\nNICK n\r\nUSER u 0 * :" + SjisToJis(realName) + "\r\n");
     EXPECT_EQ(engine.Session(0).ServerName, "irc.local");
     EXPECT_EQ(ui.connected[0].second, "irc.local");
 }

@@ -138,4 +138,21 @@ TEST(ParseLine, ParametersBeyondTheFifteenthJoinTheLast) {
     EXPECT_EQ((*full)[16], "last one");
 }
 
+TEST(IrcMessageTags, TagsComeOffWithTheirEscapesUndoneAndServerTimeReadsAsUtc) {
+    const auto msg = ParseLine("@a=1\\:2\\s3\\\\4\\;b;=x;c;+d/e=\\ :n!u@h PRIVMSG #c :hi", "s");
+    ASSERT_TRUE(msg);
+    using Tags = std::vector<std::pair<std::string, std::string>>;
+    // A backslash before the separator ends the value; "b" is a tag of its own.
+    EXPECT_EQ(msg->Tags, (Tags{{"a", "1;2 3\\4"}, {"b", ""}, {"c", ""}, {"+d/e", ""}}));
+    EXPECT_EQ(msg->Nick(), "n");
+    EXPECT_EQ((*msg)[3], "hi");
+    EXPECT_FALSE(ParseLine("@only=tags", "s"));
+
+    EXPECT_EQ(ParseServerTime("2024-01-02T03:04:05.678Z"), std::time_t{1704164645});
+    EXPECT_EQ(ParseServerTime("2000-02-29T23:59:59Z"), std::time_t{951868799});
+    for (const char* bad : {"2024-01-02T03:04:05", "2024-13-02T03:04:05Z", "2024-01-02 03:04:05Z",
+                            "1969-12-31T23:59:59Z", "2024-01-02T03:04:05.Zjunk", "x"})
+        EXPECT_FALSE(ParseServerTime(bad)) << bad;
+}
+
 }  // namespace velmok::session

@@ -80,7 +80,7 @@ TEST_F(ReconnectTest, ADroppedConnectionComesBackOnScheduleAndRejoinsItsChannels
     // The last attempt gets through: the server view is kept, the channels come back.
     FakeClientSocket* last = sockets.Last();
     last->FireConnect();
-    EXPECT_EQ(last->TakeSent(), "NICK n\r\nUSER u 0 * :r\r\n");
+    EXPECT_EQ(last->TakeSent(), "CAP LS 302\r\nNICK n\r\nUSER u 0 * :r\r\n");
     EXPECT_FALSE(ui.connectedClearView.back());
     last->Deliver(":srv 001 n :Welcome\r\n");
     EXPECT_EQ(engine.Slot(0).SendQueueA, "JOIN #a \r\n2:JOIN #b kb\r\n2:")

@@ -55,6 +55,12 @@ public:
         calls.push_back("SetPort " + std::to_string(p));
     }
     void SetTls(bool t) override { tls = t; }
+    std::string clientCertificate;    // what SetClientCertificate was given
+    bool certificateReadable = true;  // its answer
+    bool SetClientCertificate(const std::string& file) override {
+        clientCertificate = file;
+        return certificateReadable;
+    }
     void Open() override {
         ++openCount;
         calls.push_back("Open");
@@ -183,8 +189,11 @@ public:
     std::set<int> takenPorts;          // handed to every listening socket created
     std::vector<std::string> lookups;  // every name asked for
 
+    bool nextCertificateReadable = true;  // handed to every client socket created
+
     std::unique_ptr<ClientSocket> CreateClient() override {
         auto s = std::make_unique<FakeClientSocket>(live_);
+        s->certificateReadable = nextCertificateReadable;
         created.push_back(s.get());
         return s;
     }

@@ -168,52 +168,63 @@ bool NgircdServer::Start(int timeoutMs) {
     const std::string config = dir_ + "/ngircd.conf";
     if (!WriteConfig(config)) return Fail("cannot write " + config);
 
-    const std::string log = dir_ + "/ngircd.log";
-    const int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (logFd < 0) return Fail("cannot open " + log);
+    pid_ = SpawnServer({kBinary, "-n", "-f", config}, dir_ + "/ngircd.log");
+    if (pid_ < 0) return Fail("cannot start " + std::string(kBinary));
+    for (int port : {port_, Tls ? tlsPort_ : port_})
+        if (!AwaitPort(pid_, port, timeoutMs))
+            return Fail("ngircd does not listen on " + std::to_string(port) + ":\n" + Log());
+    return true;
+}
+
+void NgircdServer::Stop() { EndServer(pid_); }
+
+pid_t SpawnServer(const std::vector<std::string>& argv, const std::string& logPath) {
+    const int logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (logFd < 0) return -1;
     const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(logFd);
-        return Fail("fork: " + std::string(std::strerror(errno)));
-    }
     if (pid == 0) {
         ::dup2(logFd, STDOUT_FILENO);
         ::dup2(logFd, STDERR_FILENO);
         const int devNull = ::open("/dev/null", O_RDONLY);
         if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
-        ::execl(kBinary, kBinary, "-n", "-f", config.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
         ::_exit(127);
     }
     ::close(logFd);
-    pid_ = pid;
+    return pid;
+}
 
+bool AwaitPort(pid_t& pid, int port, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
         int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return Fail("ngircd exited early:\n" + Log());
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;  // exited early
+            return false;
         }
-        if (PortAccepts(port_) && (!Tls || PortAccepts(tlsPort_))) return true;
+        if (PortAccepts(port)) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return Fail("ngircd did not listen on port " + std::to_string(port_) + " in time:\n" + Log());
+    return false;
 }
 
-void NgircdServer::Stop() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
+void EndServer(pid_t& pid) {
+    if (pid <= 0) return;
+    ::kill(pid, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     int status = 0;
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() >= deadline) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    pid_ = -1;
+    pid = -1;
 }
 
 std::string NgircdServer::Log() const {
@@ -221,6 +232,48 @@ std::string NgircdServer::Log() const {
     std::ifstream in(dir_ + "/ngircd.log");
     std::stringstream text;
     text << in.rdbuf();
+    return text.str();
+}
+
+InspircdServer::~InspircdServer() {
+    EndServer(pid_);
+    std::error_code ignored;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+}
+
+bool InspircdServer::Available() { return ::access(kBinary, X_OK) == 0; }
+
+bool InspircdServer::Start(int timeoutMs) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velmok-inspircd-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()) || (port_ = NgircdServer::FreePort()) == 0) return false;
+    dir_ = pattern;
+    std::ofstream conf(dir_ + "/inspircd.conf");
+    conf << "<server name=\"irc.test\" description=\"Velmok test\" network=\"VelmokTest\">\n"
+         << "<admin name=\"tests\" nick=\"tests\" email=\"tests@irc.test\">\n"
+         << "<bind address=\"127.0.0.1\" port=\"" << port_ << "\" type=\"clients\">\n"
+         << "<connect allow=\"127.0.0.1\" timeout=\"20\" pingfreq=\"120\" threshold=\"1000\" "
+            "commandrate=\"100000\" fakelag=\"off\" localmax=\"50\" globalmax=\"50\" "
+            "resolvehostnames=\"no\" useident=\"no\">\n"
+         << "<pid file=\"" << dir_ << "/inspircd.pid\">\n<dns server=\"127.0.0.1\" timeout=\"1\">\n"
+         << "<log method=\"file\" type=\"*\" level=\"default\" target=\"" << dir_ << "/ircd.log\">\n";
+    for (const char* module :
+         {"cap", "ircv3", "ircv3_servertime", "ircv3_capnotify", "ircv3_ctctags", "namesx", "customprefix"})
+        conf << "<module name=\"" << module << "\">\n";
+    for (const char* prefix : {"founder\" letter=\"q\" prefix=\"~\" rank=\"50000",
+                               "admin\" letter=\"a\" prefix=\"&amp;\" rank=\"40000",
+                               "halfop\" letter=\"h\" prefix=\"%\" rank=\"20000"})
+        conf << "<customprefix name=\"" << prefix
+             << "\" ranktoset=\"30000\" ranktounset=\"30000\" depriv=\"yes\">\n";
+    if (!conf.flush()) return false;
+    // It refuses root unless told; CI runs the tests as root.
+    pid_ = SpawnServer({kBinary, "--config", dir_ + "/inspircd.conf", "--nofork", "--nopid", "--runasroot"},
+                       dir_ + "/output.log");
+    return pid_ > 0 && AwaitPort(pid_, port_, timeoutMs);
+}
+
+std::string InspircdServer::Log() const {
+    std::stringstream text;
+    for (const char* name : {"/output.log", "/ircd.log"}) text << std::ifstream(dir_ + name).rdbuf();
     return text.str();
 }
 

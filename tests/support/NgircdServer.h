@@ -2,8 +2,17 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace velmok::test {
+
+// A server program started for one test, its output in logPath: its pid, or -1.
+pid_t SpawnServer(const std::vector<std::string>& argv, const std::string& logPath);
+// Waits until the server takes connections on port; false when it does not in
+// time, or exits (pid becomes -1 then).
+bool AwaitPort(pid_t& pid, int port, int timeoutMs);
+// SIGTERM, then SIGKILL after 5 seconds; pid becomes -1.
+void EndServer(pid_t& pid);
 
 // A private ngircd for one test: listens on a free loopback port, with its
 // configuration, pid file and log in a temporary folder that goes away with
@@ -56,6 +65,29 @@ private:
     int tlsPort_ = 0;
     std::string dir_;
     std::string error_;
+};
+
+// A private InspIRCd 3 for one test, on a free loopback port, that offers the
+// IRCv3 capabilities (server-time, multi-prefix, away-notify, message-tags,
+// cap-notify) and five member marks (~ & @ % +), any of which a channel
+// operator may give.
+class InspircdServer {
+public:
+    static constexpr const char* kBinary = "/usr/sbin/inspircd";
+    InspircdServer() = default;
+    ~InspircdServer();
+    InspircdServer(const InspircdServer&) = delete;
+    InspircdServer& operator=(const InspircdServer&) = delete;
+
+    static bool Available();
+    bool Start(int timeoutMs = 10000);
+    int Port() const { return port_; }
+    std::string Log() const;
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+    std::string dir_;
 };
 
 }  // namespace velmok::test

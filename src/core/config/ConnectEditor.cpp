@@ -23,7 +23,10 @@ bool ValidRow(int row, std::size_t size) { return row >= 0 && static_cast<std::s
 
 }  // namespace
 
-ConnectEditor::ConnectEditor(const std::string& profileText) : profiles_(ParseProfileText(profileText)) {}
+ConnectEditor::ConnectEditor(const std::string& profileText, const SaslStore& sasl)
+    : profiles_(ParseProfileText(profileText)), opened_(profiles_) {
+    for (const ConnectionProfile& p : profiles_) sasl_.push_back(sasl.Get(p.Host, p.Port));
+}
 
 ConnectEditor::Focus ConnectEditor::TakeFocus() { return std::exchange(focus_, Focus::None); }
 
@@ -115,6 +118,7 @@ void ConnectEditor::LoadProfile(int row) {
     Fields = {p.Host, p.Port, p.Password, p.Nick, p.AwayNick, p.UserName, p.RealName};
     Tls = PortUsesTls(p.Port);
     if (Tls) Fields[FieldPort].erase(0, 1);
+    Sasl = sasl_[row];
     BeforeChannelChange();
     channels_.clear();
     for (AutoJoinChannel& c : ReadAutoJoin(p.AutoJoin)) {
@@ -149,6 +153,7 @@ int ConnectEditor::AddProfile() {
     ConnectionProfile p = ProfileFromFields();
     if (int result = ProfileCheck(CheckedFields(p)); result != 0) return result;
     profiles_.push_back(std::move(p));
+    sasl_.push_back(Sasl);
     SelectProfile(static_cast<int>(profiles_.size()) - 1);
     return 0;
 }
@@ -159,6 +164,7 @@ int ConnectEditor::UpdateProfile(const Confirm& confirm) {
     if (int result = ProfileCheck(CheckedFields(p)); result != 0) return result;
     if (!confirm()) return 0;
     profiles_[selectedProfile_] = std::move(p);
+    sasl_[selectedProfile_] = Sasl;
     return 0;
 }
 
@@ -166,6 +172,7 @@ void ConnectEditor::DeleteProfile(const Confirm& confirm) {
     if (!ValidRow(selectedProfile_, profiles_.size())) return;
     if (!confirm()) return;
     profiles_.erase(profiles_.begin() + selectedProfile_);
+    sasl_.erase(sasl_.begin() + selectedProfile_);
     selectedProfile_ = -1;
     EnableProfileMoves();
 }
@@ -174,6 +181,7 @@ void ConnectEditor::MoveProfile(int from, int to) {
     // The row keeps its selection; the fields are not reloaded, so edits in
     // progress survive a move.
     std::swap(profiles_[from], profiles_[to]);
+    std::swap(sasl_[from], sasl_[to]);
     selectedProfile_ = to;
     EnableProfileMoves();
 }
@@ -191,5 +199,12 @@ void ConnectEditor::ProfileDown() {
 }
 
 std::string ConnectEditor::ProfileText() const { return BuildProfileText(profiles_); }
+
+void ConnectEditor::ApplySasl(SaslStore& store) const {
+    for (const ConnectionProfile& p : opened_) store.Set(p.Host, p.Port, {});
+    // Two rows for one host and port share a key; the first row's login wins.
+    for (std::size_t i = profiles_.size(); i-- > 0;)
+        store.Set(profiles_[i].Host, profiles_[i].Port, sasl_[i]);
+}
 
 }  // namespace velmok::config

@@ -9,6 +9,7 @@
 
 #include "base/Texts.h"
 #include "config/Profiles.h"
+#include "config/Sasl.h"
 
 namespace velmok::config {
 
@@ -43,13 +44,17 @@ public:
     static constexpr const char* kUpdateQuestion = texts::AskUpdate;
     static constexpr const char* kDeleteQuestion = texts::AskDelete;
 
-    explicit ConnectEditor(const std::string& profileText);
+    // sasl: the logins kept in velmok.ini, one per profile (host and port).
+    explicit ConnectEditor(const std::string& profileText, const SaslStore& sasl = SaslStore());
 
     // ---- edit fields (Host, Port, Password, Nick, Away nick, User, Real name) ----
     std::array<std::string, ProfileCheckedFieldCount> Fields;
     // The "TLS" tick box: the port is stored with a leading "+". The port field
     // itself shows the number without it.
     bool Tls = false;
+    // The login of the profile in the fields: none, PLAIN (user name and
+    // password) or EXTERNAL (a client certificate file, UTF-8 as the file system names it).
+    SaslChoice Sasl;
     // The channel edits; call ChannelTextChanged after changing them.
     std::string ChannelEdit;
     std::string KeyEdit;
@@ -78,6 +83,10 @@ public:
 
     // The profile text of the rows in their current order (OK).
     std::string ProfileText() const;
+    // The rows' logins into the store (OK): the entries of the profiles the
+    // editor opened with are replaced by those of the rows it closes with.
+    void ApplySasl(SaslStore& store) const;
+    const std::vector<SaslChoice>& Logins() const { return sasl_; }
 
     // ---- state the dialog shows -----------------------------------------------
     const std::vector<ConnectionProfile>& Profiles() const { return profiles_; }
@@ -100,6 +109,8 @@ private:
     void MoveProfile(int from, int to);
 
     std::vector<ConnectionProfile> profiles_;
+    std::vector<SaslChoice> sasl_;  // beside profiles_, row for row
+    std::vector<ConnectionProfile> opened_;
     std::vector<AutoJoinChannel> channels_;
     int selectedProfile_ = -1;
     int selectedChannel_ = -1;

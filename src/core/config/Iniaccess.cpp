@@ -192,16 +192,22 @@ bool IniFile::WriteString(const std::string& section, const std::string& key, co
     if (Trim(key).empty() || HasLineBreak(key) || key.find('=') != npos) return false;
     const std::string safeValue = value.substr(0, value.find_first_of("\r\n"));
     Apply(section, key, safeValue);
-    // Remembered for the flush, which writes it over the file as it is then;
-    // a later write of the same key replaces the earlier one.
+    Remember(section, key, safeValue, false);
+    return true;
+}
+
+// Remembered for the flush, which writes it over the file as it is then; a
+// later write or deletion of the same key replaces the earlier one.
+void IniFile::Remember(const std::string& section, const std::string& key, const std::string& value,
+                       bool erase) {
     for (PendingWrite& w : pending_) {
         if (SameName(w.section, section) && SameName(w.key, key)) {
-            w.value = safeValue;
-            return true;
+            w.value = value;
+            w.erase = erase;
+            return;
         }
     }
-    pending_.push_back({section, key, safeValue});
-    return true;
+    pending_.push_back({section, key, value, erase});
 }
 
 void IniFile::Apply(const std::string& section, const std::string& key, const std::string& value) {
@@ -234,6 +240,20 @@ bool IniFile::WriteBool(const std::string& section, const std::string& key, bool
     return WriteString(section, key, value ? "1" : "0");
 }
 
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == npos || FindKey(sectionLine, key) == npos) return;
+    Erase(section, key);
+    Remember(section, key, "", true);
+}
+
+void IniFile::Erase(const std::string& section, const std::string& key) {
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == npos) return;
+    for (std::size_t keyLine; (keyLine = FindKey(sectionLine, key)) != npos;)
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(keyLine));
+}
+
 std::string IniFile::Contents() const {
     std::string bytes;
     for (const std::string& line : lines_) {
@@ -255,7 +275,12 @@ bool IniFile::Flush() {
     if (!read && std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found)
         return false;
     lines_ = SplitLines(bytes);
-    for (const PendingWrite& w : pending_) Apply(w.section, w.key, w.value);
+    for (const PendingWrite& w : pending_) {
+        if (w.erase)
+            Erase(w.section, w.key);
+        else
+            Apply(w.section, w.key, w.value);
+    }
     const std::string contents = Contents();
     if ((!read || contents != bytes) && !WriteFileAtomically(path_, contents)) return false;
     pending_.clear();

@@ -48,6 +48,9 @@ public:
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
     bool WriteBool(const std::string& section, const std::string& key, bool value);
+    // Removes every line of the key from the first section with that name;
+    // the section itself stays, empty or not.
+    void DeleteKey(const std::string& section, const std::string& key);
 
     // Writes the values written since the last flush over the file as it is on
     // disk now (the file is not touched when that changes nothing). False when
@@ -71,8 +74,14 @@ private:
     // One value into the copy in memory.
     void Apply(const std::string& section, const std::string& key, const std::string& value);
 
+    // Every line of the key out of the copy in memory.
+    void Erase(const std::string& section, const std::string& key);
+    // Remembers a write (or, with erase, a deletion) for the flush.
+    void Remember(const std::string& section, const std::string& key, const std::string& value, bool erase);
+
     struct PendingWrite {
         std::string section, key, value;
+        bool erase = false;
     };
 
     std::string path_;

@@ -7,6 +7,7 @@
 #include "base/FontKind.h"
 #include "base/Texts.h"
 #include "config/Certificates.h"
+#include "config/Sasl.h"
 
 namespace velmok::config {
 
@@ -107,6 +108,9 @@ struct Settings {
     int MaxLines = kMaxLinesDefault;
     // [Connection]
     bool AutoReconnect = true;  // a dropped connection comes back by itself
+    bool Capabilities = true;   // ask servers for their IRCv3 capabilities (CAP LS)
+    // [SASL]
+    SaslStore Sasl;
     // [Certificates]
     CertificateStore Certificates;
 

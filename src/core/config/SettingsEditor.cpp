@@ -69,6 +69,7 @@ SettingsEditor::SettingsEditor(const Settings& s)
       Messages{s.AwayMessage, s.KickMessage, s.PartMessage, s.QuitMessage},
       MaxLines(s.MaxLines),
       AutoReconnect(s.AutoReconnect),
+      Capabilities(s.Capabilities),
       keywords_(s.Keywords),
       events_(s.Events),
       keywordPreviewColour_(s.Bgcolor) {}
@@ -201,6 +202,7 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
     s.LogPath = LogPath;
     s.MaxLines = std::clamp(MaxLines, Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
     s.AutoReconnect = AutoReconnect;
+    s.Capabilities = Capabilities;
 }
 
 }  // namespace velmok::config

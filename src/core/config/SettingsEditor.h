@@ -117,6 +117,7 @@ public:
     // Lines each view keeps; OK keeps it within the settings' range.
     int MaxLines = Settings::kMaxLinesDefault;
     bool AutoReconnect = true;
+    bool Capabilities = true;
 
     // OK: writes every value of the dialog into settings. An empty log folder
     // becomes settingsFolder without its trailing separator, in the field too.

@@ -141,7 +141,9 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
     if (s.MaxLines < Settings::kMaxLinesLeast || s.MaxLines > Settings::kMaxLinesMost)
         s.MaxLines = Settings::kMaxLinesDefault;
     s.AutoReconnect = ini.ReadBool("Connection", "AutoReconnect", true);
+    s.Capabilities = ini.ReadBool("Connection", "Capabilities", true);
     s.Certificates.Load(ini);
+    s.Sasl.Load(ini);
 }
 
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
@@ -225,9 +227,11 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
 
 bool SaveConnectionSettings(IniFile& ini, const Settings& s) {
     // Until the user changes it, a file keeps the layout older versions wrote.
-    if (!s.AutoReconnect || !ini.Keys("Connection").empty())
-        ini.WriteBool("Connection", "AutoReconnect", s.AutoReconnect);
+    const bool sectionThere = !ini.Keys("Connection").empty();
+    if (!s.AutoReconnect || sectionThere) ini.WriteBool("Connection", "AutoReconnect", s.AutoReconnect);
+    if (!s.Capabilities || sectionThere) ini.WriteBool("Connection", "Capabilities", s.Capabilities);
     s.Certificates.Save(ini);
+    s.Sasl.Save(ini);
     return ini.Flush();
 }
 

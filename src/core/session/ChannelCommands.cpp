@@ -54,35 +54,45 @@ std::string Engine::ApplyModeChange(int slot, const IrcMessage& message) {
     for (int i = 4; i < static_cast<int>(message.Field.size()) && !message[i].empty(); ++i)
         text += " " + message[i];
 
+    const ServerSupport& support = slots_[slot].Support;
+    const auto has = [](const std::string& kinds, char letter) {
+        return kinds.find(letter) != std::string::npos;
+    };
+    // Modes with a parameter that change no state here: bans (and, until
+    // PREFIX is announced, voices) always; with CHANMODES, what it says.
+    const auto takesParameter = [&](char letter, bool plus) {
+        if (!support.ChanModesAnnounced) return letter == 'b' || (letter == 'v' && !support.PrefixAnnounced);
+        return has(support.ListModes, letter) || has(support.ParamModes, letter) ||
+               (plus && has(support.SetParamModes, letter));
+    };
     bool plus = true;
     int arg = 4;
     for (char letter : message[3]) {
         ChannelRecord& record = slots_[slot].Channels[index];
         const int flag = ModeFlagIndex(letter, false);
+        const char mark = letter == '+' || letter == '-' ? '\0' : support.MarkOf(letter);
         if (letter == '+') {
             plus = true;
         } else if (letter == '-') {
             plus = false;
+        } else if (mark != '\0') {
+            SetMemberMark(slot, channel, FieldAt(message, arg++), mark, plus);
         } else if (flag >= 0) {
             record.ModeFlags[flag] = plus;
-        } else if (letter == 'o') {
-            const std::string nick = FieldAt(message, arg++);
-            if (plus)
-                GiveOp(slot, channel, nick);
-            else
-                TakeOp(slot, channel, nick);
-        } else if (letter == 'b' || letter == 'v') {
-            ++arg;
         } else if (letter == 'k') {
             if (plus)
                 record.Key = FieldAt(message, arg++);
             else
                 record.Key.clear();
+            // Servers that announce "k" as always taking one send it with -k too.
+            if (!plus && support.ChanModesAnnounced && has(support.ParamModes, 'k')) ++arg;
         } else if (letter == 'l') {
             if (plus)
                 record.Limit = FieldAt(message, arg++);
             else
                 record.Limit.clear();
+        } else if (takesParameter(letter, plus)) {
+            ++arg;
         }
         if (frontend_.ActiveWindow(slot) == index) frontend_.UpdateTitle(slot);
     }
@@ -92,7 +102,7 @@ std::string Engine::ApplyModeChange(int slot, const IrcMessage& message) {
 void Engine::QueueMemberCommand(int slot, const std::vector<std::string>& selected,
                                 const std::string& command, const std::string& parameter, int delay) {
     for (const std::string& caption : selected) {
-        // A voiced member's "+" is not part of the nick either.
+        // Status marks ("+", "%", several with multi-prefix) are not part of the nick.
         const std::string name = channels::CaptionNick(caption);
         if (name.empty()) continue;
         std::string line = command + " " + name;
@@ -104,7 +114,7 @@ void Engine::QueueMemberCommand(int slot, const std::vector<std::string>& select
 
 void Engine::QueueModeBatch(int slot, const std::string& channel, const std::vector<std::string>& selected,
                             const std::string& mode) {
-    if (mode.size() != 2 || (mode[0] != '+' && mode[0] != '-') || !channels::IsChannelName(channel)) return;
+    if (mode.size() != 2 || (mode[0] != '+' && mode[0] != '-') || !IsChannel(slot, channel)) return;
 
     const char sign = mode[0];
     const char letter = mode[1];
@@ -116,7 +126,7 @@ void Engine::QueueModeBatch(int slot, const std::string& channel, const std::vec
     for (const std::string& caption : selected) {
         const std::string name = channels::CaptionNick(caption);
         if (name.empty()) continue;
-        const bool wasOp = caption[0] == '@';
+        const bool wasOp = channels::CaptionPrefix(caption).find('@') != std::string::npos;
         if (letter == 'b') {
             const char action = sign == '-' ? '-' : (wasOp ? 'o' : '+');
             PendingBans += "<" + name + ">" + channel + ":" + action;

@@ -2,6 +2,7 @@
 // Name rules shared by the channel records, the member lists and whoever reads them.
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace velmok::session::channels {
 
@@ -25,10 +26,16 @@ inline bool SameName(const std::string& a, const std::string& b) {
     return true;
 }
 
-// The status mark of a member caption: "@" (operator), "+" (voice) or empty.
+// Whether c can be a member's status mark in front of a nick: ASCII
+// punctuation that no nick begins with ("@", "+", "%", "~", "&" and the like).
+// The letters, digits and "[\\]^_`{|}" that nicks begin with never are.
+inline bool IsMemberMark(char c) { return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || c == '~'; }
+
+// The status marks of a member caption ("@", "+", "@+" with multi-prefix), or empty.
 inline std::string CaptionPrefix(const std::string& caption) {
-    if (!caption.empty() && (caption[0] == '@' || caption[0] == '+')) return caption.substr(0, 1);
-    return {};
+    std::size_t n = 0;
+    while (n < caption.size() && IsMemberMark(caption[n])) ++n;
+    return caption.substr(0, n);
 }
 
 // The nick a caption stands for.
@@ -36,30 +43,46 @@ inline std::string CaptionNick(const std::string& caption) {
     return caption.substr(CaptionPrefix(caption).size());
 }
 
-// Whether a caption belongs to nick (case-sensitive). NAMES lists voiced
-// members as "+nick"; they must leave and rename like everyone else, so one
-// leading "@" or "+" is ignored. Nicks never begin with either character.
+// Whether a caption belongs to nick (case-sensitive), whatever marks it carries:
+// members with any status must leave and rename like everyone else.
 inline bool CaptionMatches(const std::string& caption, const std::string& nick) {
-    return caption == nick ||
-           (!CaptionPrefix(caption).empty() && caption.compare(1, std::string::npos, nick) == 0);
+    return !nick.empty() && caption.size() >= nick.size() &&
+           caption.compare(caption.size() - nick.size(), std::string::npos, nick) == 0 &&
+           CaptionPrefix(caption).size() == caption.size() - nick.size();
 }
 
-// Member-list order as a user reads it: "+" members, then "@" members, then
-// the rest (the marks sort as they always have), each group alphabetical with
-// ASCII letters folded; names equal but for case keep their byte order.
-inline bool MemberBefore(const std::string& a, const std::string& b) {
-    const std::string markA = CaptionPrefix(a), markB = CaptionPrefix(b);
-    if (markA != markB) return markA.empty() ? false : (markB.empty() || markA < markB);
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = markA.size(); i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+// Member-list order as a user reads it: members with a mark first, by the
+// rank of their first mark in `ranks` (the server's announced order; marks it
+// does not rank count as none), then the rest, each group alphabetical with
+// ASCII letters folded; captions equal but for case keep their byte order.
+struct MemberOrder {
+    std::string_view ranks;
+
+    std::size_t Rank(const std::string& caption) const {
+        if (caption.empty() || !IsMemberMark(caption[0])) return ranks.size();
+        const std::size_t at = ranks.find(caption[0]);
+        return at == std::string_view::npos ? ranks.size() : at;
     }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
+
+    bool operator()(const std::string& a, const std::string& b) const {
+        const std::size_t rankA = Rank(a), rankB = Rank(b);
+        if (rankA != rankB) return rankA < rankB;
+        const std::size_t fromA = CaptionPrefix(a).size(), fromB = CaptionPrefix(b).size();
+        const std::size_t lengthA = a.size() - fromA, lengthB = b.size() - fromB;
+        for (std::size_t i = 0; i < std::min(lengthA, lengthB); ++i) {
+            char x = a[fromA + i], y = b[fromB + i];
+            if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+            if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+            if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        }
+        if (lengthA != lengthB) return lengthA < lengthB;
+        return a < b;
+    }
+};
+
+// Ranks while a server has announced no PREFIX: "+" members, then "@"
+// members, as the list has always read.
+inline constexpr std::string_view kUnannouncedRanks = "+@";
 
 // Whether a JOIN of `typed`, as the user wrote it, reaches the channel the
 // server calls `full`. Besides the same name: a safe channel is named "!", a
@@ -76,8 +99,10 @@ inline bool JoinReaches(const std::string& typed, const std::string& full) {
     return SameName(typed.substr(1), full.substr(1 + kIdLength));
 }
 
-inline bool IsChannelName(const std::string& name) {
-    return !name.empty() && (name[0] == '#' || name[0] == '&' || name[0] == '+' || name[0] == '!');
+// Whether name is a channel's: it begins with one of chanTypes (the server's
+// CHANTYPES, "#&+!" while it has announced none).
+inline bool IsChannelName(const std::string& name, std::string_view chanTypes = "#&+!") {
+    return !name.empty() && chanTypes.find(name[0]) != std::string_view::npos;
 }
 
 }  // namespace velmok::session::channels

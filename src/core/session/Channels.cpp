@@ -9,42 +9,64 @@
 namespace velmok::session {
 
 using channels::CaptionMatches;
+using channels::CaptionNick;
 using channels::CaptionPrefix;
-using channels::IsChannelName;
+using channels::FoldAscii;
+using channels::MemberOrder;
 using channels::SameName;
 
 namespace {
 
-// The order of a member list, which the view shows as the record keeps it.
-// Every search and insertion below goes by this one order.
-bool MemberOrder(const std::string& a, const std::string& b) { return channels::MemberBefore(a, b); }
-
-// The member list view sorts by caption; keep the record in the same order.
-void InsertSorted(std::vector<std::string>& members, const std::string& caption) {
-    members.insert(std::upper_bound(members.begin(), members.end(), caption, MemberOrder), caption);
+// The member list view shows the record in its own order; every search and
+// insertion below goes by the slot's one order.
+void InsertSorted(std::vector<std::string>& members, const std::string& caption, const MemberOrder& order) {
+    members.insert(std::upper_bound(members.begin(), members.end(), caption, order), caption);
 }
 
 // Whether the caption is listed exactly (the order never ranks two different
 // captions as equal).
-bool HasMember(const std::vector<std::string>& members, const std::string& caption) {
-    const auto it = std::lower_bound(members.begin(), members.end(), caption, MemberOrder);
+bool HasMember(const std::vector<std::string>& members, const std::string& caption,
+               const MemberOrder& order) {
+    const auto it = std::lower_bound(members.begin(), members.end(), caption, order);
     return it != members.end() && *it == caption;
 }
 
 // Adds captions not listed yet in one merge: a large channel's NAMES comes in
 // hundreds of lines, and inserting one by one would move the whole list for
 // every name.
-void MergeMembers(std::vector<std::string>& members, std::vector<std::string>& added) {
-    std::sort(added.begin(), added.end(), MemberOrder);
+void MergeMembers(std::vector<std::string>& members, std::vector<std::string>& added,
+                  const MemberOrder& order) {
+    std::sort(added.begin(), added.end(), order);
     added.erase(std::unique(added.begin(), added.end()), added.end());
-    std::erase_if(added, [&](const std::string& caption) { return HasMember(members, caption); });
+    std::erase_if(added, [&](const std::string& caption) { return HasMember(members, caption, order); });
     if (added.empty()) return;
     std::vector<std::string> merged;
     merged.reserve(members.size() + added.size());
     std::merge(std::make_move_iterator(members.begin()), std::make_move_iterator(members.end()),
                std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
-               std::back_inserter(merged), MemberOrder);
+               std::back_inserter(merged), order);
     members = std::move(merged);
+}
+
+// The marks in the server's order, each once; marks it does not know keep
+// their place after those it does.
+std::string OrderedMarks(const std::string& marks, const ServerSupport& support) {
+    std::string out;
+    for (char mark : support.PrefixMarks)
+        if (marks.find(mark) != std::string::npos) out += mark;
+    for (char mark : marks)
+        if (out.find(mark) == std::string::npos) out += mark;
+    return out;
+}
+
+// A NAMES entry as a caption. With a PREFIX announced, its marks (several
+// with multi-prefix) are put in the announced order; before that, the entry
+// is kept as the server gave it.
+std::string CaptionOf(const std::string& entry, const ServerSupport& support) {
+    if (!support.PrefixAnnounced) return entry;
+    std::size_t n = 0;
+    while (n < entry.size() && support.PrefixMarks.find(entry[n]) != std::string::npos) ++n;
+    return OrderedMarks(entry.substr(0, n), support) + entry.substr(n);
 }
 
 void ResetRecord(ChannelRecord& record) { record = ChannelRecord{}; }
@@ -76,13 +98,13 @@ int Engine::OpenChannelTab(int slot, const std::string& name, bool byUser) {
         // A message from a stranger must not raise a modal box, one for each
         // further sender, while the server waits for its PONG: beyond the
         // limit it is said in the server window.
-        if (!IsChannelName(name) && !UserOpening)
+        if (!IsChannel(slot, name) && !UserOpening)
             frontend_.RenderLine(slot, ServerWindow, FontKind::Error, config::ErrorText(31), false);
         else
             frontend_.ShowError(31);
         return -1;
     }
-    const bool isChannel = IsChannelName(name);
+    const bool isChannel = IsChannel(slot, name);
     const bool activate = byUser || (!isChannel && UserOpening);
     if (!isChannel) {
         CountEvent(slot, name);
@@ -156,20 +178,23 @@ void Engine::AddNames(int slot, const std::string& names, const std::string& cha
     // Further 353s of the same listing add to it until 366 arrives.
     record.NamesPending = true;
 
-    const std::string ownOp = "@" + slots_[slot].Session.Nick;
+    const ServerSupport& support = slots_[slot].Support;
+    const std::string& ownNick = slots_[slot].Session.Nick;
     std::vector<std::string> added;
     std::size_t pos = !names.empty() && names[0] == ' ' ? 1 : 0;
     while (pos < names.size()) {
         const std::size_t blank = names.find(' ', pos);
         // Two blanks in a row end the listing; a caption without a nick is never added.
         if (blank == pos) break;
-        std::string caption = names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
-        if (caption == ownOp) record.OwnOp = true;
-        if (!channels::CaptionNick(caption).empty()) added.push_back(std::move(caption));
+        std::string caption = CaptionOf(
+            names.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos), support);
+        if (CaptionNick(caption) == ownNick && support.IsOperator(CaptionPrefix(caption)))
+            record.OwnOp = true;
+        if (!CaptionNick(caption).empty()) added.push_back(std::move(caption));
         if (blank == std::string::npos) break;
         pos = blank + 1;
     }
-    MergeMembers(record.Members, added);
+    MergeMembers(record.Members, added, MemberOrderOf(slot));
     frontend_.MembersChanged(slot, index);
 }
 
@@ -189,8 +214,9 @@ void Engine::AddMember(int slot, const std::string& channel, const std::string& 
     const int index = FindChannel(slot, channel);
     if (index < 0 || nick.empty()) return;
     auto& members = slots_[slot].Channels[index].Members;
-    if (HasMember(members, nick)) return;
-    InsertSorted(members, nick);
+    const MemberOrder order = MemberOrderOf(slot);
+    if (HasMember(members, nick, order)) return;
+    InsertSorted(members, nick, order);
     frontend_.MembersChanged(slot, index);
 }
 
@@ -207,27 +233,38 @@ void Engine::RemoveMember(int slot, const std::string& channel, const std::strin
 }
 
 void Engine::GiveOp(int slot, const std::string& channel, const std::string& nick) {
-    const int index = FindChannel(slot, channel);
-    if (index < 0 || nick.empty()) return;
-    ChannelRecord& record = slots_[slot].Channels[index];
-    if (nick == slots_[slot].Session.Nick) record.OwnOp = true;
-    auto it = std::find(record.Members.begin(), record.Members.end(), nick);
-    if (it == record.Members.end()) return;
-    record.Members.erase(it);
-    InsertSorted(record.Members, "@" + nick);
-    frontend_.MembersChanged(slot, index);
+    SetMemberMark(slot, channel, nick, '@', true);
 }
 
 void Engine::TakeOp(int slot, const std::string& channel, const std::string& nick) {
+    SetMemberMark(slot, channel, nick, '@', false);
+}
+
+void Engine::SetMemberMark(int slot, const std::string& channel, const std::string& nick, char mark,
+                           bool on) {
     const int index = FindChannel(slot, channel);
     if (index < 0 || nick.empty()) return;
     ChannelRecord& record = slots_[slot].Channels[index];
-    if (nick == slots_[slot].Session.Nick) record.OwnOp = false;
-    auto it = std::find(record.Members.begin(), record.Members.end(), "@" + nick);
-    if (it == record.Members.end()) return;
-    record.Members.erase(it);
-    InsertSorted(record.Members, nick);
-    frontend_.MembersChanged(slot, index);
+    const ServerSupport& support = slots_[slot].Support;
+    auto it = std::find_if(record.Members.begin(), record.Members.end(),
+                           [&](const std::string& caption) { return CaptionMatches(caption, nick); });
+    const bool listed = it != record.Members.end();
+    std::string marks = listed ? CaptionPrefix(*it) : std::string();
+    if (listed) {
+        const std::size_t at = marks.find(mark);
+        if (on && at == std::string::npos) marks = OrderedMarks(marks + mark, support);
+        if (!on && at != std::string::npos) marks.erase(at, 1);
+        if (marks.size() != it->size() - nick.size()) {
+            record.Members.erase(it);
+            InsertSorted(record.Members, marks + nick, MemberOrderOf(slot));
+            frontend_.MembersChanged(slot, index);
+        }
+    }
+    if (nick != slots_[slot].Session.Nick) return;
+    if (listed)
+        record.OwnOp = support.IsOperator(marks);
+    else if (support.IsOperator(std::string(1, mark)))
+        record.OwnOp = on;
 }
 
 void Engine::MemberQuit(int slot, const std::string& nick, const std::string& message) {
@@ -235,6 +272,7 @@ void Engine::MemberQuit(int slot, const std::string& nick, const std::string& me
     std::string text = nick + " QUIT";
     if (!message.empty()) text += " (" + message + ")";
     text = WireToSjis(text);
+    slots_[slot].AwayNicks.erase(FoldAscii(nick));
     auto& channels = slots_[slot].Channels;
     for (int i = 0; i < WindowCount; ++i) {
         ChannelRecord& record = channels[i];
@@ -255,6 +293,9 @@ void Engine::MemberNick(int slot, const std::string& oldNick, const std::string&
     if (oldNick.empty() || newNick.empty()) return;
     std::string& ownNick = slots_[slot].Session.Nick;
     if (oldNick == ownNick) ownNick = newNick;
+    if (slots_[slot].AwayNicks.erase(FoldAscii(oldNick)) != 0)
+        slots_[slot].AwayNicks.insert(FoldAscii(newNick));
+    const MemberOrder order = MemberOrderOf(slot);
     const std::string text = WireToSjis(oldNick + " NICK " + newNick);
     auto& channels = slots_[slot].Channels;
     for (int i = 0; i < WindowCount; ++i) {
@@ -271,7 +312,7 @@ void Engine::MemberNick(int slot, const std::string& oldNick, const std::string&
             if (it == record.Members.end()) continue;
             const std::string caption = CaptionPrefix(*it) + newNick;
             record.Members.erase(it);
-            InsertSorted(record.Members, caption);
+            InsertSorted(record.Members, caption, order);
             frontend_.MembersChanged(slot, i);
             if (settings_.Command_Check && newNick != ownNick) frontend_.MarkTab(slot, i);
         }

@@ -13,6 +13,12 @@ public:
     virtual std::uint32_t Tick() = 0;
     // Local wall-clock time, broken down.
     virtual std::tm LocalTime() = 0;
+    // A moment (seconds since 1970, UTC) in local time, broken down.
+    virtual std::tm LocalTimeOf(std::time_t moment) {
+        std::tm local{};
+        localtime_r(&moment, &local);
+        return local;
+    }
 };
 
 }  // namespace velmok::session

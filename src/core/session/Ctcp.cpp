@@ -228,9 +228,8 @@ void Engine::QueueCtcpRequest(int slot, const std::string& channel, const std::v
                               const std::string& command) {
     std::vector<std::string> targets;
     for (const std::string& caption : selected) {
-        // Operator and voice marks are part of the caption, not of the nick.
-        std::string nick = caption;
-        if (!nick.empty() && (nick.front() == '@' || nick.front() == '+')) nick.erase(0, 1);
+        // Status marks are part of the caption, not of the nick.
+        const std::string nick = channels::CaptionNick(caption);
         if (!nick.empty()) targets.push_back(nick);
     }
     if (selected.empty() && !channel.empty()) targets.push_back(channel);

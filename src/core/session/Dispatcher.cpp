@@ -1,13 +1,20 @@
 // Turns each complete server line of a slot into state changes, answers and
-// one shown line.
+// one shown line: the handler of its command or numeric, found in one table,
+// decides what changes and what is shown.
+#include <algorithm>
 #include <exception>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "base/Texts.h"
+#include "session/ChannelNames.h"
 #include "session/Codec.h"
-#include "session/Engine.h"
+#include "session/LineHandlers.h"
 
 namespace velmok::session {
+
+using channels::SameName;
 
 namespace {
 
@@ -30,16 +37,6 @@ bool IsErrorNumeric(const std::string& command) {
     return std::stoi(command.substr(first)) >= 401;
 }
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Nick and channel names fold ASCII letters only.
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i])) return false;
-    return true;
-}
-
 // Takes the text up to the next blank off the front (all of it when there is
 // no blank).
 std::string TakeField(std::string& text) {
@@ -49,14 +46,68 @@ std::string TakeField(std::string& text) {
     return field;
 }
 
-// How a line is shown: category font, tab-mark switch, keyword switch.
-struct Presentation {
-    FontKind font;
-    bool markTab;
-    bool keywords;
-};
-
 }  // namespace
+
+const LineHandlers::Entry* LineHandlers::Find(const std::string& command) {
+    using H = LineHandlers;
+    constexpr Stage F = Stage::First, N = Stage::Numeric, C = Stage::Command;
+    static const std::unordered_map<std::string_view, Entry> table = {
+        {"CAP", {H::Cap, F}},
+        {"AUTHENTICATE", {H::Authenticate, F}},
+        {"900", {H::SaslInformation, F}},
+        {"901", {H::SaslInformation, F}},
+        {"903", {H::SaslSuccess, F}},
+        {"907", {H::SaslSuccess, F}},
+        {"902", {H::SaslFailure, F}},
+        {"904", {H::SaslFailure, F}},
+        {"905", {H::SaslFailure, F}},
+        {"906", {H::SaslFailure, F}},
+        {"908", {H::SaslMechanisms, F}},
+        {"421", {H::UnknownCommand, F}},
+        {"451", {H::UnknownCommand, F}},
+        {"001", {H::Welcome, N}},
+        {"005", {H::Isupport, N}},
+        {"305", {H::Unaway, N}},
+        {"306", {H::NowAway, N}},
+        {"315", {H::EndOfWho, N}},
+        {"352", {H::WhoReply, N}},
+        {"301", {H::Whois, N}},
+        {"311", {H::Whois, N}},
+        {"312", {H::Whois, N}},
+        {"313", {H::Whois, N}},
+        {"317", {H::Whois, N}},
+        {"319", {H::Whois, N}},
+        {"318", {H::EndOfWhois, N}},
+        {"369", {H::EndOfWhowas, N}},
+        {"322", {H::ListEntry, N}},
+        {"323", {H::ListEnd, N}},
+        {"353", {H::Names, N}},
+        {"366", {H::EndOfNames, N}},
+        {"367", {H::BanEntry, N}},
+        {"368", {H::BanEnd, N}},
+        {"324", {H::ChannelModes, N}},
+        {"332", {H::Topic, N}},
+        {"401", {H::NoSuchNick, N}},
+        {"433", {H::NickInUse, N}},
+        {"437", {H::NickInUse, N}},
+        {"475", {H::BadKey, N}},
+        {"PING", {H::Ping, N}},
+        {"PONG", {H::Pong, N}},
+        {"JOIN", {H::Join, C}},
+        {"PART", {H::Part, C}},
+        {"KICK", {H::Kick, C}},
+        {"MODE", {H::Mode, C}},
+        {"NICK", {H::Nick, C}},
+        {"QUIT", {H::Quit, C}},
+        {"TOPIC", {H::TopicChange, C}},
+        {"INVITE", {H::Invite, C}},
+        {"PRIVMSG", {H::Message, C}},
+        {"NOTICE", {H::Message, C}},
+        {"AWAY", {H::Away, C}},
+    };
+    const auto it = table.find(command);
+    return it == table.end() ? nullptr : &it->second;
+}
 
 void Engine::DispatchReceived(int slot) {
     SlotState& s = slots_[slot];
@@ -97,245 +148,226 @@ void Engine::DispatchReceived(int slot) {
 }
 
 void Engine::DispatchMessage(int slot, const IrcMessage& m) {
-    SlotState& s = slots_[slot];
-    ServerSession& session = s.Session;
     const config::Settings& cfg = settings_;
     const std::string& command = m[1];
-    const std::string& sender = m[0];
+    // Everything shown while this line is handled carries the server's time
+    // (a bouncer's replay keeps its own); a nested dispatch gets its own.
+    struct TimeGuard {
+        std::optional<std::time_t>& time;
+        std::optional<std::time_t> saved;
+        ~TimeGuard() { time = saved; }
+    } timeGuard{lineTime_, lineTime_};
+    const std::string* stamp = m.Tag("time");
+    lineTime_ = stamp ? ParseServerTime(*stamp) : std::nullopt;
 
-    Presentation show{FontKind::Server, cfg.Server_Check, false};
-    if (IsErrorNumeric(command)) {
-        frontend_.Beep(BeepKind::Warning);
-        show = {FontKind::Error, cfg.Error_Check, false};
-    }
-
-    std::string text = command;
+    Line line{*this, slot, m, command, m[2], {FontKind::Server, cfg.Server_Check, false}};
+    const std::string& ownNick = slots_[slot].Session.Nick;
     for (int i = 2; i <= 16; ++i)
-        if (!m[i].empty() && m[i] != session.Nick) text += " " + m[i];
-    std::string target = m[2];
+        if (!m[i].empty() && m[i] != ownNick) line.text += " " + m[i];
 
-    // ---- numeric replies ----
-    if (command == "001") {
-        // The welcome names the nick the server registered; whatever we asked
-        // for (a retry, a nick the server shortened), that is the one it knows.
-        if (!m[2].empty() && m[2].find(' ') == std::string::npos && m[2] != "*")
-            session.Nick = m[2];
-        else if (s.NickRetryCounter != 0)
-            session.Nick += std::to_string(s.NickRetryCounter);
-        s.NickRetryCounter = 0;
-        s.Registered = true;
-        frontend_.EnableAction(Action::FileDisConnect, true);
-        frontend_.EnableAction(Action::CommandAway, true);
-        frontend_.SetSendTimer(true);
-        session.ServerName = sender;
-        frontend_.ServerRenamed(slot, session.ServerName);
-        frontend_.UpdateTitle(slot);
-        bool someFree = false;
-        for (const SlotState& other : slots_) someFree = someFree || !other.Registered;
-        frontend_.EnableAction(Action::FileConnect, someFree);
-
-        std::string rest = session.AutoJoin;
-        while (rest.find(' ') != std::string::npos) {
-            std::string flag = TakeField(rest);
-            std::string channel = TakeField(rest);
-            std::string key = TakeField(rest);
-            // An entry without a channel would only earn an error reply. A
-            // name goes as the user wrote it: on servers with "!" channels,
-            // "!name" joins the existing one and "!!name" creates a new one.
-            if (flag == "0" || channel.empty()) continue;
-            EnqueueLine(Queue::A, slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(key), 2);
-        }
-        RejoinChannels(slot);
-    } else if (command == "305") {
-        session.Away = false;
-        frontend_.SetAwayState(false);
-        if (session.Nick != s.SavedNick && !s.SavedNick.empty())
-            EnqueueLine(Queue::A, slot, "NICK " + s.SavedNick, 2);
-    } else if (command == "306") {
-        session.Away = true;
-        frontend_.SetAwayState(true);
-        if (session.AwayNick != session.Nick) {
-            s.SavedNick = session.Nick;
-            if (!session.AwayNick.empty()) EnqueueLine(Queue::A, slot, "NICK " + session.AwayNick, 2);
-        }
-    } else if (command == "315") {
-        if (HandleEndOfWho(slot, m)) return;
-    } else if (command == "352") {
-        if (HandleWhoReply(slot, m)) return;
-    } else if (command == "301" || command == "311" || command == "312" || command == "313" ||
-               command == "317" || command == "319") {
-        HandleWhoisReply(slot, m);
-    } else if (command == "318") {
-        HandleEndOfWhois(slot, m);
-    } else if (command == "369") {
-        HandleEndOfWhowas(slot, m);
-    } else if (command == "322") {
-        HandleListEntry(slot, m);
-        return;
-    } else if (command == "323") {
-        if (HandleListEnd(slot, m)) return;
-    } else if (command == "353") {
-        for (ChannelRecord& record : s.Channels) {
-            if (record.IsFree() || !SameName(record.Name, m[4])) continue;
-            AddNames(slot, m[5], m[4]);
-            record.NamesPending = true;
-        }
-    } else if (command == "366") {
-        EndOfNames(slot, m[3]);
-    } else if (command == "367") {
-        if (HandleBanEntry(slot, m)) return;
-    } else if (command == "368") {
-        if (HandleBanEnd(slot, m)) return;
-    } else if (command == "324") {
-        ApplyChannelModes(slot, m);
-    } else if (command == "332") {
-        SetTopic(slot, m[3], m[4]);
-    } else if (command == "401") {
-        text = m[3] + " :" + m[4];
-        target = m[3];
-        show = {FontKind::Error, cfg.Error_Check, false};
-    } else if (command == "433" || command == "437") {
-        if (!s.Registered) {
-            ++s.NickRetryCounter;
-            SendNow(slot, SjisToJis("NICK " + session.Nick + std::to_string(s.NickRetryCounter) + CrLf));
-        }
-    } else if (command == "475") {
-        InputBoxRequest box;
-        box.Caption = "JOIN " + WireToSjis(m[3]);
-        box.ComboVisible = false;
-        box.Label2Visible = false;
-        box.Edit2Visible = false;
-        box.Label1 = texts::KeyLabel;
-        box.EmptyMessage = 12;
-        box.AuxText = m[3];
-        box.Slot = slot;
-        box.Kind = 5;
-        box.Modal = false;
-        frontend_.OpenInputBox(box);
-    }
-
-    // ---- commands ----
-    if (command == "PING") {
-        SendNow(slot, "PONG " + LocalAddress + " " + m[2] + CrLf);
-        return;
-    }
-    if (command == "PONG") return;
-
-    RunEventTriggers(slot, m.FullPrefix, m);
-    const Presentation commandStyle{FontKind::Command, cfg.Command_Check, false};
-
-    if (command == "JOIN") {
-        const std::string& channel = m[2];
-        if (SameName(sender, session.Nick)) {
-            OpenChannelTab(slot, channel, TakeJoinAsked(slot, channel));
-            EnqueueLine(Queue::B, slot, "MODE " + channel, 2);
-        } else {
-            AddMember(slot, channel, sender);
-        }
-        text = sender + " JOIN (" + m.FullPrefix + ")";
-        target = channel;
-        show = commandStyle;
-    } else if (command == "PART") {
-        const std::string& channel = m[2];
-        if (SameName(sender, session.Nick)) {
-            CloseChannelTab(slot, channel);
-            return;
-        }
-        RemoveMember(slot, channel, sender);
-        text = sender + " PART";
-        if (!m[3].empty()) text += " (" + m[3] + ")";
-        target = channel;
-        show = commandStyle;
-    } else if (command == "KICK") {
-        const std::string& channel = m[2];
-        const std::string& kicked = m[3];
-        if (SameName(kicked, session.Nick)) {
-            CloseChannelTab(slot, channel);
-            // The channel window is gone, so the line lands in the server window.
-            text = sender + " KICK " + channel + " " + kicked + " (" + m[4] + ")";
-        } else {
-            RemoveMember(slot, channel, kicked);
-            text = sender + " KICK " + kicked + " (" + m[4] + ")";
-        }
-        target = channel;
-        show = commandStyle;
-    } else if (command == "MODE") {
-        target = m[2];
-        text = ApplyModeChange(slot, m);
-        if (text.empty()) return;  // user modes are not shown
-        show = commandStyle;
-    } else if (command == "NICK") {
-        MemberNick(slot, sender, m[2]);
-        return;
-    } else if (command == "QUIT") {
-        MemberQuit(slot, sender, m[2]);
-        return;
-    } else if (command == "TOPIC") {
-        SetTopic(slot, m[2], m[3]);
-        text = sender + " TOPIC " + m[3];
-        target = m[2];
-        show = commandStyle;
-    } else if (command == "INVITE") {
-        CountEvent(slot, sender);
-        if (!(ProtectionMode && cfg.DefenceInvite)) {
-            InputBoxRequest box;
-            box.Caption = "INVITE From " + sender;
-            box.Height = 132;
-            box.ButtonTop = 72;
-            box.ComboVisible = false;
-            box.Label1 = texts::ChannelLabel;
-            box.Label2 = texts::KeyLabel;
-            box.Label2Visible = true;
-            box.Edit1Text = JisToSjis(m[3]);
-            box.Edit1Enabled = false;
-            // The join goes to the channel exactly as the server named it.
-            box.AuxText = m[3];
-            box.Edit2Visible = true;
-            box.EmptyMessage = -1;
-            box.Kind = 1;
-            box.Slot = slot;
-            box.Modal = false;
+    const LineHandlers::Entry* entry = LineHandlers::Find(command);
+    const Outcome first = entry && entry->stage == Stage::First ? entry->handler(line) : Outcome::Show;
+    if (first == Outcome::Stop) return;
+    if (first == Outcome::Show) {
+        if (IsErrorNumeric(command)) {
             frontend_.Beep(BeepKind::Warning);
-            if (frontend_.OpenInputBox(box)) return;
-            // Too many prompts are waiting: this one is only shown.
+            line.show = {FontKind::Error, cfg.Error_Check, false};
         }
-        text = sender + " INVITE " + m[3];
-        target.clear();  // the server window
-        show = commandStyle;
-    } else if (command == "PRIVMSG" || command == "NOTICE") {
-        const bool privmsg = command == "PRIVMSG";
-        const std::string& body = m[3];
-        if (body.empty()) return;
-        if (body.find('\x01') != std::string::npos) {
-            if (privmsg)
-                HandleCtcpQuery(slot, m);
-            else
-                HandleCtcpReply(slot, m);
-            return;
-        }
-        show = privmsg ? Presentation{FontKind::Private, cfg.Private_Check, cfg.KeywordPrivate}
-                       : Presentation{FontKind::Notice, cfg.Notice_Check, cfg.KeywordNotice};
-        target = m[2];
-        if (sender == session.ServerName) {
-            // The server talking to us (its notices) gets no window of its own.
-            text = "<" + sender + "> " + body;
-        } else {
-            if (SameName(m[2], session.Nick)) {
-                target = sender;
-                if (OpenChannelTab(slot, sender) >= 0) frontend_.Beep(BeepKind::Warning);
-            }
-            if (FindChannel(slot, target) < 0)
-                text = "<" + target + ":" + sender + ">" + body;
-            else
-                text = "<" + sender + "> " + body;
-        }
+        if (entry && entry->stage == Stage::Numeric && entry->handler(line) == Outcome::Stop) return;
     }
+    RunEventTriggers(slot, m.FullPrefix, m);
+    if (entry && entry->stage == Stage::Command && entry->handler(line) == Outcome::Stop) return;
 
-    int window = FindChannel(slot, target);
+    int window = FindChannel(slot, line.target);
     if (window < 0) window = ServerWindow;
-    if (show.markTab) frontend_.MarkTab(slot, window);
+    if (line.show.markTab) frontend_.MarkTab(slot, window);
     // The whole shown line is read one way: UTF-8 when it is that, else ISO-2022-JP.
-    frontend_.RenderLine(slot, window, show.font, WireToSjis(text), show.keywords);
+    frontend_.RenderLine(slot, window, line.show.font, WireToSjis(line.text), line.show.keywords);
+}
+
+// ---- numeric replies ----------------------------------------------------------
+
+Outcome LineHandlers::Welcome(Line& line) {
+    Engine& engine = line.engine;
+    SlotState& s = line.State();
+    ServerSession& session = s.Session;
+    const IrcMessage& m = line.m;
+    Frontend& ui = line.Ui();
+    // The welcome names the nick the server registered; whatever we asked
+    // for (a retry, a nick the server shortened), that is the one it knows.
+    if (!m[2].empty() && m[2].find(' ') == std::string::npos && m[2] != "*")
+        session.Nick = m[2];
+    else if (s.NickRetryCounter != 0)
+        session.Nick += std::to_string(s.NickRetryCounter);
+    s.NickRetryCounter = 0;
+    // A server that welcomes us without finishing (or starting) the
+    // negotiation knows no login either.
+    if (s.Caps.Step != CapabilityState::Phase::Off) {
+        if (s.Caps.Sasl != SaslMechanism::None) engine.SaslFailed(line.slot, texts::SaslNotOffered);
+        s.Caps.Step = CapabilityState::Phase::Off;
+    }
+    s.Registered = true;
+    ui.EnableAction(Action::FileDisConnect, true);
+    ui.EnableAction(Action::CommandAway, true);
+    ui.SetSendTimer(true);
+    session.ServerName = m[0];
+    ui.ServerRenamed(line.slot, session.ServerName);
+    ui.UpdateTitle(line.slot);
+    bool someFree = false;
+    for (int i = 0; i < SlotCount; ++i) someFree = someFree || !engine.Slot(i).Registered;
+    ui.EnableAction(Action::FileConnect, someFree);
+
+    std::string rest = session.AutoJoin;
+    while (rest.find(' ') != std::string::npos) {
+        std::string flag = TakeField(rest);
+        std::string channel = TakeField(rest);
+        std::string key = TakeField(rest);
+        // An entry without a channel would only earn an error reply. A
+        // name goes as the user wrote it: on servers with "!" channels,
+        // "!name" joins the existing one and "!!name" creates a new one.
+        if (flag == "0" || channel.empty()) continue;
+        engine.EnqueueLine(Queue::A, line.slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(key), 2);
+    }
+    engine.RejoinChannels(line.slot);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::Unaway(Line& line) {
+    SlotState& s = line.State();
+    s.Session.Away = false;
+    line.Ui().SetAwayState(false);
+    line.engine.SetAway(line.slot, s.Session.Nick, false);
+    if (s.Session.Nick != s.SavedNick && !s.SavedNick.empty())
+        line.engine.EnqueueLine(Queue::A, line.slot, "NICK " + s.SavedNick, 2);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::NowAway(Line& line) {
+    SlotState& s = line.State();
+    ServerSession& session = s.Session;
+    session.Away = true;
+    line.Ui().SetAwayState(true);
+    line.engine.SetAway(line.slot, session.Nick, true);
+    if (session.AwayNick != session.Nick) {
+        s.SavedNick = session.Nick;
+        if (!session.AwayNick.empty())
+            line.engine.EnqueueLine(Queue::A, line.slot, "NICK " + session.AwayNick, 2);
+    }
+    return Outcome::Show;
+}
+
+// The WHO we sent for a channel's away states, whose replies are read only.
+static bool TakeWhoAsked(std::vector<std::string>& asked, const std::string& channel, bool done) {
+    const auto it =
+        std::find_if(asked.begin(), asked.end(), [&](const std::string& a) { return SameName(a, channel); });
+    if (it == asked.end()) return false;
+    if (done) asked.erase(it);
+    return true;
+}
+
+Outcome LineHandlers::EndOfWho(Line& line) {
+    if (line.engine.HandleEndOfWho(line.slot, line.m)) return Outcome::Stop;
+    return TakeWhoAsked(line.State().WhoAsked, line.m[3], true) ? Outcome::Stop : Outcome::Show;
+}
+
+// Field 7 the nick, field 8 its flags: "H" here, "G" gone (away).
+Outcome LineHandlers::WhoReply(Line& line) {
+    const IrcMessage& m = line.m;
+    if (!m[8].empty() && (m[8][0] == 'G' || m[8][0] == 'H'))
+        line.engine.SetAway(line.slot, m[7], m[8][0] == 'G');
+    if (line.engine.HandleWhoReply(line.slot, m)) return Outcome::Stop;
+    return TakeWhoAsked(line.State().WhoAsked, m[3], false) ? Outcome::Stop : Outcome::Show;
+}
+
+Outcome LineHandlers::Whois(Line& line) {
+    if (line.m[1] == "301") line.engine.SetAway(line.slot, line.m[3], true);
+    line.engine.HandleWhoisReply(line.slot, line.m);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::EndOfWhois(Line& line) {
+    line.engine.HandleEndOfWhois(line.slot, line.m);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::EndOfWhowas(Line& line) {
+    line.engine.HandleEndOfWhowas(line.slot, line.m);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::ListEntry(Line& line) {
+    line.engine.HandleListEntry(line.slot, line.m);
+    return Outcome::Stop;
+}
+
+Outcome LineHandlers::ListEnd(Line& line) {
+    return line.engine.HandleListEnd(line.slot, line.m) ? Outcome::Stop : Outcome::Show;
+}
+
+Outcome LineHandlers::Names(Line& line) {
+    const IrcMessage& m = line.m;
+    for (ChannelRecord& record : line.State().Channels) {
+        if (record.IsFree() || !SameName(record.Name, m[4])) continue;
+        line.engine.AddNames(line.slot, m[5], m[4]);
+        record.NamesPending = true;
+    }
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::EndOfNames(Line& line) {
+    line.engine.EndOfNames(line.slot, line.m[3]);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::BanEntry(Line& line) {
+    return line.engine.HandleBanEntry(line.slot, line.m) ? Outcome::Stop : Outcome::Show;
+}
+
+Outcome LineHandlers::BanEnd(Line& line) {
+    return line.engine.HandleBanEnd(line.slot, line.m) ? Outcome::Stop : Outcome::Show;
+}
+
+Outcome LineHandlers::ChannelModes(Line& line) {
+    line.engine.ApplyChannelModes(line.slot, line.m);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::Topic(Line& line) {
+    line.engine.SetTopic(line.slot, line.m[3], line.m[4]);
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::NoSuchNick(Line& line) {
+    line.text = line.m[3] + " :" + line.m[4];
+    line.target = line.m[3];
+    line.show = {FontKind::Error, line.Config().Error_Check, false};
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::NickInUse(Line& line) {
+    SlotState& s = line.State();
+    if (!s.Registered) {
+        ++s.NickRetryCounter;
+        line.engine.SendNow(line.slot,
+                            SjisToJis("NICK " + s.Session.Nick + std::to_string(s.NickRetryCounter) + CrLf));
+    }
+    return Outcome::Show;
+}
+
+Outcome LineHandlers::BadKey(Line& line) {
+    InputBoxRequest box;
+    box.Caption = "JOIN " + WireToSjis(line.m[3]);
+    box.ComboVisible = false;
+    box.Label2Visible = false;
+    box.Edit2Visible = false;
+    box.Label1 = texts::KeyLabel;
+    box.EmptyMessage = 12;
+    box.AuxText = line.m[3];
+    box.Slot = line.slot;
+    box.Kind = 5;
+    box.Modal = false;
+    line.Ui().OpenInputBox(box);
+    return Outcome::Show;
 }
 
 }  // namespace velmok::session

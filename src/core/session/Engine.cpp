@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Texts.h"
 #include "config/Profiles.h"
 #include "session/Codec.h"
 #include "session/Transport.h"
@@ -163,6 +164,12 @@ bool Engine::OpenConnection(int slot, bool quiet) {
     }
     s.Socket->SetPort(s.Session.Port);
     s.Socket->SetTls(s.Session.Tls);
+    // A login by certificate needs it in the handshake already.
+    s.Caps = CapabilityState{};
+    const config::SaslChoice sasl = settings_.Sasl.Find(s.Profile.ServerName, s.Profile.Port, s.Profile.Tls);
+    if (settings_.Capabilities && sasl.Mechanism == SaslMechanism::External && !sasl.Certificate.empty() &&
+        !s.Socket->SetClientCertificate(sasl.Certificate))
+        s.Caps.CertificateProblem = texts::SaslCertificateUnreadable;
     s.Socket->Open();
     s.Session.InUse = true;
     return true;
@@ -179,10 +186,19 @@ void Engine::ClientSocketConnect(int slot) {
     ++s.Resets;
     s.SavedNick.clear();
 
+    s.Support = ServerSupport{};
+    s.AwayNicks.clear();
+    s.WhoAsked.clear();
+
     std::string remote = s.Socket->RemoteHost();
     if (!remote.empty()) s.Session.ServerName = remote;
 
-    if (!s.Session.Password.empty()) SendNow(slot, "PASS " + SjisToJis(s.Session.Password) + CrLf);
+    // CAP LS first; PASS, NICK and USER follow at once, so a server that does
+    // not know CAP registers us as it always has.
+    StartNegotiation(slot);
+    // A PLAIN login carries the password; it is not sent as PASS as well.
+    if (!s.Session.Password.empty() && s.Caps.Sasl != SaslMechanism::Plain)
+        SendNow(slot, "PASS " + SjisToJis(s.Session.Password) + CrLf);
     SendNow(slot, "NICK " + s.Session.Nick + CrLf);
     SendNow(slot, "USER " + s.Session.UserName + " 0 * :" + SjisToJis(s.Session.RealName) + CrLf);
 
@@ -271,6 +287,7 @@ void Engine::EnqueueLine(Queue queue, int slot, const std::string& line, int del
 
 int Engine::DrainSendQueues() {
     if (NoDispatchRunning(slots_)) retired_.clear();
+    CheckNegotiationTimeouts();
     int nextInterval = 1000;
     for (int slot = 0; slot < SlotCount; ++slot) {
         SlotState& s = slots_[slot];
@@ -325,6 +342,8 @@ void Engine::ResetSession(int slot) {
     s.ReceiveBuffer.clear();
     s.DroppingLine = false;
     s.JoinsAsked.clear();
+    s.Caps = CapabilityState{};
+    s.WhoAsked.clear();
     ++s.Resets;
     s.Registered = false;
     session.InUse = false;

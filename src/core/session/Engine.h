@@ -1,15 +1,20 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "config/Settings.h"
+#include "session/ChannelNames.h"
 #include "session/Clock.h"
 #include "session/Frontend.h"
 #include "session/IrcMessage.h"
+#include "session/ServerFeatures.h"
 #include "session/Socket.h"
 
 namespace velmok::config {
@@ -53,7 +58,8 @@ struct ChannelRecord {
     std::string Key;
     bool NamesPending = false;
     bool OwnOp = false;
-    // Member captions, "@" in front of operators, in channels::MemberBefore order.
+    // Member captions, status marks ("@", "+", the server's PREFIX) in front,
+    // in the slot's MemberOrderOf order.
     std::vector<std::string> Members;
 
     bool IsFree() const { return Name.empty(); }
@@ -125,6 +131,13 @@ struct SlotState {
     // Channels our JOIN lines asked for whose own JOIN has not come back yet
     // (wire form, oldest first): the window of such a JOIN is the user's doing.
     std::vector<std::string> JoinsAsked;
+    CapabilityState Caps;
+    ServerSupport Support;
+    // Nicks known to be away (ASCII letters folded): away-notify, 301, WHO.
+    std::set<std::string> AwayNicks;
+    // Channels whose WHO we sent ourselves for their members' away states
+    // (wire form): the replies are read, not shown.
+    std::vector<std::string> WhoAsked;
     unsigned Resets = 0;  // counts ResetSession, so a running dispatch notices one
 };
 
@@ -184,6 +197,19 @@ public:
     // Handles one parsed line.
     void DispatchMessage(int slot, const IrcMessage& message);
 
+    // ---- what the server announced and agreed to ----------------------------
+    // Whether name is a channel's on that slot's server (its CHANTYPES).
+    bool IsChannel(int slot, const std::string& name) const;
+    // Whether the nick is known to be away (away-notify, 301, WHO, our own 306).
+    bool IsAway(int slot, const std::string& nick) const;
+    // The time the server put on the line being dispatched (server-time),
+    // for everything shown while it is handled; none for lines without one.
+    const std::optional<std::time_t>& LineTime() const { return lineTime_; }
+    // The order of the slot's member lists.
+    channels::MemberOrder MemberOrderOf(int slot) const { return {slots_[slot].Support.SortRanks()}; }
+    // Reply 005: the PREFIX, CHANTYPES and CHANMODES the server announces.
+    void ApplyIsupport(int slot, const IrcMessage& message);
+
     // ---- channels and members --------------------------------------------
     int FindChannel(int slot, const std::string& name) const;
     // byUser: the user's own action opens it, so it becomes the slot's active
@@ -198,6 +224,11 @@ public:
     void RemoveMember(int slot, const std::string& channel, const std::string& nick);
     void GiveOp(int slot, const std::string& channel, const std::string& nick);
     void TakeOp(int slot, const std::string& channel, const std::string& nick);
+    // A member mode with a mark (MODE +o, +h, +v... as PREFIX names them)
+    // set or taken: the member's caption gains or loses that mark.
+    void SetMemberMark(int slot, const std::string& channel, const std::string& nick, char mark, bool on);
+    // away-notify, 301, WHO replies: the member lists showing nick are redrawn.
+    void SetAway(int slot, const std::string& nick, bool away);
     void MemberQuit(int slot, const std::string& nick, const std::string& message);
     void MemberNick(int slot, const std::string& oldNick, const std::string& newNick);
     void ApplyChannelModes(int slot, const IrcMessage& message);
@@ -272,6 +303,21 @@ public:
     std::string OsName;  // for the CTCP VERSION reply; empty when unknown
 
 private:
+    friend struct LineHandlers;
+    // ---- capability negotiation and SASL ----------------------------------
+    // CAP LS 302, when the setting asks for it; before PASS, NICK and USER.
+    void StartNegotiation(int slot);
+    // The whole LS list is in: ask for what we use of it.
+    void ChooseCapabilities(int slot);
+    void RequestCapabilities(int slot, const std::vector<std::string>& names);
+    // Every REQ is answered: the login, or CAP END.
+    void AfterRequests(int slot);
+    // CAP END, once, while the negotiation is under way.
+    void FinishNegotiation(int slot);
+    // The login failed: one Error line (reason in wire form), and registration goes on.
+    void SaslFailed(int slot, const std::string& reason);
+    // A server that answers LS and then stalls must not hold the registration.
+    void CheckNegotiationTimeouts();
     void BindSocket(int slot);
     // One short notice in the server window for a line dropped for its length.
     void NoticeDroppedLine(int slot, std::size_t size, bool unfinished);
@@ -300,6 +346,7 @@ private:
     SocketFactory& sockets_;
     config::Settings& settings_;
     std::array<SlotState, SlotCount> slots_;
+    std::optional<std::time_t> lineTime_;
     // Sockets closed inside their own events; freed at a safe moment.
     std::vector<std::unique_ptr<ClientSocket>> retired_;
 };

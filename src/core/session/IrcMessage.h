@@ -1,7 +1,11 @@
 #pragma once
 #include <array>
+#include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace velmok::session {
 
@@ -10,6 +14,16 @@ namespace velmok::session {
 struct IrcMessage {
     std::array<std::string, 17> Field;
     std::string FullPrefix;
+    // The IRCv3 message tags in front of the line ("@a=b;c"), in their order,
+    // values with their escapes undone; a tag without a value has "".
+    std::vector<std::pair<std::string, std::string>> Tags;
+
+    // The value of the first tag of that name, or null.
+    const std::string* Tag(std::string_view name) const {
+        for (const auto& [key, value] : Tags)
+            if (key == name) return &value;
+        return nullptr;
+    }
 
     const std::string& Nick() const { return Field[0]; }
     const std::string& Command() const { return Field[1]; }
@@ -33,7 +47,12 @@ std::optional<std::string> NextLine(const std::string& buffer, std::size_t& pos)
 // when something was dropped.
 bool TrimPendingLine(std::string& buffer);
 
-// Splits one line; none for a line without a blank.
+// The moment a server-time tag names ("2024-01-02T03:04:05.678Z", UTC, the
+// fraction optional) as seconds since 1970; none when it is no such time.
+std::optional<std::time_t> ParseServerTime(std::string_view value);
+
+// Splits one line; none for a line without a blank. Message tags in front
+// of it are taken off first, whoever sent them.
 std::optional<IrcMessage> ParseLine(const std::string& line, const std::string& serverName);
 
 }  // namespace velmok::session

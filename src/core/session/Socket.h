@@ -65,6 +65,10 @@ public:
     // comes once the handshake is done. Verification uses the host set with
     // SetHost, or the address when no host is set.
     virtual void SetTls(bool tls) = 0;
+    // A TLS connection presents this client certificate (a PEM file holding
+    // the certificate and its key; the file system's name). False when the
+    // file cannot be read or this socket cannot present one.
+    virtual bool SetClientCertificate(const std::string&) { return false; }
     virtual void Open() = 0;
 
     // Every byte waiting now.

@@ -1,6 +1,8 @@
 #include "config/QtConnectEditor.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -43,8 +45,9 @@ void SelectRow(QTreeWidget* list, int row) {
 
 }  // namespace
 
-Tfrm_Connection::Tfrm_Connection(QWidget* owner, const std::string& profileText, platform::Dialogs* dialogs)
-    : QDialog(owner), editor_(profileText), originalText_(profileText), dialogs_(dialogs) {
+Tfrm_Connection::Tfrm_Connection(QWidget* owner, const std::string& profileText, platform::Dialogs* dialogs,
+                                 const SaslStore& sasl)
+    : QDialog(owner), editor_(profileText, sasl), originalText_(profileText), dialogs_(dialogs) {
     if (dialogs_ == nullptr) {
         ownDialogs_ = std::make_unique<platform::QtDialogs>();
         dialogs_ = ownDialogs_.get();
@@ -92,6 +95,19 @@ void Tfrm_Connection::BuildControls() {
     Edit_Pass->setEchoMode(QLineEdit::Password);
     Edit_Nick->setMaxLength(9);
     Edit_AwayNick->setMaxLength(9);
+    // The login: PLAIN sends User and Password; EXTERNAL a client certificate over TLS.
+    const int saslRow = fields->rowCount();
+    Cmb_Sasl = new QComboBox(this);
+    Cmb_Sasl->setObjectName(QStringLiteral("Cmb_Sasl"));
+    Cmb_Sasl->addItems({QStringLiteral("なし"), QStringLiteral("PLAIN"), QStringLiteral("EXTERNAL")});
+    auto* saslLabel = new QLabel(QStringLiteral("SASL："), this);
+    saslLabel->setBuddy(Cmb_Sasl);
+    fields->addWidget(saslLabel, saslRow, 0);
+    fields->addWidget(Cmb_Sasl, saslRow, 1);
+    addField(QStringLiteral("証明書："), Edit_Certificate);
+    Edit_Certificate->setObjectName(QStringLiteral("Edit_Certificate"));
+    Btn_Certificate = MakeButton(QStringLiteral("参照..."), this);
+    fields->addWidget(Btn_Certificate, saslRow + 1, 2);
     fields->setRowStretch(fields->rowCount(), 1);
 
     // Channels to join.
@@ -179,10 +195,17 @@ void Tfrm_Connection::BuildControls() {
     connect(Btn_ConnectionList_Down, &QPushButton::clicked, this,
             &Tfrm_Connection::Btn_ConnectionList_DownClick);
     connect(Btn_OK, &QPushButton::clicked, this, &Tfrm_Connection::Btn_OKClick);
+    connect(Cmb_Sasl, &QComboBox::currentIndexChanged, this, &Tfrm_Connection::Cmb_SaslChange);
+    connect(Btn_Certificate, &QPushButton::clicked, this, &Tfrm_Connection::Btn_CertificateClick);
+    Cmb_SaslChange();
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::string Tfrm_Connection::ProfileText() const { return accepted_ ? editor_.ProfileText() : originalText_; }
+
+void Tfrm_Connection::ApplySasl(SaslStore& store) const {
+    if (accepted_) editor_.ApplySasl(store);
+}
 
 // ---- editor state <-> widgets -----------------------------------------------
 
@@ -192,6 +215,8 @@ void Tfrm_Connection::FieldsToEditor() {
     for (std::size_t i = 0; i < editor_.Fields.size(); ++i)
         editor_.Fields[i] = platform::ToSjis(edits[i]->text());
     editor_.Tls = Check_Tls->isChecked();
+    editor_.Sasl.Mechanism = static_cast<SaslMechanism>(Cmb_Sasl->currentIndex());
+    editor_.Sasl.Certificate = platform::ToLocalPath(Edit_Certificate->text());
     editor_.ChannelEdit = platform::ToSjis(Edit_Channel->text());
     editor_.KeyEdit = platform::ToSjis(Edit_ChannelKey->text());
 }
@@ -202,6 +227,22 @@ void Tfrm_Connection::FieldsFromEditor() {
     for (std::size_t i = 0; i < editor_.Fields.size(); ++i)
         edits[i]->setText(platform::FromSjis(editor_.Fields[i]));
     Check_Tls->setChecked(editor_.Tls);
+    Cmb_Sasl->setCurrentIndex(static_cast<int>(editor_.Sasl.Mechanism));
+    Edit_Certificate->setText(platform::FromLocalPath(editor_.Sasl.Certificate));
+    Cmb_SaslChange();
+}
+
+void Tfrm_Connection::Cmb_SaslChange() {
+    const bool external = Cmb_Sasl->currentIndex() == static_cast<int>(SaslMechanism::External);
+    Edit_Certificate->setEnabled(external);
+    Btn_Certificate->setEnabled(external);
+}
+
+void Tfrm_Connection::Btn_CertificateClick() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("クライアント証明書"), Edit_Certificate->text(),
+                                     QStringLiteral("PEM (*.pem *.crt);;* (*)"));
+    if (!file.isEmpty()) Edit_Certificate->setText(file);
 }
 
 void Tfrm_Connection::ShowChannels() {

@@ -6,6 +6,7 @@
 #include "config/ConnectEditor.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,11 +27,15 @@ class Tfrm_Connection : public QDialog {
     Q_OBJECT
 public:
     // dialogs: message and question boxes; nullptr means the real Qt boxes.
-    Tfrm_Connection(QWidget* owner, const std::string& profileText, platform::Dialogs* dialogs = nullptr);
+    // sasl: the logins of velmok.ini, shown for each profile.
+    Tfrm_Connection(QWidget* owner, const std::string& profileText, platform::Dialogs* dialogs = nullptr,
+                    const SaslStore& sasl = SaslStore());
     ~Tfrm_Connection() override;
 
     // The edited text after OK; the text given at construction otherwise.
     std::string ProfileText() const;
+    // After OK: the profiles' logins into the store; nothing otherwise.
+    void ApplySasl(SaslStore& store) const;
     const ConnectEditor& Editor() const { return editor_; }
 
     QLineEdit* Edit_Host;
@@ -41,6 +46,9 @@ public:
     QLineEdit* Edit_AwayNick;
     QLineEdit* Edit_User;
     QLineEdit* Edit_RealName;
+    QComboBox* Cmb_Sasl;          // none, PLAIN, EXTERNAL
+    QLineEdit* Edit_Certificate;  // EXTERNAL: the client certificate (PEM with its key)
+    QPushButton* Btn_Certificate;
     QLineEdit* Edit_Channel;
     QLineEdit* Edit_ChannelKey;
     QTreeWidget* Liv_ChannelList;
@@ -71,6 +79,8 @@ public:
     void Btn_ConnectionList_UpClick();
     void Btn_ConnectionList_DownClick();
     void Btn_OKClick();
+    void Cmb_SaslChange();
+    void Btn_CertificateClick();
 
 private:
     void BuildControls();

@@ -187,6 +187,7 @@ void Tfrm_Set::LoadControls() {
     Edit_LogPath->setText(platform::FromLocalPath(e.LogPath));
     Spin_MaxLines->setValue(e.MaxLines);
     Check_AutoReconnect->setChecked(e.AutoReconnect);
+    Check_Capabilities->setChecked(e.Capabilities);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -223,6 +224,7 @@ void Tfrm_Set::CollectControls() {
     e.LogPath = platform::ToLocalPath(Edit_LogPath->text());
     e.MaxLines = Spin_MaxLines->value();
     e.AutoReconnect = Check_AutoReconnect->isChecked();
+    e.Capabilities = Check_Capabilities->isChecked();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {

@@ -120,6 +120,7 @@ public:
     std::array<QLineEdit*, SettingsEditor::MessageCount> Edit_Message{};
     QSpinBox* Spin_MaxLines;
     QCheckBox* Check_AutoReconnect;
+    QCheckBox* Check_Capabilities;  // CAP LS: capabilities, SASL, server time
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;

@@ -332,6 +332,9 @@ QWidget* Tfrm_Set::BuildOtherPage() {
     Check_AutoReconnect =
         Named(new QCheckBox(QStringLiteral("切断されたら自動的に再接続する")), "Check_AutoReconnect");
     column->addWidget(Check_AutoReconnect);
+    Check_Capabilities =
+        Named(new QCheckBox(QStringLiteral("サーバの拡張機能 (CAP, SASL) を使う")), "Check_Capabilities");
+    column->addWidget(Check_Capabilities);
     column->addStretch();
     return page;
 }

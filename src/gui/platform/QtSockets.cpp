@@ -7,15 +7,19 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QSslCertificate>
 #include <QSslError>
+#include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+
+#include "platform/QtText.h"
 
 namespace velmok::platform {
 
@@ -231,6 +235,33 @@ void QtClientSocket::SetAddress(const std::string& address) { address_ = address
 void QtClientSocket::SetPort(int port) { port_ = port; }
 void QtClientSocket::SetTls(bool tls) { tls_ = tls; }
 
+namespace {
+
+// The certificate and the private key of one PEM file (RSA, EC or DSA, unencrypted).
+bool ReadClientPem(const QByteArray& pem, QSslCertificate& certificate, QSslKey& key) {
+    certificate = QSslCertificate(pem, QSsl::Pem);
+    if (certificate.isNull()) return false;
+    for (QSsl::KeyAlgorithm algorithm : {QSsl::Rsa, QSsl::Ec, QSsl::Dsa}) {
+        key = QSslKey(pem, algorithm, QSsl::Pem);
+        if (!key.isNull()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool QtClientSocket::SetClientCertificate(const std::string& file) {
+    clientPem_.clear();
+    QFile in(FromLocalPath(file));
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    const QByteArray pem = in.read(1 << 20);
+    QSslCertificate certificate;
+    QSslKey key;
+    if (!ReadClientPem(pem, certificate, key)) return false;
+    clientPem_ = pem;
+    return true;
+}
+
 void QtClientSocket::Open() {
     Release();
     connected_ = false;
@@ -252,6 +283,12 @@ void QtClientSocket::Open() {
             if (tls_) {
                 // Qt loads its TLS library at run time; without it there is no TLS.
                 auto* ssl = static_cast<QSslSocket*>(s);
+                QSslCertificate certificate;
+                QSslKey key;
+                if (!clientPem_.isEmpty() && ReadClientPem(clientPem_, certificate, key)) {
+                    ssl->setLocalCertificate(certificate);
+                    ssl->setPrivateKey(key);
+                }
                 const std::string& name = address_.empty() ? host_ : address_;
                 if (!QSslSocket::supportsSsl() || name.empty()) {
                     Fail(name.empty() ? SE::HostNotFound : SE::TlsFailed);

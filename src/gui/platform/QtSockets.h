@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractSocket>
+#include <QByteArray>
 #include <QList>
 #include <functional>
 #include <memory>
@@ -53,6 +54,7 @@ public:
     void SetAddress(const std::string& address) override;
     void SetPort(int port) override;
     void SetTls(bool tls) override;
+    bool SetClientCertificate(const std::string& file) override;
     void Open() override;
 
     std::string ReceiveText() override;
@@ -96,6 +98,7 @@ private:
     int port_ = 0;
     SocketMode mode_;
     bool tls_ = false;
+    QByteArray clientPem_;  // the client certificate and its key, PEM
     int handshakeTimeoutMs_ = 20000;
     // The owner refused the server's certificate; the failure that follows is
     // reported as CertificateRejected.

@@ -1,10 +1,13 @@
 #include "ui/QtNickList.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QListWidget>
 #include <QSet>
 #include <QStringList>
 
 #include "platform/QtText.h"
+#include "session/ChannelNames.h"
 
 namespace velmok::ui {
 
@@ -19,7 +22,8 @@ QString Shown(const std::string& caption) {
 
 }  // namespace
 
-void FillNickList(QListWidget* list, const std::vector<std::string>& members) {
+void FillNickList(QListWidget* list, const std::vector<std::string>& members,
+                  const std::function<bool(const std::string&)>& isAway) {
     QSet<QString> selected;
     for (const QListWidgetItem* item : list->selectedItems()) selected.insert(item->text());
     QStringList texts;
@@ -29,6 +33,12 @@ void FillNickList(QListWidget* list, const std::vector<std::string>& members) {
     list->clear();
     // One insertion of all rows; item by item the view would relayout for each.
     list->addItems(texts);
+    if (isAway) {
+        const QBrush grey(QColor(128, 128, 128));
+        for (int row = 0; row < list->count(); ++row)
+            if (isAway(session::channels::CaptionNick(members[static_cast<std::size_t>(row)])))
+                list->item(row)->setForeground(grey);
+    }
     if (!selected.isEmpty()) {
         for (int row = 0; row < list->count(); ++row) {
             QListWidgetItem* item = list->item(row);

@@ -13,8 +13,10 @@ class QListWidget;
 namespace velmok::ui {
 
 // Shows members (captions as the record keeps them, in its order) in list,
-// keeping the selection. One pass, however long the list.
-void FillNickList(QListWidget* list, const std::vector<std::string>& members);
+// keeping the selection. One pass, however long the list. Members for whom
+// isAway (given the bare nick) says so are shown greyed.
+void FillNickList(QListWidget* list, const std::vector<std::string>& members,
+                  const std::function<bool(const std::string& nick)>& isAway = {});
 
 // Refreshes asked while a NAMES listing is still coming in are gathered and
 // done once the lines at hand have been handled, instead of once per line.

@@ -86,7 +86,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     prompts_->SetDialogs(dialogs_);
     nickRefresh_ = new NickListRefresh(this, [this](int slot, int window) {
         if (QListWidget* list = NickListOf(slot, window))
-            FillNickList(list, engine_->Channel(slot, window).Members);
+            FillNickList(list, engine_->Channel(slot, window).Members,
+                         [this, slot](const std::string& nick) { return engine_->IsAway(slot, nick); });
     });
     // The DCC windows take the platform's sockets in their own mode unless
     // the caller brought doubles.
@@ -325,10 +326,11 @@ void TSDIAppForm::FileDisConnect() {
 void TSDIAppForm::ConnectionSettings() { EditConnections(); }
 
 bool TSDIAppForm::EditConnections(const std::function<void(config::Tfrm_Connection&)>& prepare) {
-    config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_);
+    config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_, settings_.Sasl);
     if (prepare) prepare(editor);
     if (editor.exec() != QDialog::Accepted) return false;
     settings_.ProfileText = editor.ProfileText();
+    editor.ApplySasl(settings_.Sasl);
     const std::string folder = platform::ToLocalPath(configDir_);
     if (!config::SaveProfiles(folder, settings_))
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::ConnectionsFileName));

@@ -55,7 +55,10 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
         shownSlot >= 0 && shownWindow >= 0 ? engine_->Channel(shownSlot, shownWindow).Name : kNone;
     const bool copy = CopyToAllWindow(window, shownWindow, targetName, shownName);
 
-    const std::tm now = clock_->LocalTime();
+    // A line the server stamped (server-time, a bouncer's replay) shows and
+    // logs that moment in local time, and goes to that day's log file.
+    const std::optional<std::time_t>& lineTime = engine_->LineTime();
+    const std::tm now = lineTime ? clock_->LocalTimeOf(*lineTime) : clock_->LocalTime();
     if (now.tm_min != stampMinute_ || now.tm_hour != stampHour_) {
         stamp_ = TimeStamp(now);
         stampMinute_ = now.tm_min;

@@ -205,7 +205,8 @@ void TSDIAppForm::MembersChanged(int slot, int window) {
         nickRefresh_->Later(slot, window);
         return;
     }
-    FillNickList(NickListOf(slot, window), engine_->Channel(slot, window).Members);
+    FillNickList(NickListOf(slot, window), engine_->Channel(slot, window).Members,
+                 [this, slot](const std::string& nick) { return engine_->IsAway(slot, nick); });
 }
 
 void TSDIAppForm::MarkTab(int slot, int window) {
