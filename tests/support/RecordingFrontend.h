@@ -132,6 +132,13 @@ public:
         renamed.push_back({slot, window, name});
         Log("RenameWindow " + std::to_string(slot) + " " + std::to_string(window) + " " + name);
     }
+    void ActivateWindow(int slot, int window) override {
+        activeWindow[slot] = window;
+        Log("ActivateWindow " + std::to_string(slot) + " " + std::to_string(window));
+    }
+    void ClearWindow(int slot, int window) override {
+        Log("ClearWindow " + std::to_string(slot) + " " + std::to_string(window));
+    }
     void MembersChanged(int slot, int window) override {
         membersChanged.push_back({slot, window});
         Log("MembersChanged " + std::to_string(slot) + " " + std::to_string(window));

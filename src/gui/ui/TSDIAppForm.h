@@ -105,6 +105,8 @@ public:
     void BuildWindow(int slot, int window, const std::string& name, bool activate) override;
     void RemoveWindow(int slot, int window) override;
     void RenameWindow(int slot, int window, const std::string& name) override;
+    void ActivateWindow(int slot, int window) override;
+    void ClearWindow(int slot, int window) override;
     void MembersChanged(int slot, int window) override;
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;

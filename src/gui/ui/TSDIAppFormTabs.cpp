@@ -197,6 +197,19 @@ void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
     sv.tabs->setTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
 }
 
+void TSDIAppForm::ActivateWindow(int slot, int window) {
+    if (slot < 0 || slot >= session::SlotCount) return;
+    SlotView& sv = slotViews_[slot];
+    if (!sv.tabs) return;
+    PageControlS->setCurrentWidget(sv.serverPage);
+    const int position = window >= 0 ? sv.map.PositionOf(window) : 0;
+    if (position >= 0 && position < sv.tabs->count()) sv.tabs->setCurrentIndex(position);
+}
+
+void TSDIAppForm::ClearWindow(int slot, int window) {
+    if (widgets::QtMessageView* view = ViewOf(slot, window)) view->Clear();
+}
+
 void TSDIAppForm::MembersChanged(int slot, int window) {
     if (!NickListOf(slot, window)) return;
     // A NAMES listing arrives in many lines; its end or the next idle moment
