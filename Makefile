@@ -47,7 +47,10 @@ test: build
 
 # Leak checking is on; any sanitizer report fails the test that caused it.
 # The suppressions name leaks inside the system's own libraries only.
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+# No strict_string_checks: libxkbcommon-x11 strndup()s keymap names out of
+# buffers that are not NUL-terminated, which is legal, and that option reports
+# it as an overflow as soon as a client starts on a real X display.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 

@@ -189,7 +189,7 @@ protected:
         return got.find(text) != std::string::npos;
     }
     void Welcome(const std::string& more = "") {
-        ASSERT_TRUE(Sees("USER vuser"));
+        ASSERT_TRUE(Sees("USER vuser")) << got << ReadAll(dir / "client.log");
         // The answer to the PING says the welcome has been taken.
         const std::string bytes = ":srv 001 velmo :Welcome\r\nPING :up\r\n" + more;
         ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
