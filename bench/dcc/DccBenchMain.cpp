@@ -77,6 +77,7 @@ public:
     void RenameWindow(int, int, const std::string&) override {}
     void ActivateWindow(int, int) override {}
     void ClearWindow(int, int) override {}
+    void SetWindowConnected(int, int, bool) override {}
     void MembersChanged(int, int) override {}
     void UpdateTitle(int) override {}
     int ActiveWindow(int) override { return -1; }

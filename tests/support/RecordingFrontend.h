@@ -139,6 +139,10 @@ public:
     void ClearWindow(int slot, int window) override {
         Log("ClearWindow " + std::to_string(slot) + " " + std::to_string(window));
     }
+    void SetWindowConnected(int slot, int window, bool connected) override {
+        Log("SetWindowConnected " + std::to_string(slot) + " " + std::to_string(window) + " " +
+            (connected ? "1" : "0"));
+    }
     void MembersChanged(int slot, int window) override {
         membersChanged.push_back({slot, window});
         Log("MembersChanged " + std::to_string(slot) + " " + std::to_string(window));

@@ -227,7 +227,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     if (command == "JOIN") {
         const std::string& channel = m[2];
         if (SameName(sender, session.Nick)) {
-            OpenChannelTab(slot, channel, TakeJoinAsked(slot, channel));
+            if (!ReattachWindow(slot, channel)) OpenChannelTab(slot, channel, TakeJoinAsked(slot, channel));
             EnqueueLine(Queue::B, slot, "MODE " + channel, 2);
         } else {
             AddMember(slot, channel, sender);

@@ -82,6 +82,9 @@ public:
     virtual void ActivateWindow(int slot, int window) = 0;
     // Empties the view of a window (a typed /clear).
     virtual void ClearWindow(int slot, int window) = 0;
+    // A window kept through a dropped connection: its tab shows whether the
+    // connection it belongs to is up.
+    virtual void SetWindowConnected(int slot, int window, bool connected) = 0;
     // The member list of a channel window changed; the view re-reads it.
     virtual void MembersChanged(int slot, int window) = 0;
     virtual void UpdateTitle(int slot) = 0;

@@ -107,6 +107,7 @@ public:
     void RenameWindow(int slot, int window, const std::string& name) override;
     void ActivateWindow(int slot, int window) override;
     void ClearWindow(int slot, int window) override;
+    void SetWindowConnected(int slot, int window, bool connected) override;
     void MembersChanged(int slot, int window) override;
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;

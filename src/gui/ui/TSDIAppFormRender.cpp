@@ -160,7 +160,9 @@ void TSDIAppForm::CloseFromMenu(MenuOrigin origin, int slot, int window) {
             const std::string name = engine_->Channel(slot, window).Name;
             std::string line = "PART " + name;
             if (!settings_.PartMessage.empty()) line += " :" + session::SjisToJis(settings_.PartMessage);
-            engine_->EnqueueLine(session::Queue::A, slot, line, 2);
+            // A channel kept through a drop has nobody to tell.
+            if (!engine_->Channel(slot, window).Disconnected)
+                engine_->EnqueueLine(session::Queue::A, slot, line, 2);
             engine_->CloseChannelTab(slot, name);
             break;
         }

@@ -187,8 +187,16 @@ void TSDIAppForm::RestoreTabImage(int slot, int position) {
     SlotView& sv = slotViews_[slot];
     if (position < 0) return;
     const int window = sv.map.WindowAt(position);
+    if (window >= 0 && engine_->Channel(slot, window).Disconnected)
+        return sv.tabs->setTabIcon(position, TabIcon(TabImage::Disconnected));
     const bool dbcs = window >= 0 && base::HasDoubleByte(engine_->Channel(slot, window).Name);
     sv.tabs->setTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
+}
+
+void TSDIAppForm::SetWindowConnected(int slot, int window, bool) {
+    SlotView& sv = slotViews_[slot];
+    if (!sv.tabs || window < 0 || window >= session::WindowCount || !sv.windows[window].page) return;
+    RestoreTabImage(slot, sv.map.PositionOf(window));
 }
 
 void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
