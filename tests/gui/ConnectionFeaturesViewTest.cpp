@@ -75,8 +75,15 @@ TEST_F(ConnectionFeatures, TickBoxesCarryTlsAndReconnection) {
     ASSERT_NE(reconnect, nullptr);
     EXPECT_TRUE(reconnect->isChecked());
     reconnect->setChecked(false);
+    for (const char* name : {"Check_KeywordOwnNick", "Check_NotifyDesktop", "Check_NotifyTray"}) {
+        auto* box = set.findChild<QCheckBox*>(QString::fromLatin1(name));
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_TRUE(box->isChecked()) << name;
+        box->setChecked(false);
+    }
     set.BitBtn_OKClick();
     EXPECT_FALSE(set.Result().AutoReconnect);
+    EXPECT_FALSE(set.Result().KeywordOwnNick || set.Result().NotifyDesktop || set.Result().NotifyTray);
 }
 
 }  // namespace velmok::ui

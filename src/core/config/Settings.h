@@ -91,6 +91,7 @@ struct Settings {
     bool KeywordNotice = false;
     bool KeywordDCC = true;
     int Beep = 0;
+    bool KeywordOwnNick = true;  // OwnNick: the own nick is marked like a keyword
 
     // [Event]
     bool EventLog = false;
@@ -107,6 +108,11 @@ struct Settings {
     int MaxLines = kMaxLinesDefault;
     // [Connection]
     bool AutoReconnect = true;  // a dropped connection comes back by itself
+    // [Notify]: being named, a keyword or a private message while the window
+    // is in the background raises a desktop notification (Desktop) and the
+    // tray icon's mark (Tray).
+    bool NotifyDesktop = true;
+    bool NotifyTray = true;
     // [Certificates]
     CertificateStore Certificates;
 

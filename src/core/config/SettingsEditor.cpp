@@ -62,6 +62,7 @@ SettingsEditor::SettingsEditor(const Settings& s)
       KeywordPrivate(s.KeywordPrivate),
       KeywordNotice(s.KeywordNotice),
       KeywordDCC(s.KeywordDCC),
+      KeywordOwnNick(s.KeywordOwnNick),
       Beep(BeepChoiceOf(s.Beep)),
       EventLog(s.EventLog),
       LogOutput(s.LogOutput),
@@ -69,6 +70,8 @@ SettingsEditor::SettingsEditor(const Settings& s)
       Messages{s.AwayMessage, s.KickMessage, s.PartMessage, s.QuitMessage},
       MaxLines(s.MaxLines),
       AutoReconnect(s.AutoReconnect),
+      NotifyDesktop(s.NotifyDesktop),
+      NotifyTray(s.NotifyTray),
       keywords_(s.Keywords),
       events_(s.Events),
       keywordPreviewColour_(s.Bgcolor) {}
@@ -192,6 +195,7 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
     s.KeywordPrivate = KeywordPrivate;
     s.KeywordNotice = KeywordNotice;
     s.KeywordDCC = KeywordDCC;
+    s.KeywordOwnNick = KeywordOwnNick;
     s.Beep = BeepValueOf(Beep);
 
     s.EventLog = EventLog;
@@ -201,6 +205,8 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
     s.LogPath = LogPath;
     s.MaxLines = std::clamp(MaxLines, Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
     s.AutoReconnect = AutoReconnect;
+    s.NotifyDesktop = NotifyDesktop;
+    s.NotifyTray = NotifyTray;
 }
 
 }  // namespace velmok::config

@@ -169,7 +169,8 @@ void Ctcp(const Typed& t) {
     const auto [nick, request] = SplitWord(t.args);
     if (nick.empty() || request.empty()) return t.NotEnough();
     const auto [what, rest] = SplitWord(request);
-    t.engine.QueueCtcpRequest(t.slot, session::SjisToJis(nick), {}, Upper(what) + (rest.empty() ? "" : " " + rest));
+    t.engine.QueueCtcpRequest(t.slot, session::SjisToJis(nick), {},
+                              Upper(what) + (rest.empty() ? "" : " " + rest));
 }
 
 void Raw(const Typed& t) {
@@ -213,7 +214,8 @@ const std::map<std::string, Handler>& Commands() {
 
 }  // namespace
 
-bool RunClientCommand(Engine& engine, int slot, int window, const std::string& word, const std::string& args) {
+bool RunClientCommand(Engine& engine, int slot, int window, const std::string& word,
+                      const std::string& args) {
     const auto& commands = Commands();
     const auto it = commands.find(Upper(word));
     if (it == commands.end()) return false;

@@ -91,6 +91,7 @@ public:
     QCheckBox* Check_KeywordPrivate;
     QCheckBox* Check_KeywordNotice;
     QCheckBox* Check_KeywordDCC;
+    QCheckBox* Check_KeywordOwnNick;
     // General, warning, none.
     std::array<QRadioButton*, 3> Rad_Beep{};
 
@@ -117,6 +118,8 @@ public:
     std::array<QLineEdit*, SettingsEditor::MessageCount> Edit_Message{};
     QSpinBox* Spin_MaxLines;
     QCheckBox* Check_AutoReconnect;
+    QCheckBox* Check_NotifyDesktop;
+    QCheckBox* Check_NotifyTray;
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;

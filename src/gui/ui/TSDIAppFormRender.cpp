@@ -69,6 +69,7 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     windowNameSjis_.clear();
     if (window >= 0) windowNameSjis_ = session::WireToSjis(targetName);
     LineInput input{text, font, stamp_, &settings_.Keywords, markKeywords, copy, serverName, windowNameSjis_};
+    if (settings_.KeywordOwnNick) input.ownNick = engine_->Session(slot).Nick;
     FormatLine(input, formatted_);
     AppendStyled(view, formatted_.view);
     if (copy) AppendStyled(Rich_All_Message, formatted_.copy);
