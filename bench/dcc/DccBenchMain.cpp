@@ -78,6 +78,7 @@ public:
     void ActivateWindow(int, int) override {}
     void ClearWindow(int, int) override {}
     void SetWindowConnected(int, int, bool) override {}
+    void AddressedToMe(int, int) override {}
     void MembersChanged(int, int) override {}
     void UpdateTitle(int) override {}
     int ActiveWindow(int) override { return -1; }

@@ -139,6 +139,9 @@ public:
     void ClearWindow(int slot, int window) override {
         Log("ClearWindow " + std::to_string(slot) + " " + std::to_string(window));
     }
+    void AddressedToMe(int slot, int window) override {
+        Log("AddressedToMe " + std::to_string(slot) + " " + std::to_string(window));
+    }
     void SetWindowConnected(int slot, int window, bool connected) override {
         Log("SetWindowConnected " + std::to_string(slot) + " " + std::to_string(window) + " " +
             (connected ? "1" : "0"));

@@ -113,6 +113,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     for (int i = 2; i <= 16; ++i)
         if (!m[i].empty() && m[i] != session.Nick) text += " " + m[i];
     std::string target = m[2];
+    bool toMe = false;  // a private message to the own nick
 
     // ---- numeric replies ----
     if (command == "001") {
@@ -322,6 +323,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
         } else {
             if (SameName(m[2], session.Nick)) {
                 target = sender;
+                toMe = privmsg;
                 if (OpenChannelTab(slot, sender) >= 0) frontend_.Beep(BeepKind::Warning);
             }
             if (FindChannel(slot, target) < 0)
@@ -334,6 +336,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     int window = FindChannel(slot, target);
     if (window < 0) window = ServerWindow;
     if (show.markTab) frontend_.MarkTab(slot, window);
+    if (toMe) frontend_.AddressedToMe(slot, window);
     // The whole shown line is read one way: UTF-8 when it is that, else ISO-2022-JP.
     frontend_.RenderLine(slot, window, show.font, WireToSjis(text), show.keywords);
 }

@@ -85,6 +85,9 @@ public:
     // A window kept through a dropped connection: its tab shows whether the
     // connection it belongs to is up.
     virtual void SetWindowConnected(int slot, int window, bool connected) = 0;
+    // The next line rendered into the window is someone's private message to
+    // the user: it asks for attention as a keyword does.
+    virtual void AddressedToMe(int slot, int window) = 0;
     // The member list of a channel window changed; the view re-reads it.
     virtual void MembersChanged(int slot, int window) = 0;
     virtual void UpdateTitle(int slot) = 0;

@@ -29,6 +29,7 @@
 #include "platform/QtModal.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
+#include "ui/QtAttention.h"
 #include "ui/QtEventLog.h"
 #include "ui/QtInputLine.h"
 #include "ui/QtNickList.h"
@@ -83,6 +84,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     aux_ = std::make_unique<windows::QtAuxWindows>(this, *engine_, dialogs_);
     prompts_ = new inputbox::QtPromptBoxes(this, *engine_);
     prompts_->SetDialogs(dialogs_);
+    attention_ = new QtAttention(this);
+    attention_->onShow = [this](int slot, const std::string& name) { ShowCalledWindow(slot, name); };
     nickRefresh_ = new NickListRefresh(this, [this](int slot, int window) {
         if (QListWidget* list = NickListOf(slot, window))
             FillNickList(list, engine_->Channel(slot, window).Members);
@@ -241,6 +244,7 @@ void TSDIAppForm::ApplySettings() {
     }
     ShowEventLogAction->setEnabled(eventLog_ != nullptr);
     if (eventLog_) eventLog_->SetMaxLines(settings_.MaxLines);
+    attention_->Apply(settings_.NotifyDesktop, settings_.NotifyTray);
 }
 
 void TSDIAppForm::SaveAll() {
@@ -269,6 +273,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
         SaveAll();
     }
     closed_ = true;
+    attention_->Apply(false, false);
     if (eventLog_) eventLog_->close();
     aux_->CloseAll();
     prompts_->CloseAll();
@@ -278,6 +283,11 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     platform::EndModalLoops();
     event->accept();
     emit Closed();
+}
+
+void TSDIAppForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) attention_->Clear();
+    QMainWindow::changeEvent(event);
 }
 
 void TSDIAppForm::RequestClose() {

@@ -49,6 +49,7 @@ namespace velmok::ui {
 
 class Tfrm_EventLog;
 class NickListRefresh;
+class QtAttention;
 class QtInputLine;
 
 // The main window. It owns the engine and every long-lived piece of state and
@@ -73,6 +74,8 @@ public:
     windows::QtAuxWindows& AuxWindows() { return *aux_; }
     // The input boxes servers open (channel keys, invitations).
     inputbox::QtPromptBoxes& PromptBoxes() { return *prompts_; }
+    // The desktop notifications and the tray icon.
+    QtAttention& Attention() { return *attention_; }
 
     // Start-up after construction: loads the files and applies them.
     void FormShow();
@@ -108,6 +111,7 @@ public:
     void ActivateWindow(int slot, int window) override;
     void ClearWindow(int slot, int window) override;
     void SetWindowConnected(int slot, int window, bool connected) override;
+    void AddressedToMe(int slot, int window) override;
     void MembersChanged(int slot, int window) override;
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;
@@ -164,6 +168,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -202,6 +207,10 @@ private:
     void AppendStyled(widgets::QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
+    // A rendered line that calls the user while the window is in the background.
+    void CallUser(int slot, int window, const std::string& text);
+    // A notification or the tray icon was clicked.
+    void ShowCalledWindow(int slot, const std::string& name);
 
     QString configDir_;
     config::Settings settings_;
@@ -233,6 +242,9 @@ private:
     QTimer* reconnectTimer_ = nullptr;
     QTimer* quitWait_ = nullptr;  // runs from the first QUIT of a close
     Tfrm_EventLog* eventLog_ = nullptr;
+    QtAttention* attention_ = nullptr;
+    // The window whose next line is a private message to the user.
+    std::pair<int, int> addressedToMe_{-1, -1};
     NickListRefresh* nickRefresh_ = nullptr;
     std::array<QIcon, 9> icons_;
 

@@ -9,8 +9,10 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
+#include "ui/Attention.h"
 #include "ui/LineFormat.h"
 #include "ui/LogWriter.h"
+#include "ui/QtAttention.h"
 #include "ui/QtEventLog.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
@@ -79,8 +81,31 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
             for (int i = 0; i < formatted_.keywordHits; ++i) Beep(*beep);
         }
     }
+    CallUser(slot, window, text);
     // Every line in the background renews the alert; activating the window ends it.
     if (!isActiveWindow() || isMinimized()) dialogs_->Alert(this);
+}
+
+void TSDIAppForm::AddressedToMe(int slot, int window) { addressedToMe_ = {slot, window}; }
+
+void TSDIAppForm::CallUser(int slot, int window, const std::string& text) {
+    const bool toMe = addressedToMe_ == std::pair{slot, window};
+    addressedToMe_ = {-1, -1};
+    const AttentionLine line{isActiveWindow() && !isMinimized(), formatted_.keywordHits, toMe,
+                             engine_->Session(slot).ServerName,  windowNameSjis_,        text};
+    if (const auto notification = NotificationFor(line))
+        attention_->Raise(slot, window >= 0 ? engine_->Channel(slot, window).Name : std::string(),
+                          FromSjis(notification->title), FromSjis(notification->body));
+}
+
+void TSDIAppForm::ShowCalledWindow(int slot, const std::string& name) {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (slot < 0 || slot >= session::SlotCount || !slotViews_[slot].tabs) return;
+    // The conversation may have been closed since; then its server comes forward.
+    ActivateWindow(slot, name.empty() ? session::ServerWindow : engine_->FindChannel(slot, name));
 }
 
 void TSDIAppForm::Beep(session::BeepKind) { QApplication::beep(); }
