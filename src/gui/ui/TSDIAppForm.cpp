@@ -42,6 +42,7 @@ namespace velmok::ui {
 using platform::FromSjis;
 using platform::ToSjis;
 using session::FontKind;
+using ui::FindStep;
 
 namespace {
 
@@ -162,6 +163,17 @@ void TSDIAppForm::CreateLayout() {
     Rich_All_Message->hide();
     layout->addWidget(Splitter_All, 1);
     connect(PageControlS, &widgets::QtTabSet::currentChanged, this, [this] { OnServerTabChanged(); });
+
+    findBar_ = new widgets::QtFindBar(central);
+    findBar_->onFind = [this](const QString& text, FindStep step) {
+        return findView_ && findView_->Find(text, step);
+    };
+    findBar_->onClosed = [this] {
+        if (findView_) findView_->EndFind();
+        findView_ = nullptr;
+        InputLine()->setFocus();
+    };
+    layout->addWidget(findBar_);
 
     inputLine_ = new QtInputLine(central, *engine_, [this] {
         return InputTarget{CurrentSlot(), CurrentWindow()};

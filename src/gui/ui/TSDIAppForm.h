@@ -1,6 +1,7 @@
 #pragma once
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QTextCharFormat>
 #include <array>
@@ -14,6 +15,7 @@
 #include "session/Frontend.h"
 #include "ui/LineFormat.h"
 #include "ui/Tabs.h"
+#include "widgets/QtFindBar.h"
 #include "widgets/QtMessageView.h"
 #include "widgets/QtTabSet.h"
 
@@ -156,6 +158,10 @@ public:
     void ProcessTyped(const std::string& sjisText);
     void ClearCurrentView();
     void SelectAllCurrent();
+    // Ctrl+F: the find bar over the view being looked at (the all-window when
+    // it has the keyboard).
+    void OpenFind();
+    widgets::QtFindBar* FindBar() const { return findBar_; }
     void UpdateCommandMenu();
     void CommandJoinClick();
     void CommandPartClick();
@@ -207,6 +213,8 @@ private:
     void AppendStyled(widgets::QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
+    // The find bar follows the tab being looked at.
+    void RetargetFind();
     // A rendered line that calls the user while the window is in the background.
     void CallUser(int slot, int window, const std::string& text);
     // A notification or the tray icon was clicked.
@@ -237,6 +245,8 @@ private:
     QSplitter* Splitter_All = nullptr;
     widgets::QtMessageView* Rich_All_Message = nullptr;
     QtInputLine* inputLine_ = nullptr;
+    widgets::QtFindBar* findBar_ = nullptr;
+    QPointer<widgets::QtMessageView> findView_;  // the view the find bar searches
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
     QTimer* reconnectTimer_ = nullptr;
@@ -253,6 +263,7 @@ private:
     QAction* EditCopy = nullptr;
     QAction* EditPaste = nullptr;
     QAction* EditSelectAll = nullptr;
+    QAction* EditFind = nullptr;
     QAction* MessageClear = nullptr;
     QAction* CommandJoin = nullptr;
     QAction* CommandPart = nullptr;

@@ -248,10 +248,12 @@ void TSDIAppForm::OnSlotTabChanged(int slot) {
             {std::max(50, sv.windows[window].splitter->width() - nickListWidth_), nickListWidth_});
     }
     UpdateTitle(slot);
+    RetargetFind();
 }
 
 void TSDIAppForm::OnServerTabChanged() {
     UpdateConnectedActions();
+    RetargetFind();
     const int slot = CurrentSlot();
     if (slot >= 0) UpdateTitle(slot);
 }
