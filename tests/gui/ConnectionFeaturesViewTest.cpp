@@ -4,11 +4,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "MainWindowFixture.h"
 #include "config/QtConnectEditor.h"
 #include "config/QtSettingsEditor.h"
+#include "support/qt/ModalDriver.h"
 
 namespace velmok::ui {
 
@@ -84,6 +86,29 @@ TEST_F(ConnectionFeatures, TickBoxesCarryTlsAndReconnection) {
     set.BitBtn_OKClick();
     EXPECT_FALSE(set.Result().AutoReconnect);
     EXPECT_FALSE(set.Result().KeywordOwnNick || set.Result().NotifyDesktop || set.Result().NotifyTray);
+}
+
+TEST_F(ConnectionFeatures, ConnectWithoutAProfileOpensTheEditorAndConnectsWithTheProfileMade) {
+    Start();
+    ASSERT_TRUE(form->Config().ProfileText.empty());
+    ASSERT_TRUE(
+        test::WithModal<config::Tfrm_Connection>([&] { form->FileConnect(); },
+                                                 [](config::Tfrm_Connection* editor) {
+                                                     editor->Edit_Host->setText(QStringLiteral("127.0.0.1"));
+                                                     editor->Edit_Port->setText(QStringLiteral("6667"));
+                                                     editor->Edit_Nick->setText(QStringLiteral("velmo"));
+                                                     editor->Edit_User->setText(QStringLiteral("vu"));
+                                                     editor->Edit_RealName->setText(QStringLiteral("R"));
+                                                     editor->Edit_Channel->setText(QStringLiteral("#a"));
+                                                     editor->Btn_ChannelList_Add->click();
+                                                     editor->Btn_ConnectionoList_Add->click();
+                                                     editor->Btn_OK->click();
+                                                 }));
+    EXPECT_TRUE(dialogs.errors.empty()) << "no empty picker saying there is nothing to choose";
+    ASSERT_TRUE(Engine().Session(0).InUse);
+    EXPECT_EQ(sockets.Last()->port, 6667);
+    EXPECT_EQ(Engine().Session(0).AutoJoin, "1 #a  ") << "the channel added starts ticked";
+    EXPECT_NE(ReadFile(QStringLiteral("Connections")).indexOf("velmo"), -1);
 }
 
 }  // namespace velmok::ui

@@ -324,6 +324,20 @@ void TSDIAppForm::SetReconnectTimer(bool enabled) {
 }
 
 void TSDIAppForm::FileConnect() {
+    if (engine_->FirstFreeSlot() < 0) return;
+    if (config::ParseProfileText(settings_.ProfileText).empty()) {
+        // Nothing to pick yet: the profile is made first, and one made is used.
+        const QPointer<TSDIAppForm> alive(this);
+        if (!EditConnections() || !alive) return;
+        const auto profiles = config::ParseProfileText(settings_.ProfileText);
+        const int slot = engine_->FirstFreeSlot();
+        if (profiles.empty() || slot < 0) return;
+        if (profiles.size() == 1) {
+            session::FillSession(profiles[0], engine_->Session(slot));
+            engine_->ConnectSession(slot);
+            return;
+        }
+    }
     const int slot = engine_->FirstFreeSlot();
     if (slot < 0) return;
     config::Tfrm_SelConnect picker(this, settings_.ProfileText, dialogs_);
