@@ -2,11 +2,16 @@
 // real loopback sockets, driven from the keyboard, and the main window's part.
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
+#include <QUrl>
 #include <fstream>
 
 #include "MainWindowFixture.h"
@@ -196,6 +201,30 @@ TEST_F(MainWindowDcc, MemberMenuOffersChatAndFileToTheChosenMember) {
     EXPECT_EQ(irc->TakeSent(),
               "PRIVMSG bob :\x01"
               "DCC SEND a.txt 2130706433 10000 3000\x01\r\n");
+
+    // A file dropped from the desktop on a member is offered to them at once.
+    QDir(dir.path()).mkpath(QStringLiteral("設定"));
+    const QString dropped = QDir(dir.path()).filePath(QStringLiteral("設定/メモ.txt"));
+    std::ofstream(QFile::encodeName(dropped).toStdString(), std::ios::binary) << std::string(10, 'y');
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(dropped)});
+    const QPoint onCarol =
+        nicks->visualItemRect(nicks->findItems(QStringLiteral("carol"), Qt::MatchExactly).first()).center();
+    QDragEnterEvent enter(onCarol, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(nicks->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(onCarol, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(nicks->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(test::WaitUntil([&] { return form->Dcc().SendWindows().size() == 2; }, 2000));
+    EXPECT_EQ(irc->TakeSent(),
+              "PRIVMSG carol :\x01"
+              "DCC SEND \x1b$B%a%b\x1b(B.txt 2130706433 10000 10\x01\r\n");
+    EXPECT_EQ(dialogs.openFiles.size(), 0u);
+    QDropEvent onMe(nicks->visualItemRect(nicks->item(0)).center(), Qt::CopyAction, &files, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(nicks->viewport(), &onMe);
+    EXPECT_FALSE(onMe.isAccepted()) << "not to oneself";
 
     // Two members chosen: no offer can be made.
     nicks->findItems(QStringLiteral("carol"), Qt::MatchExactly).first()->setSelected(true);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "config/Error.h"
@@ -92,6 +95,43 @@ TEST(BrowseForFolderTest, AcceptedFolderComesBackAsItsFullPath) {
         static_cast<QDialog*>(dialog)->accept();
     });
     EXPECT_EQ(platform::BrowseForFolder(nullptr), "/tmp");
+}
+
+TEST(SaveFileNameTest, StartsInTheDownloadFolderThenWhereTheLastFileWent) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString downloads = dir.filePath(QStringLiteral("ダウンロード"));
+    const QString other = dir.filePath(QStringLiteral("cfé"));
+    ASSERT_TRUE(QDir().mkpath(downloads) && QDir().mkpath(other));
+    QFile dirs(dir.filePath(QStringLiteral("user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DOWNLOAD_DIR=\"" + downloads.toUtf8() + "\"\n");
+    dirs.close();
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+
+    QtDialogs dialogs;
+    QString started;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        started = dialog->directory().absolutePath();
+        dialog->selectFile(QDir(other).filePath(QStringLiteral("a.txt")));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.SaveFileName(nullptr, "a.txt"),
+              QFile::encodeName(QDir(other).filePath("a.txt")).toStdString());
+    EXPECT_EQ(started, downloads);
+    WhenModal([&](QWidget* modal) {
+        started = qobject_cast<QFileDialog*>(modal)->directory().absolutePath();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(dialogs.SaveFileName(nullptr, "b.txt"), "");
+    EXPECT_EQ(started, other);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 }  // namespace

@@ -97,6 +97,9 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     windows::NickMenu& nickMenu = aux_->NickMenu().Logic();
     nickMenu.OfferChat = [this](int slot, const std::string& nick) { dccWindows_->OfferChat(slot, nick); };
     nickMenu.OfferFile = [this](int slot, const std::string& nick) { dccWindows_->OfferFile(slot, nick); };
+    nickMenu.OfferDroppedFile = [this](int slot, const std::string& nick, const std::string& path) {
+        dccWindows_->OfferFile(slot, nick, path);
+    };
 
     icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
     icons_[1] = DrawIcon(QColor(40, 170, 60), QString());

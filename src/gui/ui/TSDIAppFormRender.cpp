@@ -115,6 +115,14 @@ void TSDIAppForm::ShowError(int number) { dialogs_->ShowError(this, number); }
 bool TSDIAppForm::AskYesNo(const std::string& text) { return dialogs_->AskYesNo(this, text); }
 
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        for (int s = 0; s < session::SlotCount; ++s)
+            for (int w = 0; w < session::WindowCount; ++w) {
+                QListWidget* list = slotViews_[s].windows[w].nicks;
+                if (list && list->viewport() == watched) return aux_->NickListDrag(s, w, list, event);
+            }
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         for (int s = 0; s < session::SlotCount; ++s) {
             for (int w = 0; w < session::WindowCount; ++w) {

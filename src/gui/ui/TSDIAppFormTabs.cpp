@@ -139,6 +139,9 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name, boo
     connect(w.splitter, &QSplitter::splitterMoved, this, [this, &w] { nickListWidth_ = w.nicks->width(); });
     // Any double click, on a nick or on empty space, decides by the selection.
     w.nicks->viewport()->installEventFilter(this);
+    // Files from the desktop dropped on a member are offered to them.
+    w.nicks->setAcceptDrops(true);
+    w.nicks->setDragDropMode(QAbstractItemView::DropOnly);
     w.nicks->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(w.nicks, &QWidget::customContextMenuRequested, this,
             [this, slot, window, list = w.nicks](const QPoint& pos) {
