@@ -31,7 +31,7 @@ TEST_F(CallingTheUser, TheNickOrAPrivateMessageInTheBackgroundNotifiesAndAClickB
     QApplication::setActiveWindow(&elsewhere);
     ASSERT_FALSE(form->isActiveWindow());
 
-    s->Deliver(":bob!u@h PRIVMSG #a :hello all\r\n");
+    s->Deliver(":bob!u@h PRIVMSG #a :hello all\r\n:bob!u@h NOTICE me :a notice\r\n");
     EXPECT_EQ(attention.Waiting(), 0);
     s->Deliver(":bob!u@h PRIVMSG #a :ME: look\r\n");
     EXPECT_EQ(attention.Waiting(), 1);

@@ -5,9 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QStringList>
 #include <QTemporaryDir>
-#include <QVariantMap>
 #include <fstream>
 
 #include "platform/QtNotifier.h"
@@ -17,128 +15,85 @@
 namespace velmok::platform {
 namespace {
 
-// The service's side: records each Notify and answers as a desktop would.
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+
+// The service's side: records each Notify as "replaces|title|body|first action".
 class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    struct Shown {
-        uint replaces;
-        QString title, body;
-        QStringList actions;
-    };
-    std::vector<Shown> shown;
-    int capabilityCalls = 0;
+    QStringList shown;
 
 public slots:
-    QStringList GetCapabilities() {
-        ++capabilityCalls;
-        return {QStringLiteral("body"), QStringLiteral("body-markup"), QStringLiteral("actions")};
-    }
+    QStringList GetCapabilities() { return {QStringLiteral("body-markup"), QStringLiteral("actions")}; }
     uint Notify(const QString&, uint replaces, const QString&, const QString& title, const QString& body,
                 const QStringList& actions, const QVariantMap&, int) {
-        shown.push_back({replaces, title, body, actions});
+        shown << QStringLiteral("%1|%2|%3|%4").arg(replaces).arg(title, body, actions.value(0));
         return replaces != 0 ? replaces : static_cast<uint>(40 + shown.size());
     }
 };
 
-class QtNotifierTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (::access("/usr/bin/dbus-daemon", X_OK) != 0) GTEST_SKIP() << "dbus-daemon is not installed";
-        ASSERT_TRUE(dir.isValid());
-        const std::string config = dir.filePath(QStringLiteral("bus.conf")).toStdString();
-        // The folder of the test may hold blanks, which a bus address cannot.
-        std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><policy "
-                                 "context=\"default\"><allow send_destination=\"*\"/>"
-                                 "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>";
-        const std::string address = dir.filePath(QStringLiteral("address")).toStdString();
-        daemon.Start({"/usr/bin/dbus-daemon", "--nofork", "--print-address", "--config-file=" + config}, {},
-                     address, dir.filePath(QStringLiteral("errors")).toStdString());
-        ASSERT_TRUE(test::ChildProcess::WaitForText(address, "\n", 10000))
-            << test::ChildProcess::ReadFile(dir.filePath(QStringLiteral("errors")).toStdString());
-        std::string text = test::ChildProcess::ReadFile(address);
-        text.erase(text.find('\n'));
-        const QString bus = QString::fromStdString(text);
-        service = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(bus, QStringLiteral("fake-service")));
-        ASSERT_TRUE(service->isConnected());
-        ASSERT_TRUE(service->registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
-                                            QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(service->registerService(QStringLiteral("org.freedesktop.Notifications")));
-        client =
-            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus, QStringLiteral("client")));
-        ASSERT_TRUE(client->isConnected());
-    }
-    void TearDown() override {
-        // Every handle first: a connection closed while one still refers to it
-        // is dropped unclosed, which libdbus takes for a fault.
-        service.reset();
-        client.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-service"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-    }
-    void Emit(const char* signal, uint id, const QVariant& second) {
-        QDBusMessage m = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                    QStringLiteral("org.freedesktop.Notifications"),
-                                                    QString::fromLatin1(signal));
-        m << id << second;
-        service->send(m);
-    }
-
+TEST(QtNotifierTest, NotifiesReplacesPerConversationAndReportsTheClick) {
+    if (::access("/usr/bin/dbus-daemon", X_OK) != 0) GTEST_SKIP() << "dbus-daemon is not installed";
     QTemporaryDir dir;
+    const std::string config = dir.filePath(QStringLiteral("bus.conf")).toStdString();
+    const std::string address = dir.filePath(QStringLiteral("address")).toStdString();
+    // The test's folder may hold blanks, which a bus address cannot.
+    std::ofstream(config)
+        << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><policy "
+           "context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
+           "<allow own=\"*\"/></policy></busconfig>";
     test::ChildProcess daemon;
+    daemon.Start({"/usr/bin/dbus-daemon", "--nofork", "--print-address", "--config-file=" + config}, {},
+                 address);
+    ASSERT_TRUE(test::ChildProcess::WaitForText(address, "\n", 10000));
+    const std::string text = test::ChildProcess::ReadFile(address);
+    const QString bus = QString::fromStdString(text.substr(0, text.find('\n')));
     FakeNotifications fake;
-    std::unique_ptr<QDBusConnection> service, client;
-};
-
-TEST_F(QtNotifierTest, NotifiesReplacesPerConversationAndReportsTheClick) {
-    QtNotifier notifier(*client);
-    ASSERT_TRUE(test::WaitUntil([&] { return fake.capabilityCalls == 1; }, 5000));
-    test::SpinFor(100);
     std::vector<int> clicked;
-    notifier.onClicked = [&](int key) { clicked.push_back(key); };
-
-    notifier.Show(3, QStringLiteral("#a (srv)"), QStringLiteral("<bob> velmo & 日本語"));
-    ASSERT_TRUE(test::WaitUntil([&] { return fake.shown.size() == 1; }, 5000));
-    EXPECT_EQ(fake.shown[0].replaces, 0u);
-    EXPECT_EQ(fake.shown[0].title, QStringLiteral("#a (srv)"));
-    EXPECT_EQ(fake.shown[0].body, QStringLiteral("&lt;bob&gt; velmo &amp; 日本語"))
-        << "the service reads markup";
-    EXPECT_EQ(fake.shown[0].actions.value(0), QStringLiteral("default"));
-    test::SpinFor(100);  // the id comes back
-
-    notifier.Show(3, QStringLiteral("#a (srv)"), QStringLiteral("again"));
-    notifier.Show(4, QStringLiteral("bob (srv)"), QStringLiteral("hi"));
-    ASSERT_TRUE(test::WaitUntil([&] { return fake.shown.size() == 3; }, 5000));
-    EXPECT_EQ(fake.shown[1].replaces, 41u) << "the conversation's bubble is updated, not stacked";
-    EXPECT_EQ(fake.shown[2].replaces, 0u);
-    test::SpinFor(100);
-
-    Emit("ActionInvoked", 43, QStringLiteral("default"));
-    Emit("ActionInvoked", 41, QStringLiteral("other"));
-    ASSERT_TRUE(test::WaitUntil([&] { return !clicked.empty(); }, 5000));
-    test::SpinFor(100);
+    {
+        QDBusConnection service = QDBusConnection::connectToBus(bus, QStringLiteral("service"));
+        QDBusConnection client = QDBusConnection::connectToBus(bus, QStringLiteral("client"));
+        ASSERT_TRUE(service.registerObject(kPath, &fake, QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        QtNotifier notifier(client);
+        notifier.onClicked = [&](int key) { clicked.push_back(key); };
+        auto emitSignal = [&](const char* name, uint id, const QVariant& second) {
+            QDBusMessage m = QDBusMessage::createSignal(
+                kPath, QStringLiteral("org.freedesktop.Notifications"), QString::fromLatin1(name));
+            service.send(m << id << second);
+            test::SpinFor(150);
+        };
+        auto show = [&](int key, const char* body) {
+            notifier.Show(key, QStringLiteral("#a (srv)"), QString::fromUtf8(body));
+            const qsizetype before = fake.shown.size();
+            EXPECT_TRUE(test::WaitUntil([&] { return fake.shown.size() > before; }, 5000));
+            test::SpinFor(100);  // the id comes back
+        };
+        test::SpinFor(200);  // the capabilities come back
+        show(3, "<bob> velmo & 日本語");
+        show(3, "again");
+        show(4, "hi");
+        emitSignal("ActionInvoked", 43, QStringLiteral("default"));
+        emitSignal("ActionInvoked", 41, QStringLiteral("other"));
+        emitSignal("NotificationClosed", 41, QVariant::fromValue(2u));
+        show(3, "third");
+        // Nobody serving notifications, or no bus at all: nothing fails or waits.
+        service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        notifier.Show(5, QStringLiteral("t"), QStringLiteral("b"));
+        QtNotifier(QDBusConnection(QStringLiteral("no-such-bus")))
+            .Show(1, QStringLiteral("t"), QStringLiteral("b"));
+        test::SpinFor(200);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("service"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+    // The service reads markup: "<nick>" is escaped. A conversation's bubble
+    // is updated, not stacked, until it is closed.
+    EXPECT_EQ(fake.shown, (QStringList{QStringLiteral("0|#a (srv)|&lt;bob&gt; velmo &amp; 日本語|default"),
+                                       QStringLiteral("41|#a (srv)|again|default"),
+                                       QStringLiteral("0|#a (srv)|hi|default"),
+                                       QStringLiteral("0|#a (srv)|third|default")}));
     EXPECT_EQ(clicked, std::vector<int>{4});
-
-    // Once closed, the next line of that conversation gets a new bubble.
-    Emit("NotificationClosed", 41, QVariant::fromValue(2u));
-    test::SpinFor(200);
-    notifier.Show(3, QStringLiteral("#a (srv)"), QStringLiteral("third"));
-    ASSERT_TRUE(test::WaitUntil([&] { return fake.shown.size() == 4; }, 5000));
-    EXPECT_EQ(fake.shown[3].replaces, 0u);
-}
-
-TEST_F(QtNotifierTest, NobodyServingNotificationsOrNoBusAtAllIsNoFault) {
-    service.reset();
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake-service"));
-    QtNotifier notifier(*client);
-    notifier.Show(1, QStringLiteral("t"), QStringLiteral("b"));
-    test::SpinFor(200);
-    QtNotifier none(QDBusConnection(QStringLiteral("no-such-bus")));
-    EXPECT_FALSE(none.Connected());
-    none.Show(1, QStringLiteral("t"), QStringLiteral("b"));
-    EXPECT_TRUE(fake.shown.empty());
 }
 
 }  // namespace
