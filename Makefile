@@ -7,9 +7,12 @@
 #   make screenshots  refreshes the README's screenshot (Xvfb, kept script)
 #   make test-asan    every test built with AddressSanitizer and UBSan (own folder)
 #   make fuzz         a short run of every fuzz target (FUZZ_SECONDS each)
+#   make deb          the Debian package, built from a clean copy, in build-deb/
+#   make deb-check    lintian, AppStream and manual page checks of that package
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+DEB_BUILD ?= build-deb
 # Each fuzz target runs FUZZ_SECONDS seconds or FUZZ_RUNS executions (0: no
 # limit), whichever ends first; the long runs take FUZZ_SECONDS=1800
 # FUZZ_RUNS=10000000.
@@ -23,8 +26,11 @@ PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
            imagemagick desktop-file-utils openssl libssl3 clang libclang-rt-14-dev dbus-daemon
 # Only the screenshot script needs these.
 SCREENSHOT_PACKAGES = xvfb xauth xdotool imagemagick fonts-noto-cjk
+# The package build; its Build-Depends come from debian/control.
+DEB_PACKAGES = dpkg-dev debhelper
+DEB_CHECK_PACKAGES = lintian appstream man-db
 
-.PHONY: deps build test test-asan fuzz run demo install uninstall screenshots clean format
+.PHONY: deps build test test-asan fuzz run demo install uninstall screenshots deb deb-check clean format
 
 deps:
 	@missing=""; for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
@@ -88,8 +94,25 @@ screenshots:
 	$(MAKE) build EXTRA_PACKAGES="$(SCREENSHOT_PACKAGES)"
 	tools/screenshots $(BUILD)
 
+# dpkg-buildpackage -us -uc -b in a copy of the tree; the tests run in it
+# (DEB_BUILD_OPTIONS=nocheck skips them).
+deb:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(DEB_PACKAGES)"
+	@dpkg-checkbuilddeps 2>/dev/null || { \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  echo "Installing the Build-Depends of debian/control"; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+	    $$SUDO apt-get build-dep -y -qq --no-install-recommends ./; }
+	tools/build-deb $(DEB_BUILD)
+
+# Checks the package that `make deb` left: lintian, appstreamcli, the manual
+# page, and the files and `velmok --version` of its unpacked contents.
+deb-check:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(DEB_CHECK_PACKAGES)"
+	tools/check-deb $(DEB_BUILD)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

@@ -13,13 +13,14 @@ namespace {
 
 // Shift-JIS text every byte of which has a JIS X 0208 or ASCII form: no ESC
 // (it would read as a mode switch on the way back), no lead byte without its
-// trail byte and none from the user-defined rows past 0xEF.
+// trail byte and no pair outside JIS X 0208 (vendor rows, user-defined area).
 bool Convertible(const std::string& sjis) {
     for (std::size_t i = 0; i < sjis.size(); ++i) {
         const auto c = static_cast<unsigned char>(sjis[i]);
         if (c == 0x1b) return false;
         if (!IsSjisLead(c)) continue;
-        if (c >= 0xF0 || i + 1 >= sjis.size() || !IsSjisTrail(static_cast<unsigned char>(sjis[i + 1])))
+        if (i + 1 >= sjis.size() || !IsSjisTrail(static_cast<unsigned char>(sjis[i + 1])) ||
+            !IsJisX0208(static_cast<std::uint16_t>(c << 8 | static_cast<unsigned char>(sjis[i + 1]))))
             return false;
         ++i;
     }
@@ -49,5 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Off the wire: whatever a peer sent decodes to text that encodes back
     // to the same text.
     CheckRoundTrip(JisToSjis(input));
+    // Typed text (UTF-8) that is not refused goes on the wire whole: what the
+    // echo shows comes back from the wire as it is.
+    const TypedText typed = ReadTyped(input);
+    if (typed.Refused.empty() && typed.Sjis.find('\x1b') == std::string::npos)
+        FUZZ_CHECK(JisToSjis(SjisToJis(typed.Sjis)) == WidenKana(typed.Sjis));
+    if (!typed.Refused.empty()) FUZZ_CHECK(!RefusedText(typed.Refused).empty());
     return 0;
 }

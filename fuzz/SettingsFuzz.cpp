@@ -61,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const Loaded first = Load();
-    for (const EventTrigger& e : first.settings.Events) FUZZ_CHECK(e.Name.size() <= MaxListLine);
 
     IniFile ini(JoinPath(Folder(), IniFileName));
     FUZZ_CHECK(SaveAtExit(ini, first.settings, first.window, Folder()).empty());

@@ -7,7 +7,14 @@
 // event loop. The windows are the real ones (offscreen), driven through
 // their dialogs; the IRC connection that carries the offer is a stub.
 //
-//   velmok_dcc_bench [--mib N] [--runs R] [--one-process]
+// --plain-sender sends instead from a plain C stop-and-wait sender in its own
+// process, once to a plain C receiver and once to our receiving window, in
+// turn in every run, and says how the two receivers' rates compare.
+//
+//   velmok_dcc_bench [--mib N] [--runs R] [--one-process | --plain-sender [--block B]]
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "PlainPeers.h"
 #include "config/Settings.h"
 #include "dcc/Offer.h"
 #include "dcc/QtDccWindows.h"
@@ -113,6 +121,9 @@ public:
     void ShowSaveError(QWidget*, const std::string& path) override {
         std::fprintf(stderr, "cannot save %s\n", path.c_str());
     }
+    void ShowErrorMessage(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "error box %s\n", qPrintable(text));
+    }
     bool AskYesNo(QWidget*, const std::string&) override { return true; }
     std::string BrowseForFolder(QWidget*) override { return {}; }
     std::string OpenFileName(QWidget*) override { return open; }
@@ -199,6 +210,63 @@ int Receive(int port, std::uint32_t size, const QString& out) {
     return side.Phase(0) == dcc::FileTransfer::Phase::Complete ? 0 : 4;
 }
 
+// Runs fn in a child process of its own; its exit status says how it went.
+template <typename Fn>
+pid_t Spawn(Fn fn) {
+    const pid_t pid = ::fork();
+    if (pid == 0) _exit(fn() == 0 ? 0 : 1);
+    return pid;
+}
+
+bool Succeeded(pid_t pid) {
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool SameFiles(const QString& a, const QString& b);
+
+// One file from the plain sender to the plain receiver and then to ours;
+// returns false when either did not arrive whole.
+bool PlainSenderRun(int run, const QString& source, const QString& target, std::uint32_t size,
+                    std::size_t block, double& plainSum, double& oursSum) {
+    const std::string from = QFile::encodeName(source).toStdString();
+    const std::string to = QFile::encodeName(target).toStdString();
+    double rate[2] = {0, 0};
+    for (int ours = 0; ours < 2; ++ours) {
+        int port = 0;
+        const int listener = plain_listen(&port);
+        if (listener < 0) return false;
+        QElapsedTimer t;
+        t.start();
+        const pid_t sender = Spawn([&] { return plain_send(listener, from.c_str(), block); });
+        ::close(listener);
+        bool received = false;
+        if (ours) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--receive"), QString::number(port), QString::number(size), target});
+            received = child.waitForFinished(600000) && child.exitCode() == 0;
+        } else {
+            received = Succeeded(Spawn([&] { return plain_receive(port, size, to.c_str()); }));
+        }
+        const bool sent = Succeeded(sender);
+        const double seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+        if (!sent || !received || !SameFiles(source, target)) {
+            std::fprintf(stderr, "run %d: the %s receiver did not get the file whole\n", run,
+                         ours ? "program's" : "plain");
+            return false;
+        }
+        QFile::remove(target);
+        rate[ours] = size / seconds / 1048576.0;
+    }
+    plainSum += rate[0];
+    oursSum += rate[1];
+    std::printf("run %d: plain receiver %.1f MiB/s, ours %.1f MiB/s, ratio %.2f\n", run, rate[0], rate[1],
+                rate[1] / rate[0]);
+    std::fflush(stdout);
+    return true;
+}
+
 bool SameFiles(const QString& a, const QString& b) {
     QFile fa(a), fb(b);
     if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly)) return false;
@@ -213,7 +281,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     int mib = 64, runs = 3;
-    bool oneProcess = false;
+    std::size_t block = 1024;
+    bool oneProcess = false, plainSender = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--mib" && i + 1 < argc) {
@@ -222,12 +291,18 @@ int main(int argc, char** argv) {
             runs = std::atoi(argv[++i]);
         } else if (arg == "--one-process") {
             oneProcess = true;
+        } else if (arg == "--plain-sender") {
+            plainSender = true;
+        } else if (arg == "--block" && i + 1 < argc) {
+            block = static_cast<std::size_t>(std::atoi(argv[++i]));
         } else if (arg == "--receive" && i + 3 < argc) {
             const int port = std::atoi(argv[i + 1]);
             const auto size = static_cast<std::uint32_t>(std::strtoul(argv[i + 2], nullptr, 10));
             return Receive(port, size, QString::fromLocal8Bit(argv[i + 3]));
         } else {
-            std::fprintf(stderr, "usage: velmok_dcc_bench [--mib N] [--runs R] [--one-process]\n");
+            std::fprintf(stderr,
+                         "usage: velmok_dcc_bench [--mib N] [--runs R] [--one-process | --plain-sender "
+                         "[--block B]]\n");
             return 2;
         }
     }
@@ -243,6 +318,18 @@ int main(int argc, char** argv) {
             for (int i = 0; i < block.size(); ++i) block[i] = static_cast<char>((i * 131 + m * 7) ^ (i >> 9));
             f.write(block);
         }
+    }
+    if (plainSender) {
+        std::printf(
+            "DCC SEND of %d MiB over 127.0.0.1 from a plain C stop-and-wait sender, %zu-byte blocks\n", mib,
+            block);
+        const QString target = QDir(dir.path()).filePath(QStringLiteral("received.bin"));
+        double plain = 0, ours = 0;
+        for (int run = 1; run <= runs; ++run)
+            if (!PlainSenderRun(run, source, target, size, block, plain, ours)) return 1;
+        std::printf("mean: plain receiver %.1f MiB/s, ours %.1f MiB/s, ratio %.2f\n", plain / runs,
+                    ours / runs, ours / plain);
+        return 0;
     }
     std::printf("DCC SEND of %d MiB over 127.0.0.1, %s\n", mib, oneProcess ? "one process" : "two processes");
     {

@@ -4,7 +4,9 @@
 // one channel (whose window is then the one shown) and sends N channel lines
 // of mixed ASCII, ISO-2022-JP Japanese, URLs and control codes, then a PING.
 // The time from the first flood byte to the PONG is the client's throughput;
-// the client's peak resident memory is read from /proc afterwards.
+// the client's peak resident memory is read from /proc afterwards, and its
+// own memory (RssAnon: the heap and stacks, without the pages of libraries
+// and fonts) once idle and connected and again after the flood.
 //
 // --max-lines sets how many lines each view keeps (the setting's default when
 // not given). --width W sends plain ASCII lines instead, each shown as exactly
@@ -67,7 +69,8 @@ bool ReadUntil(int fd, std::string& seen, const std::string& needle, int timeout
     return true;
 }
 
-// A "Vm..:" figure of /proc/PID/status in KiB: VmHWM the peak, VmRSS now.
+// A figure of /proc/PID/status in KiB: VmHWM the peak, VmRSS now, RssAnon
+// the program's own part of VmRSS.
 long StatusKiB(pid_t pid, const std::string& key) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
@@ -183,6 +186,11 @@ int main(int argc, char** argv) {
     }
     SendAll(fd, ":bench.server 001 me :Welcome\r\n:me!u@h JOIN :#bench\r\n");
     ReadUntil(fd, seen, "MODE #bench", 10000);  // the channel window is open
+    // Idle: what the window costs once shown and settled.
+    SendAll(fd, "PING :idle\r\n");
+    ReadUntil(fd, seen, "idle", 10000);
+    ::usleep(500000);
+    const long idleAnon = StatusKiB(pid, "RssAnon:");
 
     const std::string flood = width > 0 ? FixedWidthLines(lines, width) : FloodLines(lines);
     const auto start = Clock::now();
@@ -208,13 +216,15 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const long peak = StatusKiB(pid, "VmHWM:");
     const long resident = StatusKiB(pid, "VmRSS:");
+    const long anon = StatusKiB(pid, "RssAnon:");
 
     if (maxLines > 0) std::printf("lines kept per view: %d\n", maxLines);
     if (width > 0) std::printf("line width: %d\n", width);
     std::printf(
         "lines: %d\nlogging: %s\nseconds: %.3f\nlines per second: %.0f\npeak memory: %.1f MiB\n"
-        "resident at the end: %.1f MiB\n",
-        lines, log ? "on" : "off", seconds, lines / seconds, peak / 1024.0, resident / 1024.0);
+        "resident at the end: %.1f MiB\nown memory (RssAnon) idle: %.1f MiB, at the end: %.1f MiB\n",
+        lines, log ? "on" : "off", seconds, lines / seconds, peak / 1024.0, resident / 1024.0,
+        idleAnon / 1024.0, anon / 1024.0);
     if (!ponged) std::printf("no PONG seen\n");
 
     ::kill(pid, SIGKILL);

@@ -1,3 +1,4 @@
+#include <malloc.h>
 // Velmok 2.2: command line, application object and main window.
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 
 #include "platform/QtDesktop.h"
 #include "platform/QtSingleInstance.h"
+#include "platform/QtText.h"
 #include "ui/CommandLine.h"
 #include "ui/QtStartRequests.h"
 #include "ui/StartRequests.h"
@@ -79,6 +81,12 @@ int main(int argc, char** argv) {
     for (std::string& arg : toolkitArgs) toolkitArgv.push_back(arg.data());
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
+#ifdef M_MMAP_THRESHOLD
+    // glibc raises its threshold for mapping large blocks each time one is
+    // freed, and the megabyte read buffers of a flood then stay in the heap
+    // for good once the flood is over. A fixed threshold gives them back.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("Velmok 2.2"));
     QApplication::setApplicationVersion(QStringLiteral("2.2"));
@@ -101,7 +109,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmok: %s; links cannot be handed to this window\n", qPrintable(listenError));
 
     velmok::widgets::InstallFontSubstitutions();
-    velmok::ui::TSDIAppForm form(QString::fromStdString(settingsFolder));
+    velmok::ui::TSDIAppForm form(velmok::platform::FromLocalPath(settingsFolder));
     // The program lives as long as its main window, whatever else is still
     // up. exit() ends every loop at once, the dialogs' included; quit() would
     // first ask every window to close, and one that waits for its dialog to

@@ -149,6 +149,17 @@ TEST_F(IniaccessTest, FailedFlushKeepsChangesPending) {
     EXPECT_EQ(Get("a.ini"), "[S]\r\nk=new\r\n");
 }
 
+TEST_F(IniaccessTest, AFlushWritesOverTheFileAsItIsThen) {
+    Put("a.ini", "[S]\r\nk=old\r\n");
+    IniFile ini(Path("a.ini"));
+    // Edited by hand while the program runs: a key of ours, one of its own, a section.
+    Put("a.ini", "[S]\r\nk=hand\r\nmine=1\r\n[Hand]\r\nx=y\r\n");
+    ini.WriteString("S", "k", "ours");
+    ini.WriteString("New", "n", "1");
+    ASSERT_TRUE(ini.Flush());
+    EXPECT_EQ(Get("a.ini"), "[S]\r\nk=ours\r\nmine=1\r\n[Hand]\r\nx=y\r\n[New]\r\nn=1\r\n");
+}
+
 TEST_F(IniaccessTest, AnUnreadableFileIsNeverOverwritten) {
     // Something that exists but is no readable file, and must not block the read.
     ASSERT_EQ(::mkfifo(Path("a.ini").c_str(), 0600), 0);

@@ -29,27 +29,36 @@ protected:
     }
 };
 
-TEST_F(ListFilesTest, LinesAreReadIn253BytePieces) {
+TEST_F(ListFilesTest, LinesAreReadWholeHoweverLong) {
     const std::string a253(253, 'a');
     const std::vector<ListLine> lines =
         SplitListLines(a253 + "\r\n" + a253 + "b" + "\n" + std::string(506, 'c') + "\r\nx\ry\r\n\nend");
-    ASSERT_EQ(lines.size(), 8u);
+    ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0].Text, a253);
-    EXPECT_TRUE(lines[0].Ended) << "a line end right after 253 bytes belongs to that line";
-    EXPECT_EQ(lines[1].Text, a253);
-    EXPECT_FALSE(lines[1].Ended);
-    EXPECT_EQ(lines[2].Text, "b");
+    EXPECT_TRUE(lines[0].Ended);
+    EXPECT_EQ(lines[1].Text, a253 + "b");
+    EXPECT_TRUE(lines[1].Ended);
+    EXPECT_EQ(lines[2].Text, std::string(506, 'c'));
     EXPECT_TRUE(lines[2].Ended);
-    EXPECT_EQ(lines[3].Text, std::string(253, 'c'));
-    EXPECT_FALSE(lines[3].Ended);
-    EXPECT_EQ(lines[4].Text, std::string(253, 'c'));
+    EXPECT_EQ(lines[3].Text, "x\ry") << "a CR alone is text";
+    EXPECT_EQ(lines[4].Text, "");
     EXPECT_TRUE(lines[4].Ended);
-    EXPECT_EQ(lines[5].Text, "x\ry") << "a CR alone is text";
-    EXPECT_EQ(lines[6].Text, "");
-    EXPECT_TRUE(lines[6].Ended);
-    EXPECT_EQ(lines[7].Text, "end");
-    EXPECT_FALSE(lines[7].Ended);
+    EXPECT_EQ(lines[5].Text, "end");
+    EXPECT_FALSE(lines[5].Ended);
     EXPECT_TRUE(SplitListLines("").empty());
+
+    // Twelve channels with keys make an auto-join line of more than 253
+    // bytes: the profile the editor saved is there at the next start.
+    std::string autoJoin;
+    for (int i = 0; i < 12; ++i)
+        autoJoin += "1 #channel-" + std::to_string(i) + " secret-" + std::to_string(i) + " ";
+    ASSERT_GT(autoJoin.size(), 253u);
+    Settings s;
+    s.ProfileText = Profile("host1", "velmo", autoJoin) + Profile("host2");
+    ASSERT_TRUE(SaveProfiles(dir_, s));
+    Settings loaded;
+    LoadProfiles(dir_, loaded);
+    EXPECT_EQ(loaded.ProfileText, s.ProfileText);
 }
 
 TEST_F(ListFilesTest, ProfilesLoadCompleteValidRecordsOnly) {
@@ -105,13 +114,10 @@ TEST_F(ListFilesTest, EventsKeepWhatTheFileHolds) {
     EXPECT_FALSE(events[1].ExcludeOwn) << "only exactly \"1\" excludes own messages";
     EXPECT_EQ(events[0].Command, "cmd");
 
-    // A 300-byte name is read as two lines, and every later field moves along.
+    // A 300-byte name is one field; the later fields stay where they are.
     events = LoadEventsFrom(std::string(300, 'n') + "\r\nT\r\nP\r\n1\r\n2\r\n3\r\n4\r\n1\r\ncmd\r\n");
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].Name, std::string(253, 'n'));
-    EXPECT_EQ(events[0].Trigger, std::string(47, 'n'));
-    EXPECT_EQ(events[0].Command, "1");
-    EXPECT_EQ(events[1].Name, "cmd");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], (EventTrigger{std::string(300, 'n'), "T", "P", "1", "2", "3", "4", true, "cmd"}));
 
     Settings s;
     s.Events = {EventTrigger{"kept", "", "", "", "", "", "", false, ""}};
@@ -149,7 +155,7 @@ TEST_F(ListFilesTest, FilesThisProgramWroteRoundTripByteForByte) {
 
 TEST_F(ListFilesTest, FieldsThatWouldNotReadBackAsOneLineAreCutOnSave) {
     Settings s;
-    // Two-byte characters from byte 252 on: 253 bytes would end in half of one.
+    // A long name is written whole; a line break would split the field.
     const std::string longName = std::string(252, 'x') + "\x82\xa0\x82\xa2";
     s.Events = {{longName, "PRIVMSG", "", "", "", "", "", false, "one\ntwo"},
                 {"next", "", "", "", "", "", "", false, "c"}};
@@ -157,7 +163,7 @@ TEST_F(ListFilesTest, FieldsThatWouldNotReadBackAsOneLineAreCutOnSave) {
     Settings loaded;
     LoadEvents(dir_, loaded);
     ASSERT_EQ(loaded.Events.size(), 2u) << "later records do not shift";
-    EXPECT_EQ(loaded.Events[0].Name, std::string(252, 'x'));
+    EXPECT_EQ(loaded.Events[0].Name, longName);
     EXPECT_EQ(loaded.Events[0].Command, "one");
     EXPECT_EQ(loaded.Events[1].Name, "next");
 }

@@ -208,6 +208,27 @@ TEST_F(SettingsStoreTest, SavingAtExitTriesEveryFileAndNamesEachThatFailedOnce) 
     EXPECT_TRUE(std::filesystem::is_fifo(Path("velmok.ini")));
 }
 
+TEST_F(SettingsStoreTest, TheLogFolderIsShiftJisInTheFileOnly) {
+    // "/ログ" in the file; the file system's name inside.
+    Settings s = Load("[Log]\r\nPath=/\x83\x8d\x83\x4f\r\n");
+    EXPECT_EQ(s.LogPath, "/ログ");
+    IniFile ini(Path("velmok.ini"));
+    const auto savedPath = [&](const std::string& logPath, const std::string& settingsFolder) {
+        s.LogPath = logPath;
+        EXPECT_TRUE(SaveSettings(ini, s, settingsFolder));
+        return ini.ReadString("Log", "Path", "missing");
+    };
+    EXPECT_EQ(savedPath("/ログ", dir_), "/\x83\x8d\x83\x4f");
+    EXPECT_TRUE(LogFolderStorable("/ログ", dir_));
+    // Shift-JIS cannot spell "é": the settings folder is kept as the empty
+    // value that stands for it, anything else leaves the file as it was.
+    EXPECT_FALSE(LogFolderStorable("/cfé", dir_));
+    EXPECT_TRUE(LogFolderStorable("/home/cfé", "/home/cfé/"));
+    EXPECT_EQ(savedPath("/home/cfé", "/home/cfé/"), "");
+    EXPECT_EQ(savedPath("/ログ", dir_), "/\x83\x8d\x83\x4f");
+    EXPECT_EQ(savedPath("/srv/cfé", dir_), "/\x83\x8d\x83\x4f");
+}
+
 TEST_F(SettingsStoreTest, FilesThisProgramWroteRoundTripByteForByte) {
     IniFile first(Path("velmok.ini"));
     Settings s;

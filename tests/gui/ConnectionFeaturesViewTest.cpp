@@ -46,6 +46,11 @@ TEST_F(ConnectionFeatures, TabCompletesNicksOfTheCurrentChannelAndOtherKeysEndTh
     input->insertPlainText(QStringLiteral(" al"));
     Press(input, Qt::Key_Tab);
     EXPECT_EQ(input->toPlainText(), QStringLiteral("Alice: h alfred"));
+    // Text before the word that Shift-JIS cannot hold, or holds differently, stays as typed.
+    input->setPlainText(QStringLiteral("€〜 al"));
+    input->moveCursor(QTextCursor::End);
+    Press(input, Qt::Key_Tab);
+    EXPECT_EQ(input->toPlainText(), QStringLiteral("€〜 alfred"));
     EXPECT_TRUE(s->sent.find("PRIVMSG") == std::string::npos) << "Tab sends nothing";
 }
 

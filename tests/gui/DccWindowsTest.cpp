@@ -113,6 +113,13 @@ TEST_F(DccWindowsTest, ChatWindowsTalkOverLoopbackFromTheKeyboard) {
         5000))
         << LastLine(offering->Rich_DCC_Chat).toStdString();
 
+    // What the wire cannot carry is not sent; the line stays.
+    accepting->memo_InputMessage->insertPlainText(QStringLiteral("€"));
+    PressKey(accepting->memo_InputMessage, Qt::Key_Return);
+    EXPECT_EQ(accepting->memo_InputMessage->toPlainText(), QStringLiteral("€"));
+    EXPECT_EQ(LastLine(accepting->Rich_DCC_Chat),
+              QStringLiteral("12:34 送信できない文字が含まれています：U+20AC"));
+
     // A pasted block goes line by line; its unfinished last line stays.
     offering->memo_InputMessage->setPlainText(QStringLiteral("one\ntwo\nthr"));
     EXPECT_EQ(offering->memo_InputMessage->toPlainText(), QStringLiteral("thr"));

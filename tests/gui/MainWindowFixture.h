@@ -53,9 +53,11 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // Builds and shows the window as the program's start does.
-    void Start() {
-        form = std::make_unique<TSDIAppForm>(dir.path(), nullptr, &sockets, &clock);
+    // Builds and shows the window as the program's start does, with the
+    // temporary folder or the given one as the settings folder.
+    void Start(const QString& settingsFolder = QString()) {
+        form = std::make_unique<TSDIAppForm>(settingsFolder.isEmpty() ? dir.path() : settingsFolder, nullptr,
+                                             &sockets, &clock);
         form->SetDialogs(&dialogs);
         form->FormShow();
         form->show();

@@ -165,6 +165,65 @@ TEST_F(MainWindowSettings, FailedSavesAreReportedNamingTheFile) {
     EXPECT_TRUE(std::filesystem::is_fifo(Sjis(QStringLiteral("velmok.ini"))));
 }
 
+TEST_F(MainWindowSettings, JapaneseNamedSettingsAndLogFoldersAreUsedAsNamed) {
+    const QString settings = PathOf(QStringLiteral("設定"));
+    const QString logs = PathOf(QStringLiteral("ログ"));
+    ASSERT_TRUE(QDir().mkpath(settings) && QDir().mkpath(logs));
+    const QByteArray profile = "127.0.0.1\r\n6667\r\n\r\nvelmo\r\n\r\nu\r\nr\r\n1 #a  \r\n";
+    WriteFile(QStringLiteral("設定/Connections"), profile);
+    const QByteArray logPath = "Path=" + QByteArray::fromStdString(platform::ToSjis(logs)) + "\r\n";
+    WriteFile(QStringLiteral("設定/velmok.ini"), "[Log]\r\nOutput=1\r\n" + logPath);
+    Start(settings);
+    EXPECT_EQ(form->Config().ProfileText, profile.toStdString());
+    session::FakeClientSocket* s = Register(0);
+    Join(s, "#a");
+    s->Deliver(":bob!u@h PRIVMSG #a :hi\r\n");
+    EXPECT_TRUE(QFile::exists(QDir(logs).filePath(QStringLiteral("srv-#a_20240102.log"))));
+    form->close();  // QUIT first; the save follows the server's drop
+    s->FireDisconnect();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(form->IsClosed());
+    EXPECT_TRUE(ReadFile(QStringLiteral("設定/velmok.ini")).contains(logPath));
+    form.reset();
+
+    // A name Shift-JIS cannot spell is a folder like any other.
+    ASSERT_TRUE(QDir().mkpath(PathOf(QStringLiteral("cfé"))));
+    Start(PathOf(QStringLiteral("cfé")));
+    // Its log folder by default: OK takes it as it is.
+    InSettingsDialog([](config::Tfrm_Set& d) { d.BitBtn_OK->click(); });
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_TRUE(form->close());
+    EXPECT_TRUE(ReadFile(QStringLiteral("cfé/velmok.ini")).contains("[Log]\r\nOutput=0\r\nPath=\r\n"));
+    EXPECT_FALSE(QFile::exists(PathOf(QStringLiteral("cf"))));
+}
+
+TEST_F(MainWindowSettings, OkRefusesWhatCannotBeKeptAndWritesBackOnlyWhatTheDialogEdits) {
+    Start();
+    const std::string profile = "h\r\n6667\r\n\r\nvelmo\r\n\r\nu\r\nr\r\n\r\n";
+    InSettingsDialog([&](config::Tfrm_Set& d) {
+        // Chosen in the folder picker: Shift-JIS cannot spell "é".
+        dialogs.folder = platform::ToLocalPath(PathOf(QStringLiteral("cfé")));
+        d.Btn_Browse->click();
+        EXPECT_EQ(d.Edit_LogPath->text(), dir.path());
+        // A profile saved meanwhile, as a handed-over irc:// link does.
+        form->Config().ProfileText = profile;
+        d.Edit_Message[config::SettingsEditor::Quit]->setText(QStringLiteral("bye €"));
+        d.BitBtn_OK->click();
+        EXPECT_TRUE(d.isVisible());
+        d.Edit_Message[config::SettingsEditor::Quit]->setText(QStringLiteral("bye〜"));
+        dialogs.folder = platform::ToLocalPath(PathOf(QStringLiteral("ログ")));
+        d.Btn_Browse->click();
+        d.BitBtn_OK->click();
+    });
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(
+        dialogs.messages[0].startsWith(QStringLiteral("このフォルダ名はShift-JISで保存できないため")));
+    EXPECT_EQ(dialogs.messages[1], QStringLiteral("QUIT：\n送信できない文字が含まれています：U+20AC"));
+    EXPECT_EQ(form->Config().ProfileText, profile);
+    EXPECT_EQ(form->Config().QuitMessage, "bye\x81\x60");
+    EXPECT_EQ(form->Config().LogPath, platform::ToLocalPath(PathOf(QStringLiteral("ログ"))));
+}
+
 TEST_F(MainWindowSettings, AFirstStartFitsTheScreenAndARestartPutsTheWindowExactlyWhereItWas) {
     Start();
     const QRect desk = form->screen()->availableGeometry();  // no geometry saved yet: 2/3, centred

@@ -19,6 +19,17 @@ void PressKey(QWidget* target, int key) {
     QApplication::sendEvent(target, &press);
 }
 
+// Key presses carrying each character as its text, as a keyboard layout or
+// an input method in key-event mode delivers them.
+void TypeText(QWidget* target, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
+        QApplication::sendEvent(target, &press);
+        i += length - 1;
+    }
+}
+
 QString LastLine(const widgets::QtMessageView* view) {
     return view && view->LineCount() > 0 ? view->LineText(view->LineCount() - 1) : QString();
 }
@@ -314,6 +325,31 @@ TEST_F(MainWindow, TypedLinesAreQueuedEchoedAndRemembered) {
     EXPECT_EQ(input->toPlainText(), QStringLiteral("b"));
     PressKey(input, Qt::Key_Up);
     EXPECT_EQ(input->toPlainText(), QStringLiteral("a"));
+}
+
+TEST_F(MainWindow, TypedJisVariantsAreSentAndWhatTheWireCannotCarryIsRefused) {
+    Start();
+    session::FakeClientSocket* s = Register(0);
+    const int a = Join(s, "#a");
+    Engine().Slot(0).SendQueueA.clear();
+    QPlainTextEdit* input = form->InputLine();
+    // As a Linux input method types them: U+301C and U+2212.
+    TypeText(input, QStringLiteral("A〜B−C"));
+    PressKey(input, Qt::Key_Return);
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "PRIVMSG #a :A\x1b$B!A\x1b(BB\x1b$B!]\x1b(BC\r\n2:");
+    EXPECT_EQ(LastLine(form->ViewOf(0, a)), QStringLiteral("12:34 <me> A～B－C"));
+
+    Engine().Slot(0).SendQueueA.clear();
+    TypeText(input, QStringLiteral("x€①y"));
+    PressKey(input, Qt::Key_Return);
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "");
+    EXPECT_EQ(input->toPlainText(), QStringLiteral("x€①y")) << "the line stays to be mended";
+    EXPECT_EQ(LastLine(form->ViewOf(0, a)),
+              QStringLiteral("12:34 送信できない文字が含まれています：U+20AC、①(U+2460)"));
+    // A paste with such a line sends nothing and keeps every line.
+    input->setPlainText(QStringLiteral("ok\n€\nrest"));
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "");
+    EXPECT_EQ(input->toPlainText(), QStringLiteral("ok\n€\nrest"));
 }
 
 TEST_F(MainWindow, CommandMenuEnablesJoinOnlyAfterRegistration) {

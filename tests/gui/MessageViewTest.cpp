@@ -88,6 +88,16 @@ TEST_F(MessageViewTest, KeepsItsNewestLinesAndTheLinesBeingReadStayInView) {
     EXPECT_EQ(view.PlainText(), QStringLiteral("line 19\nline 20"));
 }
 
+TEST_F(MessageViewTest, AViewNeverPaintedKeepsNoMoreThanAFewLayouts) {
+    // A tab in the background measures its last page at each pass of the
+    // event loop that brought it lines.
+    for (int i = 0; i < 2000; i += 10) {
+        AppendNumbered(i, i + 10);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_LT(view.CachedLayouts(), 100u);
+}
+
 TEST_F(MessageViewTest, WheelAndPageKeysMoveThroughFullPagesAndReadingBackIsNotPulledDown) {
     AppendNumbered(0, 60);
     view.show();

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -63,9 +64,16 @@ TEST_F(InputBox, WrongKeyReplyOpensAModelessKeyPrompt) {
     EXPECT_TRUE(box->isVisible());
     EXPECT_TRUE(Engine().Slot(0).SendQueueA.empty());
 
-    box->Edit_InputBox1->setText(QStringLiteral("pw"));
+    // A key the wire cannot carry whole is refused, naming the characters;
+    // the input method's wave dash is the JIS one.
+    box->Edit_InputBox1->setText(QStringLiteral("p€w"));
     box->BitBtn_OK->click();
-    EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #c :pw\r\n2:");
+    EXPECT_EQ(dialogs.messages,
+              std::vector<QString>{QStringLiteral("送信できない文字が含まれています：U+20AC")});
+    EXPECT_TRUE(Engine().Slot(0).SendQueueA.empty());
+    box->Edit_InputBox1->setText(QStringLiteral("p〜w"));
+    box->BitBtn_OK->click();
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #c :p\x1b$B!A\x1b(Bw\r\n2:");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(box);  // closed and gone
 }
@@ -161,6 +169,26 @@ TEST_F(InputBox, ChoosingAJoinEntryFillsItsKeyFromTheAutoJoinLine) {
     EXPECT_EQ(entries, 2);
     EXPECT_EQ(key, QStringLiteral("ky"));
     EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #y ky\r\n2:");
+}
+
+TEST_F(InputBox, AJoinKeyGoesOnlyToTheChannelItWasGivenFor) {
+    Start();
+    Engine().Session(0).AutoJoin = "1 #one k1 1 #two k2 ";
+    Register(0);
+    Engine().Slot(0).SendQueueA.clear();
+    QString keyOnEntry;
+    WithModalBox([&] { form->CommandJoinClick(); },
+                 [&](Tfrm_InputBox* box) {
+                     // The box completes "#t" to "#two"; the "x" typed next leaves no entry.
+                     QApplication::setActiveWindow(box);
+                     box->Cmb_InputBox->setFocus();
+                     QTest::keyClicks(box->Cmb_InputBox->lineEdit(), QStringLiteral("#t"));
+                     keyOnEntry = box->Edit_InputBox2->text();
+                     QTest::keyClicks(box->Cmb_InputBox->lineEdit(), QStringLiteral("x"));
+                     box->BitBtn_OK->click();
+                 });
+    EXPECT_EQ(keyOnEntry, QStringLiteral("k2"));
+    EXPECT_EQ(Engine().Slot(0).SendQueueA, "JOIN #tx \r\n2:");
 }
 
 }  // namespace velmok::inputbox

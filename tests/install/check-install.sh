@@ -16,6 +16,8 @@ expected=(
     share/applications/velmok.desktop
     share/icons/hicolor/scalable/apps/velmok.svg
     share/velmok/help/index.html
+    share/man/man1/velmok.1
+    share/metainfo/org.example.velmok.metainfo.xml
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/velmok.png")

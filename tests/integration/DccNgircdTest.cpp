@@ -82,7 +82,9 @@ TEST_F(DccNgircdTest, AMegabyteFileArrivesByteForByte) {
     source.write(data);
     source.close();
     a.dialogs.openFiles = {Native(QStringLiteral("写真.jpg"))};
-    b.dialogs.saveFiles = {Native(QStringLiteral("received.jpg"))};
+    // Saved under the Japanese names a Japanese desktop gives its folders.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ダウンロード")));
+    b.dialogs.saveFiles = {Native(QStringLiteral("ダウンロード/資料.pdf"))};
 
     a.windows->OfferFile(0, "bob");
     ASSERT_TRUE(Wait([&] { return b.windows->SendWindows().size() == 1; })) << server.Log();
@@ -108,7 +110,7 @@ TEST_F(DccNgircdTest, AMegabyteFileArrivesByteForByte) {
         EXPECT_EQ(w->ProgressBar->value(), w->ProgressBar->maximum());
     }
     EXPECT_EQ(alice->ui.Count("Beep Information") + bob->ui.Count("Beep Information"), 2);
-    QFile received(QDir(dir.path()).filePath(QStringLiteral("received.jpg")));
+    QFile received(QDir(dir.path()).filePath(QStringLiteral("ダウンロード/資料.pdf")));
     ASSERT_TRUE(received.open(QIODevice::ReadOnly));
     EXPECT_TRUE(received.readAll() == data);
     received.close();

@@ -75,10 +75,10 @@ protected:
     }
 
     // A profile for this server: nick velmo, user vuser, real name, auto-join.
-    void WriteProfile(const std::string& autoJoin) {
-        WriteAll(dir / "Connections", "127.0.0.1\r\n" + std::to_string(server.Port()) +
-                                          "\r\n\r\nvelmo\r\n\r\nvuser\r\nVelmok Real\r\n" + autoJoin +
-                                          "\r\n");
+    void WriteProfile(const std::string& autoJoin, const fs::path& folder = {}) {
+        WriteAll((folder.empty() ? dir : folder) / "Connections",
+                 "127.0.0.1\r\n" + std::to_string(server.Port()) +
+                     "\r\n\r\nvelmo\r\n\r\nvuser\r\nVelmok Real\r\n" + autoJoin + "\r\n");
     }
 
     bool PeerSees(const std::string& text, int timeoutMs = 10000) {
@@ -113,12 +113,17 @@ TEST_F(VelmokBinaryTest, ConnectsFromAProfileAndJoinsTheTickedChannels) {
 }
 
 TEST_F(VelmokBinaryTest, LogsJapaneseLinesAndQuitsCleanlyOnSigterm) {
-    WriteProfile("1 #one  ");
-    WriteAll(dir / "velmok.ini",
-             "[Log]\r\nOutput=1\r\nPath=" + dir.string() + "\r\n[Message]\r\nQUIT=bye\r\n");
+    // Folders with Japanese names; velmok.ini keeps the log folder in Shift-JIS.
+    const fs::path settings = dir / "設定";
+    const fs::path logs = dir / "ログ";
+    fs::create_directories(settings);
+    fs::create_directories(logs);
+    const std::string logPath = "Path=" + dir.string() + "/\x83\x8d\x83\x4f\r\n";
+    WriteProfile("1 #one  ", settings);
+    WriteAll(settings / "velmok.ini", "[Log]\r\nOutput=1\r\n" + logPath + "[Message]\r\nQUIT=bye\r\n");
     peer.SendLine("JOIN #one");
     ASSERT_TRUE(PeerSees("JOIN :#one"));
-    Client client(dir);
+    Client client(settings);
     client.Start({"--connect", "1"});
     ASSERT_TRUE(PeerSees("velmo!~vuser@127.0.0.1 JOIN :#one"));
 
@@ -128,7 +133,7 @@ TEST_F(VelmokBinaryTest, LogsJapaneseLinesAndQuitsCleanlyOnSigterm) {
     fs::path log;
     const std::regex name(R"(irc\.test-#one_\d{8}\.log)");
     for (int i = 0; i < 100 && log.empty(); ++i) {
-        for (const auto& entry : fs::directory_iterator(dir))
+        for (const auto& entry : fs::directory_iterator(logs))
             if (std::regex_match(entry.path().filename().string(), name)) log = entry.path();
         if (log.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -145,9 +150,9 @@ TEST_F(VelmokBinaryTest, LogsJapaneseLinesAndQuitsCleanlyOnSigterm) {
     client.Signal(SIGTERM);
     EXPECT_TRUE(PeerSees("velmo!~vuser@127.0.0.1 QUIT :", 10000));
     EXPECT_EQ(client.Wait(10000), 0);
-    const std::string ini = ReadAll(dir / "velmok.ini");
+    const std::string ini = ReadAll(settings / "velmok.ini");
     // The sections the file had stay first; the others follow in save order.
-    EXPECT_EQ(ini.rfind("[Log]", 0), 0u) << ini.substr(0, 200);
+    EXPECT_EQ(ini.rfind("[Log]\r\nOutput=1\r\n" + logPath, 0), 0u) << ini.substr(0, 200);
     ASSERT_NE(ini.find("[Bgcolor]"), std::string::npos);
     EXPECT_LT(ini.find("[Bgcolor]"), ini.find("[Font_Keyword]"));
     EXPECT_LT(ini.find("[Event]"), ini.find("[Window]"));

@@ -40,9 +40,9 @@ TEST(QtErrorBoxTest, ShowsTheNumberedTextWithTitleStopIconAndOneOkButton) {
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     // Spacing of the fixed texts is kept as it is.
     EXPECT_EQ(MakeErrorBox(nullptr, 18)->text(), QStringLiteral("Userに2 バイト文字は使用できません。"));
-    // A failed save names its file in the same box.
-    const auto save = MakeErrorBox(nullptr, config::SaveErrorText("/home/u/\x93\xfa/velmok.ini"));
-    EXPECT_EQ(save->text(), QStringLiteral("ファイルに保存できませんでした。\n/home/u/日/velmok.ini"));
+    // A failed save names its file, as the file system spells it, in the same box.
+    const auto save = MakeErrorBox(nullptr, SaveErrorText("/home/u/日cfé/velmok.ini"));
+    EXPECT_EQ(save->text(), QStringLiteral("ファイルに保存できませんでした。\n/home/u/日cfé/velmok.ini"));
     EXPECT_EQ(save->icon(), QMessageBox::Critical);
 }
 

@@ -102,13 +102,34 @@ TEST(Codec, SjisToJisBracketsEachRunOnce) {
 }
 
 TEST(Codec, CharactersOutsideJisX0208) {
-    // NEC row 13 (circled digits) is kept as row 13 so that code page 932
-    // peers get it back; the user-defined area has no code and is dropped.
+    // Only JIS X 0208 goes on the wire: NEC row 13 (circled digits), the
+    // NEC-selected IBM rows and the user-defined area are left out. Row 13
+    // received from peers that send it is still shown.
     const std::string circledOne = Utf8ToSjis("\xe2\x91\xa0");  // ①
-    EXPECT_EQ(SjisToJis(circledOne), Jis("\x2d\x21"));
-    EXPECT_EQ(JisToSjis(SjisToJis(circledOne)), circledOne);
+    EXPECT_EQ(SjisToJis("a" + circledOne + "z"), "az");
+    EXPECT_EQ(SjisToJis("a\xed\x40z"), "az");
+    EXPECT_EQ(JisToSjis(Jis("\x2d\x21")), circledOne);
     EXPECT_EQ(JisToSjis(SjisToJis("a\xf0\x40z")), "az");
     EXPECT_EQ(JisToSjis(SjisToJis("a\xfc\xfcz")), "az");
+}
+
+TEST(Codec, TypedTextTakesInputMethodFormsAndRefusesWhatTheWireCannotCarry) {
+    // ‖ ¢ £ ¬ — ¥ as Linux input methods give them, then ｱ and ～ as code
+    // page 932 has them; a joiner shows nothing and goes.
+    TypedText typed = ReadTyped(
+        "\xe2\x80\x96\xc2\xa2\xc2\xa3\xc2\xac\xe2\x80\x94\xc2\xa5\xef\xbd\xb1\xe2\x80\x8d\xef\xbd\x9e");
+    EXPECT_TRUE(typed.Refused.empty());
+    EXPECT_EQ(SjisToJis(typed.Sjis), Jis("!B!q!r\x22L!=!o%\x22!A"));
+    // € 髙 ① ㈱ 한 𠮷 😀 €: none of them is JIS X 0208; each is named once.
+    typed = ReadTyped(
+        "a\xe2\x82\xac\xe9\xab\x99\xe2\x91\xa0\xe3\x88\xb1\xed\x95\x9c\xf0\xa0\xae\xb7\xf0\x9f\x98\x80\xe2"
+        "\x82\xac");
+    EXPECT_EQ(typed.Refused,
+              (std::vector<char32_t>{0x20AC, 0x9AD9, 0x2460, 0x3231, 0xD55C, 0x20BB7, 0x1F600}));
+    // 髙 is shown with the NEC-selected code (0xEEE0) of the table.
+    EXPECT_EQ(RefusedText(typed.Refused),
+              Utf8ToSjis("送信できない文字が含まれています：U+20AC、") + "\xee\xe0" +
+                  Utf8ToSjis("(U+9AD9)、①(U+2460)、㈱(U+3231)、U+D55C、U+20BB7、U+1F600"));
 }
 
 TEST(Codec, BrokenShiftJisKeepsFollowingText) {

@@ -155,6 +155,8 @@ public:
         Log("UpdateTitle " + std::to_string(slot));
     }
     int ActiveWindow(int slot) override { return activeWindow[slot]; }
+    bool eventLogWanted = true;
+    bool EventLogWanted() const override { return eventLogWanted; }
     void WriteEventLog(const std::string& text) override {
         eventLog.push_back(text);
         Log("WriteEventLog " + text);

@@ -138,6 +138,15 @@ TEST_F(EventTriggersTest, MessagesWithoutAMatchingTriggerAreTracedOnly) {
     EXPECT_EQ(QueueA(), "");
 }
 
+TEST_F(EventTriggersTest, WithNobodyReadingTheTraceTriggersStillFire) {
+    Add("j", "join", "PRIVMSG %1 :hi");
+    ui.eventLogWanted = false;
+    Receive(":bob!u@h PART #a");
+    EXPECT_TRUE(ui.eventLog.empty());
+    Receive(":bob!u@h JOIN #a");
+    EXPECT_EQ(QueueA(), "PRIVMSG #a :hi\r\n2:");
+}
+
 TEST_F(EventTriggersTest, ExcludeOwnSkipsTheOwnEcho) {
     Add("j", "JOIN", "PRIVMSG %1 :hello %n").ExcludeOwn = true;
     Receive(":me!u@h JOIN #a");

@@ -75,6 +75,20 @@ TEST(LogWriter, AppendsOneLinePerCall) {
     EXPECT_EQ(ReadAll(dir.path() / "srv_20040501.log"), "09:07 server text\r\n");
 }
 
+TEST(LogWriter, KeptFilesHandEachLineOnAtOnceAndAreMadeAgainWhenGone) {
+    TempDir dir;
+    const std::string folder = dir.path().string();
+    const fs::path file = dir.path() / "srv-#a_20040501.log";
+    LogFiles files;
+    ASSERT_TRUE(AppendLogLine(files, folder, "srv", "#a", May1st2004(), "09:05 ", "one"));
+    EXPECT_EQ(ReadAll(file), "09:05 #a one\r\n");  // on the disk while still open
+    fs::remove(file);
+    files.Close();
+    ASSERT_TRUE(AppendLogLine(files, folder, "srv", "#a", May1st2004(), "09:06 ", "two"));
+    EXPECT_TRUE(files.AnyOpen());
+    EXPECT_EQ(ReadAll(file), "09:06 #a two\r\n");
+}
+
 TEST(LogWriter, MissingFolderFailsQuietly) {
     TempDir dir;
     const fs::path missing = dir.path() / "nope";

@@ -53,6 +53,4 @@ const std::string& ErrorText(int number) {
     return kTexts[static_cast<std::size_t>(number)];
 }
 
-std::string SaveErrorText(const std::string& path) { return texts::SaveFailed + path; }
-
 }  // namespace velmok::config

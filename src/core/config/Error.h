@@ -12,8 +12,4 @@ constexpr int kErrorTextCount = 39;
 // The Shift-JIS text of error number; empty for 0 and for numbers outside the table.
 const std::string& ErrorText(int number);
 
-// The Shift-JIS text reporting a settings file that could not be written; it
-// names the file (path in Shift-JIS).
-std::string SaveErrorText(const std::string& path);
-
 }  // namespace velmok::config

@@ -105,26 +105,24 @@ bool ParseInteger(const std::string& text, int& out) {
     return true;
 }
 
-}  // namespace
-
-IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    std::string bytes;
-    if (!ReadFile(path_, bytes)) {
-        // A file that exists but cannot be read must not be replaced by one that
-        // holds only the keys written during this run.
-        std::error_code ec;
-        unreadable_ =
-            std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found;
-        return;
-    }
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t lf = bytes.find('\n', start);
         std::size_t end = lf == npos ? bytes.size() : lf;
         std::size_t textEnd = (end > start && bytes[end - 1] == '\r') ? end - 1 : end;
-        lines_.push_back(bytes.substr(start, textEnd - start));
+        lines.push_back(bytes.substr(start, textEnd - start));
         start = lf == npos ? bytes.size() : lf + 1;
     }
+    return lines;
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {
+    std::string bytes;
+    if (ReadFile(path_, bytes)) lines_ = SplitLines(bytes);
 }
 
 std::size_t IniFile::FindSection(const std::string& section) const {
@@ -193,33 +191,39 @@ bool IniFile::WriteString(const std::string& section, const std::string& key, co
     if (Trim(section).empty() || HasLineBreak(section) || section.find(']') != npos) return false;
     if (Trim(key).empty() || HasLineBreak(key) || key.find('=') != npos) return false;
     const std::string safeValue = value.substr(0, value.find_first_of("\r\n"));
+    Apply(section, key, safeValue);
+    // Remembered for the flush, which writes it over the file as it is then;
+    // a later write of the same key replaces the earlier one.
+    for (PendingWrite& w : pending_) {
+        if (SameName(w.section, section) && SameName(w.key, key)) {
+            w.value = safeValue;
+            return true;
+        }
+    }
+    pending_.push_back({section, key, safeValue});
+    return true;
+}
 
+void IniFile::Apply(const std::string& section, const std::string& key, const std::string& value) {
     std::size_t sectionLine = FindSection(section);
     if (sectionLine == npos) {
         lines_.push_back("[" + section + "]");
-        lines_.push_back(key + "=" + safeValue);
-        dirty_ = true;
-        return true;
+        lines_.push_back(key + "=" + value);
+        return;
     }
     std::size_t keyLine = FindKey(sectionLine, key);
     if (keyLine != npos) {
         // The key keeps the spelling it has in the file.
         std::string name;
         ParseKey(lines_[keyLine], name, nullptr);
-        std::string replacement = name + "=" + safeValue;
-        if (lines_[keyLine] != replacement) {
-            lines_[keyLine] = std::move(replacement);
-            dirty_ = true;
-        }
-        return true;
+        lines_[keyLine] = name + "=" + value;
+        return;
     }
     // A new key goes after the section's last non-blank line, so blank lines that
     // separate it from the next section stay where they are.
     std::size_t insertAt = SectionEnd(sectionLine);
     while (insertAt > sectionLine + 1 && Trim(lines_[insertAt - 1]).empty()) --insertAt;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), key + "=" + safeValue);
-    dirty_ = true;
-    return true;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), key + "=" + value);
 }
 
 bool IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -240,10 +244,21 @@ std::string IniFile::Contents() const {
 }
 
 bool IniFile::Flush() {
-    if (!dirty_) return true;
-    if (unreadable_) return false;
-    if (!WriteFileAtomically(path_, Contents())) return false;
-    dirty_ = false;
+    if (pending_.empty()) return true;
+    // The file as it is now: sections and keys added by hand while the program
+    // ran stay, and ours are written over it, as one write per value would do.
+    std::string bytes;
+    const bool read = ReadFile(path_, bytes);
+    std::error_code ec;
+    // A file that exists but cannot be read must not be replaced by one that
+    // holds only the keys written during this run.
+    if (!read && std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found)
+        return false;
+    lines_ = SplitLines(bytes);
+    for (const PendingWrite& w : pending_) Apply(w.section, w.key, w.value);
+    const std::string contents = Contents();
+    if ((!read || contents != bytes) && !WriteFileAtomically(path_, contents)) return false;
+    pending_.clear();
     return true;
 }
 

@@ -5,8 +5,10 @@
 // (comments, unknown sections and keys, blank lines) is kept as it is.
 //
 // The file is read once when the object is created. Writes change the copy in
-// memory; Flush() writes the whole file at once (CR LF line ends), so saving the
-// settings costs one file write instead of one per key.
+// memory and are remembered; Flush() reads the file again, writes the
+// remembered values over it and writes the whole file at once (CR LF line
+// ends). So a save costs one file write instead of one per key, and what was
+// added to the file by hand meanwhile stays.
 #pragma once
 
 #include <cstddef>
@@ -47,12 +49,13 @@ public:
     bool WriteInteger(const std::string& section, const std::string& key, int value);
     bool WriteBool(const std::string& section, const std::string& key, bool value);
 
-    // Writes the file when something changed since it was read or last flushed.
-    // False when the write failed, or when the file existed but could not be read
-    // (writing it would lose its contents); the file on disk is then unchanged and the
-    // changes stay pending for the next Flush().
+    // Writes the values written since the last flush over the file as it is on
+    // disk now (the file is not touched when that changes nothing). False when
+    // the write failed, or when the file exists but cannot be read (writing it
+    // would lose its contents); the file on disk is then unchanged and the
+    // values stay pending for the next Flush().
     bool Flush();
-    bool Dirty() const { return dirty_; }
+    bool Dirty() const { return !pending_.empty(); }
 
     // The bytes Flush() writes.
     std::string Contents() const;
@@ -65,10 +68,16 @@ private:
     // One past the last line of the section that starts at sectionLine.
     std::size_t SectionEnd(std::size_t sectionLine) const;
 
+    // One value into the copy in memory.
+    void Apply(const std::string& section, const std::string& key, const std::string& value);
+
+    struct PendingWrite {
+        std::string section, key, value;
+    };
+
     std::string path_;
     std::vector<std::string> lines_;  // without line ends
-    bool dirty_ = false;
-    bool unreadable_ = false;
+    std::vector<PendingWrite> pending_;
 };
 
 }  // namespace velmok::config

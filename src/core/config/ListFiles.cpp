@@ -9,14 +9,10 @@ namespace {
 
 constexpr std::size_t ProfileLines = 8;
 
-// A field as it may be written as one line: a line break inside would split it,
-// and a line longer than a reader's line would be read back as two, shifting
-// every later field of the file.
-std::string FieldLine(const std::string& field) {
-    std::string line = field.substr(0, field.find('\n'));
-    line.resize(SjisPrefixLength(line, MaxListLine));
-    return line;
-}
+// A field as it may be written as one line: a line break inside would split it
+// and shift every later field of the file. Long fields are written whole, as
+// they are read.
+std::string FieldLine(const std::string& field) { return field.substr(0, field.find('\n')); }
 
 }  // namespace
 
@@ -32,7 +28,7 @@ std::vector<ListLine> SplitListLines(const std::string& bytes) {
     while (i < size) {
         ListLine line;
         std::size_t start = i;
-        while (i < size && i - start < MaxListLine && lineEndAt(i) == 0) ++i;
+        while (i < size && lineEndAt(i) == 0) ++i;
         line.Text = bytes.substr(start, i - start);
         if (std::size_t end = lineEndAt(i)) {
             line.Ended = true;

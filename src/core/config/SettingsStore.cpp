@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Cp932.h"
 #include "config/FileIo.h"
 
 namespace velmok::config {
@@ -39,6 +40,12 @@ bool SaveKeywords(const std::string& path, const std::vector<std::string>& keywo
 }
 
 }  // namespace
+
+bool LogFolderStorable(const std::string& folder, const std::string& settingsFolder) {
+    std::string sjis;
+    return folder.empty() || WithoutTrailingSeparator(folder) == WithoutTrailingSeparator(settingsFolder) ||
+           base::Utf8ToSjisExactly(folder, sjis);
+}
 
 void ReadFont(const IniFile& ini, const std::string& section, FontSetting& font, Colour defaultColour,
               bool defaultBold, bool defaultUnderline) {
@@ -124,7 +131,12 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
     s.EventLog = ini.ReadBool("Event", "Log", false);
 
     s.LogOutput = ini.ReadBool("Log", "Output", false);
-    s.LogPath = ini.ReadString("Log", "Path", WithoutTrailingSeparator(settingsFolder));
+    // The folder is kept in Shift-JIS in the file; inside, it is the file
+    // system's name of the folder, as every path is.
+    const std::string missing = "\n";
+    const std::string storedPath = ini.ReadString("Log", "Path", missing);
+    s.LogPath =
+        storedPath == missing ? WithoutTrailingSeparator(settingsFolder) : base::SjisToUtf8(storedPath);
 
     s.MaxLines = ini.ReadInteger("Window", "MaxLines", Settings::kMaxLinesDefault);
     if (s.MaxLines < Settings::kMaxLinesLeast || s.MaxLines > Settings::kMaxLinesMost)
@@ -195,7 +207,16 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
     ini.WriteBool("Event", "Log", s.EventLog);
 
     ini.WriteBool("Log", "Output", s.LogOutput);
-    ini.WriteString("Log", "Path", s.LogPath);
+    std::string storedPath;
+    if (base::Utf8ToSjisExactly(s.LogPath, storedPath)) {
+        ini.WriteString("Log", "Path", storedPath);
+    } else if (s.LogPath == WithoutTrailingSeparator(settingsFolder)) {
+        // The settings folder, when Shift-JIS cannot spell it: an empty value
+        // stands for that folder.
+        ini.WriteString("Log", "Path", "");
+    }
+    // Anything else Shift-JIS cannot spell came from the file itself (bytes
+    // that name no character), and the file keeps what it holds.
 
     // Beside the window geometry, so a new file keeps its sections in the
     // order they have always had.

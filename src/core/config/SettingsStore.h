@@ -17,15 +17,12 @@ inline constexpr const char* KeywordsFileName = "Keywords";
 inline constexpr const char* ConnectionsFileName = "Connections";
 inline constexpr const char* EventsFileName = "Events";
 
-// Longest line of "Connections" and "Events" read as one line; longer lines are
-// read in pieces of this size.
-inline constexpr std::size_t MaxListLine = 253;
-
 // Fills the settings and the keyword list (from "Keywords" in settingsFolder;
 // a missing file leaves the list empty). Missing keys take their defaults;
 // Interval outside 0..1000 becomes 500, MaxReply outside 1..20 becomes 10 and
 // MaxLines outside its range the default.
-// The log folder defaults to settingsFolder without a trailing separator.
+// The log folder defaults to settingsFolder without a trailing separator; the
+// file keeps it in Shift-JIS, settings.LogPath holds the file system's name.
 void LoadSettings(const IniFile& ini, Settings& settings, const std::string& settingsFolder);
 
 // Writes every key of LoadSettings in the same order and flushes the INI file;
@@ -41,6 +38,12 @@ bool SaveSettings(IniFile& ini, const Settings& settings, const std::string& set
 // accepted certificate) or are in the file already. Flushes the INI file;
 // false when the write failed.
 bool SaveConnectionSettings(IniFile& ini, const Settings& settings);
+
+// Whether the log folder (the file system's name, UTF-8) can be kept in
+// velmok.ini, which holds it in Shift-JIS: every character must come back as
+// itself. The settings folder always can (the empty value stands for it), as
+// can the empty folder. A folder that cannot is refused when it is chosen.
+bool LogFolderStorable(const std::string& folder, const std::string& settingsFolder);
 
 // The eight keys of a font section. Styles read as true are added to the font's
 // styles; none is ever removed.
@@ -73,8 +76,9 @@ bool SaveProfiles(const std::string& folder, const Settings& settings);
 void LoadEvents(const std::string& folder, Settings& settings);
 bool SaveEvents(const std::string& folder, const Settings& settings);
 
-// One line of a list file as it is read: at most MaxListLine bytes of text, and
-// whether a line end (CR LF or LF) followed it.
+// One line of a list file as it is read: its text, however long (older
+// versions cut lines into pieces of 253 bytes, which lost the fields after a
+// long auto-join line), and whether a line end (CR LF or LF) followed it.
 struct ListLine {
     std::string Text;
     bool Ended = false;

@@ -158,12 +158,11 @@ void Chat::ShowReceived(const std::vector<std::string>& lines) {
 
 void Chat::Status(const std::string& text) { AddChatLine(text, false); }
 
-void Chat::AddChatLine(const std::string& text, bool markKeywords) {
+void Chat::AddChatLine(const std::string& text, bool markKeywords, session::FontKind font) {
     const config::Settings& settings = engine_.Config();
     const std::string stamp = ui::TimeStamp(engine_.Time().LocalTime());
     // Chat text is shown as it came: control bytes are not attributes here.
-    const ui::LineInput input{
-        text, session::FontKind::DCC, stamp, &settings.Keywords, markKeywords, false, {}, {}, false};
+    const ui::LineInput input{text, font, stamp, &settings.Keywords, markKeywords, false, {}, {}, false};
     ui::FormatLine(input, formatted_);
     view_.AppendLine(formatted_.view);
     if (formatted_.keywordHits == 0) return;
@@ -192,6 +191,12 @@ ui::InputChange Chat::InputChanged(const std::string& text) {
     ui::InputChange change = ui::SplitInput(text);
     for (const std::string& line : change.lines) SendChatLine(line);
     return change;
+}
+
+void Chat::RefuseInput(const std::vector<char32_t>& refused) {
+    if (refused.empty()) return;
+    AddChatLine(session::RefusedText(refused), false, session::FontKind::Error);
+    view_.Beep(session::BeepKind::Warning);
 }
 
 // ---- closing ----------------------------------------------------------------------------

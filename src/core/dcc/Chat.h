@@ -51,7 +51,8 @@ public:
     void SendChatLine(const std::string& text);
     // The bytes of one read event.
     void ReceiveChatData(std::string_view data);
-    void AddChatLine(const std::string& text, bool markKeywords);
+    void AddChatLine(const std::string& text, bool markKeywords,
+                     session::FontKind font = session::FontKind::DCC);
 
     // The input field. Enter: true when the field is to be emptied.
     bool InputEnter(const std::string& text);
@@ -61,6 +62,9 @@ public:
     // The field's text changed: complete lines are sent; the result says what
     // the field keeps.
     ui::InputChange InputChanged(const std::string& text);
+    // Typed text the wire cannot carry is not sent: an Error line names the
+    // characters, with the warning beep; the field keeps the text.
+    void RefuseInput(const std::vector<char32_t>& refused);
 
     // The window closes: every socket goes, nothing is sent.
     void FormClose();

@@ -76,11 +76,63 @@ bool SjisToJisPair(unsigned char s1, unsigned char s2, unsigned char& j1, unsign
     return true;
 }
 
+// The cells JIS X 0208 assigns, row by row: rows 1 to 8 hold symbols with
+// gaps, 16 to 84 the kanji (row 47 and row 84 end early); rows 9 to 15 and 85
+// to 94 are empty in the standard and hold vendor characters in code page 932.
+bool IsJisX0208Cell(unsigned char j1, unsigned char j2) {
+    struct Span {
+        unsigned char first, last;
+    };
+    static constexpr Span kRow2[] = {{0x21, 0x2E}, {0x3A, 0x41}, {0x4A, 0x50},
+                                     {0x5C, 0x6A}, {0x72, 0x79}, {0x7E, 0x7E}};
+    static constexpr Span kRow3[] = {{0x30, 0x39}, {0x41, 0x5A}, {0x61, 0x7A}};
+    static constexpr Span kRow6[] = {{0x21, 0x38}, {0x41, 0x58}};
+    static constexpr Span kRow7[] = {{0x21, 0x41}, {0x51, 0x71}};
+    auto within = [j2](const auto& spans) {
+        for (const Span& s : spans)
+            if (j2 >= s.first && j2 <= s.last) return true;
+        return false;
+    };
+    if (!IsJisByte(j2)) return false;
+    switch (j1) {
+        case 0x21:
+            return true;
+        case 0x22:
+            return within(kRow2);
+        case 0x23:
+            return within(kRow3);
+        case 0x24:
+            return j2 <= 0x73;
+        case 0x25:
+            return j2 <= 0x76;
+        case 0x26:
+            return within(kRow6);
+        case 0x27:
+            return within(kRow7);
+        case 0x28:
+            return j2 <= 0x40;
+        case 0x4F:
+            return j2 <= 0x53;
+        case 0x74:
+            return j2 <= 0x26;
+        default:
+            return j1 >= 0x30 && j1 <= 0x73;
+    }
+}
+
 bool HasEscape(const std::string& text, std::size_t i, char a, char b) {
     return i + 2 < text.size() && text[i] == kEsc && text[i + 1] == a && text[i + 2] == b;
 }
 
 }  // namespace
+
+bool IsJisX0208(std::uint16_t sjisCode) {
+    unsigned char j1 = 0;
+    unsigned char j2 = 0;
+    const auto s1 = static_cast<unsigned char>(sjisCode >> 8);
+    const auto s2 = static_cast<unsigned char>(sjisCode & 0xFF);
+    return IsSjisLead(s1) && IsSjisTrail(s2) && SjisToJisPair(s1, s2, j1, j2) && IsJisX0208Cell(j1, j2);
+}
 
 std::string JisToSjis(const std::string& text) {
     bool doubleByte = false;
@@ -108,8 +160,11 @@ std::string JisToSjis(const std::string& text, bool& doubleByte) {
             }
         }
         if (!doubleByte) {
-            out.push_back(text[i]);
-            ++i;
+            // Up to the next escape the bytes pass as they are.
+            const std::size_t esc = text.find(kEsc, i + 1);
+            const std::size_t end = esc == std::string::npos ? n : esc;
+            out.append(text, i, end - i);
+            i = end;
             continue;
         }
         if (i + 1 >= n) break;  // half a character at the end: dropped
@@ -164,16 +219,17 @@ std::string SjisToJis(const std::string& text) {
     while (i < n) {
         const auto c = static_cast<unsigned char>(wide[i]);
         if (IsSjisLead(c)) {
-            if (!doubleByte) {
-                out.append({kEsc, '$', 'B'});
-                doubleByte = true;
-            }
             // A lead byte without a proper trail byte is dropped on its own so
             // that the byte after it (often plain ASCII) survives.
             if (i + 1 < n && IsSjisTrail(static_cast<unsigned char>(wide[i + 1]))) {
                 unsigned char j1 = 0;
                 unsigned char j2 = 0;
-                if (SjisToJisPair(c, static_cast<unsigned char>(wide[i + 1]), j1, j2)) {
+                if (SjisToJisPair(c, static_cast<unsigned char>(wide[i + 1]), j1, j2) &&
+                    IsJisX0208Cell(j1, j2)) {
+                    if (!doubleByte) {
+                        out.append({kEsc, '$', 'B'});
+                        doubleByte = true;
+                    }
                     out.push_back(static_cast<char>(j1));
                     out.push_back(static_cast<char>(j2));
                 }

@@ -95,6 +95,8 @@ public:
     // (also when the slot has no tabs).
     virtual int ActiveWindow(int slot) = 0;
     virtual void WriteEventLog(const std::string& text) = 0;
+    // false: WriteEventLog would keep nothing, so the lines need not be made.
+    virtual bool EventLogWanted() const { return true; }
 
 protected:
     ~LinesAndTabs() = default;

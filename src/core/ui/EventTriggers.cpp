@@ -1,6 +1,7 @@
 // Event triggers: a configured command is sent when an incoming message matches.
 #include "ui/EventTriggers.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/Texts.h"
@@ -79,6 +80,14 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
     const std::string& command = message.Command();
     // Numeric replies never fire and leave no trace.
     if (IsNumeric(command)) return;
+    const std::string upperCommand = channels::FoldAscii(command);
+    // Most lines neither fire a trigger nor have anyone reading the trace.
+    const bool tracing = frontend_.EventLogWanted();
+    if (!tracing &&
+        std::none_of(settings_.Events.begin(), settings_.Events.end(), [&](const config::EventTrigger& t) {
+            return channels::FoldAscii(t.Trigger) == upperCommand;
+        }))
+        return;
 
     std::array<std::string, 16> params;  // 1..15, in Shift-JIS
     for (int n = 1; n <= 15; ++n) params[n] = WireToSjis(message[n + 1]);
@@ -92,7 +101,6 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
 
     const std::string& ownNick = slots_[slot].Session.Nick;
     const std::string& sender = message.Nick();
-    const std::string upperCommand = channels::FoldAscii(command);
     auto substitute = [&](const std::string& text) {
         return ui::ReplaceAll(ui::ReplaceAll(text, "%m", ownNick), "%n", sender);
     };

@@ -185,4 +185,10 @@ void ProcessInput(Engine& engine, int slot, int window, InputMode mode, const st
     SendByMode(engine, slot, window, mode, record.Name, body);
 }
 
+void RefuseInput(Engine& engine, int slot, int window, const std::vector<char32_t>& refused) {
+    if (slot < 0 || slot >= session::SlotCount || refused.empty()) return;
+    engine.Ui().RenderLine(slot, window, FontKind::Error, session::RefusedText(refused), false);
+    engine.Ui().Beep(session::BeepKind::Warning);
+}
+
 }  // namespace velmok::ui

@@ -73,4 +73,9 @@ void SendByMode(session::Engine& engine, int slot, int window, InputMode mode, c
 void ProcessInput(session::Engine& engine, int slot, int window, InputMode mode, const std::string& text,
                   InputHistory& history);
 
+// Typed text holding characters the wire cannot carry is not sent: the window
+// gets an Error line naming them, with the warning beep, and the text stays
+// where it was typed.
+void RefuseInput(session::Engine& engine, int slot, int window, const std::vector<char32_t>& refused);
+
 }  // namespace velmok::ui

@@ -72,18 +72,46 @@ std::string LogLine(const std::string& stamp, const std::string& windowName, con
     return line;
 }
 
-bool AppendLogLine(const std::string& folder, const std::string& serverName, const std::string& windowName,
-                   const std::tm& date, const std::string& stamp, const std::string& text) {
+bool LogFiles::Append(const std::string& path, const std::string& bytes) {
+    auto it = open_.begin();
+    while (it != open_.end() && it->path != path) ++it;
+    if (it == open_.end()) {
+        // A handful is plenty: a run seldom touches more than a few windows.
+        constexpr std::size_t kMostOpen = 8;
+        if (open_.size() >= kMostOpen) {
+            std::fclose(open_.front().file);
+            open_.erase(open_.begin());
+        }
+        std::FILE* file = std::fopen(path.c_str(), "ab");
+        if (file == nullptr) return false;
+        open_.push_back({path, file});
+        it = open_.end() - 1;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), it->file) == bytes.size();
+    if (written && std::fflush(it->file) == 0) return true;
+    std::fclose(it->file);
+    open_.erase(it);
+    return false;
+}
+
+void LogFiles::Close() {
+    for (const OpenFile& f : open_) std::fclose(f.file);
+    open_.clear();
+}
+
+bool AppendLogLine(LogFiles& files, const std::string& folder, const std::string& serverName,
+                   const std::string& windowName, const std::tm& date, const std::string& stamp,
+                   const std::string& text) {
     const std::string name = LogFileName(serverName, windowName, date);
     // A NUL would cut the path short and send the line to some other file.
     if (name.find('\0') != std::string::npos || folder.find('\0') != std::string::npos) return false;
-    const std::string path = folder + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) return false;
-    const std::string line = LogLine(stamp, windowName, text);
-    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
+    return files.Append(folder + "/" + name, LogLine(stamp, windowName, text));
+}
+
+bool AppendLogLine(const std::string& folder, const std::string& serverName, const std::string& windowName,
+                   const std::tm& date, const std::string& stamp, const std::string& text) {
+    LogFiles files;
+    return AppendLogLine(files, folder, serverName, windowName, date, stamp, text);
 }
 
 }  // namespace velmok::ui

@@ -20,6 +20,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "base/Texts.h"
+#include "config/SettingsStore.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "widgets/QtStyles.h"
@@ -183,7 +185,7 @@ void Tfrm_Set::LoadControls() {
     ShowEvents();
 
     Check_LogOutput->setChecked(e.LogOutput);
-    Edit_LogPath->setText(FromSjis(e.LogPath));
+    Edit_LogPath->setText(platform::FromLocalPath(e.LogPath));
     Spin_MaxLines->setValue(e.MaxLines);
     Check_AutoReconnect->setChecked(e.AutoReconnect);
     Check_NotifyDesktop->setChecked(e.NotifyDesktop);
@@ -200,9 +202,11 @@ void Tfrm_Set::CollectControls() {
     e.ChannelMultiLine = Rad_ChannelMultiLine->isChecked();
     for (int i = 0; i < SettingsEditor::UnreadCount; ++i) e.UnreadChecks[i] = Check_Unread[i]->isChecked();
 
-    for (int i = 0; i < SettingsEditor::MessageCount; ++i) e.Messages[i] = ToSjis(Edit_Message[i]->text());
+    // What goes on the wire is read as typed text; OK has refused what it cannot carry.
+    for (int i = 0; i < SettingsEditor::MessageCount; ++i)
+        e.Messages[i] = platform::ReadTyped(Edit_Message[i]->text()).Sjis;
     for (int i = 0; i < SettingsEditor::CtcpAnswerCount; ++i) e.Answers[i] = Rad_Answer[i]->isChecked();
-    e.UserInfoText = ToSjis(Edit_UserInfo->text());
+    e.UserInfoText = platform::ReadTyped(Edit_UserInfo->text()).Sjis;
 
     e.Interval = Trb_Interval->value();
     e.MaxReplyIndex = Cmb_MaxReply->currentIndex();
@@ -220,7 +224,7 @@ void Tfrm_Set::CollectControls() {
 
     e.EventLog = Check_EventLog->isChecked();
     e.LogOutput = Check_LogOutput->isChecked();
-    e.LogPath = ToSjis(Edit_LogPath->text());
+    e.LogPath = platform::ToLocalPath(Edit_LogPath->text());
     e.MaxLines = Spin_MaxLines->value();
     e.AutoReconnect = Check_AutoReconnect->isChecked();
     e.NotifyDesktop = Check_NotifyDesktop->isChecked();
@@ -408,16 +412,60 @@ void Tfrm_Set::Btn_EventDownClick() {
 
 void Tfrm_Set::Btn_BrowseClick() {
     const std::string folder = dialogs_->BrowseForFolder(this);
-    if (!folder.empty()) Edit_LogPath->setText(FromSjis(folder));
+    if (folder.empty()) return;
+    if (!LogFolderStorable(folder, platform::ToLocalPath(settingsFolder_))) {
+        RefuseLogFolder(folder);
+        return;
+    }
+    Edit_LogPath->setText(platform::FromLocalPath(folder));
+}
+
+void Tfrm_Set::RefuseLogFolder(const std::string& folder) {
+    dialogs_->ShowErrorMessage(this, FromSjis(texts::LogFolderNotStorable) + platform::FromLocalPath(folder));
+    ShowPageOf(Edit_LogPath);
+}
+
+void Tfrm_Set::ShowPageOf(QWidget* field) {
+    for (int i = 0; i < PageControl->count(); ++i) {
+        if (PageControl->widget(i)->isAncestorOf(field)) PageControl->setCurrentIndex(i);
+    }
+    field->setFocus();
+}
+
+bool Tfrm_Set::WireTextsSendable() {
+    const std::pair<QLineEdit*, const char*> fields[] = {{Edit_Message[SettingsEditor::Away], "AWAY"},
+                                                         {Edit_Message[SettingsEditor::Kick], "KICK"},
+                                                         {Edit_Message[SettingsEditor::Part], "PART"},
+                                                         {Edit_Message[SettingsEditor::Quit], "QUIT"},
+                                                         {Edit_UserInfo, "USERINFO"}};
+    for (const auto& [edit, name] : fields) {
+        const session::TypedText typed = platform::ReadTyped(edit->text());
+        if (typed.Refused.empty()) continue;
+        dialogs_->ShowErrorMessage(this, QString::fromLatin1(name) + QStringLiteral("：\n") +
+                                             FromSjis(session::RefusedText(typed.Refused)));
+        ShowPageOf(edit);
+        return false;
+    }
+    return true;
 }
 
 void Tfrm_Set::BitBtn_OKClick() {
+    if (!WireTextsSendable()) return;
+    const std::string folder = platform::ToLocalPath(Edit_LogPath->text());
+    if (!LogFolderStorable(folder, platform::ToLocalPath(settingsFolder_))) {
+        RefuseLogFolder(folder);
+        return;
+    }
     CollectControls();
     Settings applied = result_;
-    editor_.Apply(applied, ToSjis(settingsFolder_));
+    editor_.Apply(applied, platform::ToLocalPath(settingsFolder_));
     result_ = std::move(applied);
-    Edit_LogPath->setText(FromSjis(editor_.LogPath));
+    Edit_LogPath->setText(platform::FromLocalPath(editor_.LogPath));
     accept();
+}
+
+void Tfrm_Set::ApplyTo(Settings& settings) {
+    editor_.Apply(settings, platform::ToLocalPath(settingsFolder_));
 }
 
 }  // namespace velmok::config

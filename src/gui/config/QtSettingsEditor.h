@@ -44,6 +44,9 @@ public:
     // The settings as OK left them; before OK (and after Cancel) the settings
     // the dialog opened with.
     const Settings& Result() const { return result_; }
+    // After OK: writes what the dialog edits into settings, and nothing else,
+    // so what changed meanwhile elsewhere (profiles, certificates) stays.
+    void ApplyTo(Settings& settings);
     const SettingsEditor& Editor() const { return editor_; }
 
     // The platform's font and colour dialogs; std::nullopt means Cancel.
@@ -165,6 +168,11 @@ private:
     void KeywordSelectionChanged();
     void EventSelectionChanged();
     SettingsEditor::Confirm Asker();
+    // OK refuses texts the wire cannot carry and a log folder velmok.ini
+    // cannot keep, saying why and showing the field.
+    bool WireTextsSendable();
+    void RefuseLogFolder(const std::string& folder);
+    void ShowPageOf(QWidget* field);
 
     SettingsEditor editor_;
     Settings result_;

@@ -15,7 +15,6 @@
 namespace velmok::dcc {
 
 using platform::FromSjis;
-using platform::ToSjis;
 
 namespace {
 
@@ -104,8 +103,20 @@ void Tfrm_DCC_Chat::SetInputText(const std::string& text) {
 
 void Tfrm_DCC_Chat::memo_InputMessageChange() {
     if (changing_) return;
-    const ui::InputChange change = chat_.InputChanged(ToSjis(memo_InputMessage->toPlainText()));
-    if (change.replace) SetInputText(change.remainder);
+    const platform::TypedChange change = platform::ReadTypedChange(memo_InputMessage->toPlainText());
+    if (!change.hasLineBreak) return;
+    if (!change.complete.Refused.empty()) {
+        // As in the main window: the pasted lines wait in the field, said once.
+        if (change.complete.Refused != pendingRefused_) chat_.RefuseInput(change.complete.Refused);
+        pendingRefused_ = change.complete.Refused;
+        return;
+    }
+    pendingRefused_.clear();
+    chat_.InputChanged(change.complete.Sjis);
+    changing_ = true;
+    memo_InputMessage->setPlainText(change.remainder);
+    memo_InputMessage->moveCursor(QTextCursor::End);
+    changing_ = false;
 }
 
 bool Tfrm_DCC_Chat::eventFilter(QObject* watched, QEvent* event) {
@@ -113,7 +124,13 @@ bool Tfrm_DCC_Chat::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             !(key->modifiers() & Qt::ShiftModifier)) {
-            if (chat_.InputEnter(ToSjis(memo_InputMessage->toPlainText()))) SetInputText(std::string());
+            const session::TypedText typed = platform::ReadTyped(memo_InputMessage->toPlainText());
+            if (!typed.Refused.empty()) {
+                chat_.RefuseInput(typed.Refused);
+            } else if (chat_.InputEnter(typed.Sjis)) {
+                pendingRefused_.clear();
+                SetInputText(std::string());
+            }
             return true;
         }
         if (key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {

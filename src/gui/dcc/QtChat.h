@@ -64,6 +64,8 @@ private:
     Chat chat_;
     std::vector<widgets::QtMessageView::Run> runs_;
     bool changing_ = false;  // the field's text is being set from here
+    // What a paste still waiting in the field was refused for.
+    std::vector<char32_t> pendingRefused_;
 };
 
 }  // namespace velmok::dcc

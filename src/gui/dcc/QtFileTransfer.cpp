@@ -29,7 +29,7 @@ constexpr int kProgressInterval = 50;
 
 std::optional<ChosenFile> Chosen(const std::string& path) {
     if (path.empty()) return std::nullopt;
-    return ChosenFile{path, platform::ToSjis(QFileInfo(QFile::decodeName(path.c_str())).fileName())};
+    return ChosenFile{path, platform::ToSjis(QFileInfo(platform::FromLocalPath(path)).fileName())};
 }
 
 }  // namespace

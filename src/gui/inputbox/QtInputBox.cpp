@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
@@ -97,7 +98,26 @@ std::string Tfrm_InputBox::FirstText() const {
 
 std::string Tfrm_InputBox::KeyText() const { return ToSjis(Edit_InputBox2->text()); }
 
+std::vector<char32_t> Tfrm_InputBox::Unsendable() const {
+    std::vector<char32_t> refused;
+    for (const QString& text : {Cmb_InputBox->isHidden() ? QString() : Cmb_InputBox->currentText(),
+                                Edit_InputBox1->isHidden() ? QString() : Edit_InputBox1->text(),
+                                Edit_InputBox2->isHidden() ? QString() : Edit_InputBox2->text()}) {
+        for (char32_t c : platform::ReadTyped(text).Refused) {
+            if (std::find(refused.begin(), refused.end(), c) == refused.end()) refused.push_back(c);
+        }
+    }
+    return refused;
+}
+
 void Tfrm_InputBox::BitBtn_OKClick() {
+    // What the wire cannot carry would arrive without those characters: the
+    // box stays open and says which they are.
+    if (const std::vector<char32_t> refused = Unsendable(); !refused.empty()) {
+        const QString text = FromSjis(session::RefusedText(refused));
+        if (dialogs_) guard_.Run([&] { dialogs_->ShowErrorMessage(this, text); });
+        return;
+    }
     InputBoxFields f;
     if (!Cmb_InputBox->isHidden()) {
         f.comboText = ToSjis(Cmb_InputBox->currentText());
@@ -140,11 +160,20 @@ void Tfrm_InputBox::closeEvent(QCloseEvent* event) {
 
 void Tfrm_InputBox::Cmb_InputBoxChange() {
     if (state.Kind != 1 || Edit_InputBox2->isHidden()) return;
-    const int index = Cmb_InputBox->findText(Cmb_InputBox->currentText(), Qt::MatchExactly);
-    if (index < 0) return;
+    // The text must be an entry exactly: the combo box completes a typed
+    // prefix to an entry, and the typing goes on from there.
+    const int index =
+        Cmb_InputBox->findText(Cmb_InputBox->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     std::string key;
-    if (AutoJoinKeyAt(engine_.Session(state.Slot).AutoJoin, index, key))
-        Edit_InputBox2->setText(FromSjis(key));
+    if (index >= 0 && AutoJoinKeyAt(engine_.Session(state.Slot).AutoJoin, index, key)) {
+        filledKey_ = FromSjis(key);
+        Edit_InputBox2->setText(filledKey_);
+        return;
+    }
+    // A key filled for an entry goes when the text stops naming it; one the
+    // user typed stays.
+    if (!filledKey_.isEmpty() && Edit_InputBox2->text() == filledKey_) Edit_InputBox2->clear();
+    filledKey_.clear();
 }
 
 void RunInputBox(QWidget* owner, session::Engine& engine, platform::Dialogs* dialogs,

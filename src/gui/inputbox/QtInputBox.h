@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "inputbox/InputBox.h"
 #include "platform/QtModal.h"
@@ -55,11 +56,15 @@ protected:
 
 private:
     void Cmb_InputBoxChange();
+    // The characters of the shown fields that the wire cannot carry.
+    std::vector<char32_t> Unsendable() const;
 
     session::Engine& engine_;
     platform::Dialogs* dialogs_;
     platform::DialogGuard guard_{*this};
     bool modeless_ = false;
+    // The key the JOIN box put in for the entry the text names, if any.
+    QString filledKey_;
 };
 
 // Shows a modal input box for one request and returns once it is answered,

@@ -5,8 +5,8 @@ class QWidget;
 
 namespace velmok::platform {
 
-// Lets the user pick a folder, owned by `owner`. Returns its full path as
-// Shift-JIS, or an empty string when the user cancels.
+// Lets the user pick a folder, owned by `owner`. Returns its full path in the
+// file system's encoding, or an empty string when the user cancels.
 std::string BrowseForFolder(QWidget* owner);
 
 }  // namespace velmok::platform

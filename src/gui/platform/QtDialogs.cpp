@@ -34,8 +34,10 @@ void Dialogs::Alert(QWidget* window) {
 void QtDialogs::ShowError(QWidget* owner, int number) { ShowErrorBox(owner, number); }
 
 void QtDialogs::ShowSaveError(QWidget* owner, const std::string& path) {
-    MakeErrorBox(owner, config::SaveErrorText(path))->exec();
+    MakeErrorBox(owner, SaveErrorText(path))->exec();
 }
+
+void QtDialogs::ShowErrorMessage(QWidget* owner, const QString& text) { MakeErrorBox(owner, text)->exec(); }
 
 bool QtDialogs::AskYesNo(QWidget* owner, const std::string& text) {
     return MakeQuestionBox(owner, text)->exec() == QMessageBox::Yes;
@@ -51,7 +53,7 @@ const char* const kAllFiles = "すべてのファイル(*)";
 std::string Chosen(const QString& path, QString& folder) {
     if (path.isEmpty()) return {};
     folder = QFileInfo(path).absolutePath();
-    return QFile::encodeName(path).toStdString();
+    return ToLocalPath(path);
 }
 
 }  // namespace

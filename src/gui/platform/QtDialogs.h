@@ -16,12 +16,15 @@ public:
     virtual ~Dialogs() = default;
     // The numbered error text with the application title and the stop icon.
     virtual void ShowError(QWidget* owner, int number) = 0;
-    // A settings file (path in Shift-JIS) that could not be written, in the
-    // same box.
+    // A settings file (path in the file system's encoding) that could not be
+    // written, in the same box.
     virtual void ShowSaveError(QWidget* owner, const std::string& path) = 0;
+    // A message of its own in the same box, put together for display.
+    virtual void ShowErrorMessage(QWidget* owner, const QString& text) = 0;
     // Yes and No buttons, the question icon and the application title.
     virtual bool AskYesNo(QWidget* owner, const std::string& text) = 0;
-    // The chosen folder's full path, or empty when the user cancels.
+    // The chosen folder's full path in the file system's encoding, or empty
+    // when the user cancels.
     virtual std::string BrowseForFolder(QWidget* owner) = 0;
     // A file to send: the full path of an existing file, in the file system's
     // own encoding, or empty when the user cancels.
@@ -39,6 +42,7 @@ class QtDialogs : public Dialogs {
 public:
     void ShowError(QWidget* owner, int number) override;
     void ShowSaveError(QWidget* owner, const std::string& path) override;
+    void ShowErrorMessage(QWidget* owner, const QString& text) override;
     bool AskYesNo(QWidget* owner, const std::string& text) override;
     std::string BrowseForFolder(QWidget* owner) override;
     std::string OpenFileName(QWidget* owner) override;

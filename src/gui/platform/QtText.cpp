@@ -1,8 +1,12 @@
 #include "platform/QtText.h"
 
+#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <string_view>
+
+#include "base/Cp932.h"
 
 namespace velmok::platform {
 
@@ -27,7 +31,9 @@ bool IsLeadByte(unsigned char byte) {
 
 QString DecodeRun(std::string_view bytes) {
     if (bytes.empty()) return {};
-    QStringDecoder decoder(CodecName(), QStringConverter::Flag::Stateless);
+    // Opening the converter costs more than most lines; a stateless one
+    // carries nothing from one run to the next.
+    thread_local QStringDecoder decoder(CodecName(), QStringConverter::Flag::Stateless);
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     // ICU stands U+001A in for bytes it cannot read (a real 0x1A never gets
     // here); show the usual mark instead.
@@ -50,8 +56,10 @@ std::string EncodeRun(QStringView text) {
         const QByteArray whole = encoder.encode(text);
         if (!encoder.hasError()) return ToStd(whole);
     }
-    // Something does not fit: go character by character and leave out what
-    // the converter cannot map instead of letting it write a substitute.
+    // Something does not fit: go character by character. The forms input
+    // methods type for JIS X 0208 characters (U+301C for "～", U+2212 for
+    // "－", ...) become those characters; what has no code at all is left out
+    // instead of letting the converter write a substitute.
     std::string out;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -60,7 +68,13 @@ std::string EncodeRun(QStringView text) {
             length = 2;
         QStringEncoder encoder(CodecName());
         const QByteArray piece = encoder.encode(text.mid(i, length));
-        if (!encoder.hasError()) out += ToStd(piece);
+        if (!encoder.hasError()) {
+            out += ToStd(piece);
+        } else if (const std::uint16_t code = base::Cp932Code(text.at(i).unicode());
+                   length == 1 && code != 0) {
+            out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+        }
         i += length;
     }
     return out;
@@ -69,6 +83,10 @@ std::string EncodeRun(QStringView text) {
 }  // namespace
 
 QString FromSjis(const std::string& sjis) {
+    // Plain ASCII (most of what is shown) is its own Unicode, the three
+    // controls below included.
+    if (std::all_of(sjis.begin(), sjis.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(sjis.data(), static_cast<qsizetype>(sjis.size()));
     QString text;
     std::size_t start = 0;
     for (std::size_t i = 0; i < sjis.size(); ++i) {
@@ -96,10 +114,23 @@ std::string ToSjis(const QString& text) {
     return out;
 }
 
-bool Utf8ToSjisExactly(const std::string& utf8, std::string& sjis) {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    sjis = ToSjis(text);
-    return FromSjis(sjis) == text;
+std::string ToLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString FromLocalPath(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+session::TypedText ReadTyped(const QString& text) { return session::ReadTyped(text.toStdString()); }
+
+TypedChange ReadTypedChange(const QString& text) {
+    TypedChange change;
+    const qsizetype lastBreak =
+        std::max(text.lastIndexOf(QLatin1Char('\n')), text.lastIndexOf(QLatin1Char('\r')));
+    if (lastBreak < 0) return change;
+    change.hasLineBreak = true;
+    change.complete = ReadTyped(text.left(lastBreak + 1));
+    change.remainder = text.mid(lastBreak + 1);
+    return change;
 }
 
 }  // namespace velmok::platform

@@ -2,17 +2,34 @@
 #include <QString>
 #include <string>
 
+#include "session/Codec.h"
+
 namespace velmok::platform {
 
 // Shift-JIS (code page 932, with the NEC and IBM extensions) to Unicode for
 // display. Bytes that are not valid Shift-JIS become U+FFFD.
 QString FromSjis(const std::string& sjis);
 
-// Unicode to code page 932. Characters it cannot hold are dropped.
+// Unicode to code page 932. The forms input methods type for JIS X 0208
+// characters become those characters; characters it cannot hold are dropped.
 std::string ToSjis(const QString& text);
 
-// UTF-8 to code page 932 when every character has a form there; false (and
-// nothing dropped silently) otherwise.
-bool Utf8ToSjisExactly(const std::string& utf8, std::string& sjis);
+// Paths and file names are the file system's bytes (UTF-8 here), never
+// Shift-JIS: from a widget or dialog to open() and back.
+std::string ToLocalPath(const QString& path);
+QString FromLocalPath(const std::string& path);
+
+// Typed text on its way to the wire, as session::ReadTyped reads it.
+session::TypedText ReadTyped(const QString& text);
+
+// An input field's text after a change, cut after its last line break: the
+// complete lines before it read as typed text (line breaks kept), and the
+// unfinished line after it exactly as it stands.
+struct TypedChange {
+    bool hasLineBreak = false;
+    session::TypedText complete;
+    QString remainder;
+};
+TypedChange ReadTypedChange(const QString& text);
 
 }  // namespace velmok::platform

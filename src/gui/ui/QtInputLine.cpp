@@ -80,11 +80,25 @@ void QtInputLine::SetTextQuietly(const QString& text) {
     inInputChange_ = false;
 }
 
+void QtInputLine::Refuse(const std::vector<char32_t>& refused) {
+    const InputTarget to = target_();
+    if (to.slot >= 0) RefuseInput(engine_, to.slot, to.window, refused);
+}
+
 void QtInputLine::InputChanged() {
     if (inInputChange_) return;
-    const InputChange change = SplitInput(ToSjis(memo_InputMessage->toPlainText()));
-    if (change.replace) SetTextQuietly(FromSjis(change.remainder));
-    for (const std::string& line : change.lines) ProcessTyped(line);
+    const platform::TypedChange change = platform::ReadTypedChange(memo_InputMessage->toPlainText());
+    if (!change.hasLineBreak) return;
+    if (!change.complete.Refused.empty()) {
+        // Pasted lines the wire cannot carry whole stay in the field, all of
+        // them, until they are mended; said once, not at every keystroke.
+        if (change.complete.Refused != pendingRefused_) Refuse(change.complete.Refused);
+        pendingRefused_ = change.complete.Refused;
+        return;
+    }
+    pendingRefused_.clear();
+    SetTextQuietly(change.remainder);
+    for (const std::string& line : SplitInput(change.complete.Sjis).lines) ProcessTyped(line);
 }
 
 void QtInputLine::CompleteNick(bool backwards) {
@@ -96,10 +110,21 @@ void QtInputLine::CompleteNick(bool backwards) {
     const auto completed =
         completion_.Complete(ToSjis(before), engine_.Channel(to.slot, to.window).Members, backwards);
     if (!completed) return;
+    // Only what the completion changes is replaced, so text before the word
+    // that Shift-JIS cannot hold stays as typed.
+    int kept = 0;
+    std::size_t keptBytes = 0;
+    while (kept < before.size()) {
+        const int length = before.at(kept).isHighSurrogate() && kept + 1 < before.size() ? 2 : 1;
+        const std::string piece = ToSjis(before.mid(kept, length));
+        if (completed->compare(keptBytes, piece.size(), piece) != 0) break;
+        keptBytes += piece.size();
+        kept += length;
+    }
     inInputChange_ = true;
-    cursor.setPosition(0);
+    cursor.setPosition(kept);
     cursor.setPosition(caret, QTextCursor::KeepAnchor);
-    cursor.insertText(FromSjis(*completed));
+    cursor.insertText(FromSjis(completed->substr(keptBytes)));
     memo_InputMessage->setTextCursor(cursor);
     inInputChange_ = false;
 }
@@ -133,12 +158,15 @@ bool QtInputLine::eventFilter(QObject* watched, QEvent* event) {
         completion_.Reset();
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
         !(key->modifiers() & Qt::ShiftModifier)) {
-        const std::string text = ToSjis(memo_InputMessage->toPlainText());
-        if (!text.empty()) {
+        const session::TypedText typed = platform::ReadTyped(memo_InputMessage->toPlainText());
+        if (!typed.Refused.empty()) {
+            Refuse(typed.Refused);
+        } else if (!typed.Sjis.empty()) {
             inInputChange_ = true;
             memo_InputMessage->clear();
             inInputChange_ = false;
-            ProcessTyped(text);
+            pendingRefused_.clear();
+            ProcessTyped(typed.Sjis);
         }
         return true;
     }

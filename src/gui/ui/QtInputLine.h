@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/InputLine.h"
 #include "ui/NickCompletion.h"
@@ -52,6 +53,8 @@ private:
     void CompleteNick(bool backwards);
     // Replaces the text without treating the change as typing.
     void SetTextQuietly(const QString& text);
+    // The Error line for typed text the wire cannot carry.
+    void Refuse(const std::vector<char32_t>& refused);
 
     session::Engine& engine_;
     std::function<InputTarget()> target_;
@@ -61,6 +64,8 @@ private:
     QToolButton* btn_ActionMode = nullptr;
     int mode_ = 0;
     bool inInputChange_ = false;
+    // What a paste still waiting in the field was refused for.
+    std::vector<char32_t> pendingRefused_;
     InputHistory history_;
     NickCompletion completion_;
 };

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <cstdio>
 
+#include "base/Cp932.h"
 #include "config/Error.h"
 #include "config/QtConnectEditor.h"
 #include "config/SettingsStore.h"
@@ -25,7 +26,7 @@ void QtStartRequests::Report(const std::string& sjisLine) {
 void QtStartRequests::ConnectNumbers(const std::vector<int>& numbers) {
     if (numbers.empty()) return;
     // Numbered as the file lists them, so that a dropped profile can be named.
-    const auto file = config::ReadProfileEntries(platform::ToSjis(form_.ConfigDir()));
+    const auto file = config::ReadProfileEntries(platform::ToLocalPath(form_.ConfigDir()));
     for (int number : numbers) {
         const std::string problem = ConnectProfileNumber(form_.Engine(), file, number);
         if (!problem.empty()) Report(problem);
@@ -34,7 +35,7 @@ void QtStartRequests::ConnectNumbers(const std::vector<int>& numbers) {
 
 void QtStartRequests::OpenLink(const std::string& text) {
     IrcLink link;
-    int message = ParseIrcLink(text, platform::Utf8ToSjisExactly, link);
+    int message = ParseIrcLink(text, base::Utf8ToSjisExactly, link);
     LinkOutcome outcome = LinkOutcome::Refused;
     if (message == 0) outcome = ConnectLink(form_.Engine(), form_.Config().ProfileText, link, message);
     if (outcome == LinkOutcome::NeedsProfile) {

@@ -80,7 +80,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     setObjectName(QStringLiteral("TSDIAppForm"));
     setWindowTitle(QStringLiteral("Velmok 2.2"));
     resize(460, 371);
-    ini_ = std::make_unique<config::IniFile>(ToSjis(QDir(configDir_).filePath(QStringLiteral("velmok.ini"))));
+    ini_ = std::make_unique<config::IniFile>(
+        platform::ToLocalPath(QDir(configDir_).filePath(QString::fromLatin1(config::IniFileName))));
     engine_ = std::make_unique<session::Engine>(*this, *clock_, *sockets_, settings_);
     aux_ = std::make_unique<windows::QtAuxWindows>(this, *engine_, dialogs_);
     prompts_ = new inputbox::QtPromptBoxes(this, *engine_);
@@ -203,7 +204,7 @@ widgets::QtMessageView* TSDIAppForm::NewView(FontKind) {
 void TSDIAppForm::FormShow() {
     if (shown_) return;
     shown_ = true;
-    const std::string folder = ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     engine_->OsName = base::WindowsVersionName();
     config::LoadProfiles(folder, settings_);
     config::LoadEvents(folder, settings_);
@@ -263,7 +264,7 @@ void TSDIAppForm::ApplySettings() {
 }
 
 void TSDIAppForm::SaveAll() {
-    const std::string folder = ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     windowState_.Top = y();
     windowState_.Left = x();
     windowState_.Height = height();
@@ -367,7 +368,7 @@ bool TSDIAppForm::EditConnections(const std::function<void(config::Tfrm_Connecti
     if (prepare) prepare(editor);
     if (editor.exec() != QDialog::Accepted) return false;
     settings_.ProfileText = editor.ProfileText();
-    const std::string folder = ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     if (!config::SaveProfiles(folder, settings_))
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::ConnectionsFileName));
     return true;

@@ -14,6 +14,7 @@
 #include "session/Engine.h"
 #include "session/Frontend.h"
 #include "ui/LineFormat.h"
+#include "ui/LogWriter.h"
 #include "ui/Tabs.h"
 #include "widgets/QtFindBar.h"
 #include "widgets/QtMessageView.h"
@@ -118,6 +119,7 @@ public:
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;
     void WriteEventLog(const std::string& text) override;
+    bool EventLogWanted() const override;
     // ---- connection state -----------------------------------------------------
     void ServerConnected(int slot, const std::string& serverName, bool clearView) override;
     void ServerRenamed(int slot, const std::string& serverName) override;
@@ -293,6 +295,7 @@ private:
     std::vector<widgets::QtMessageView::Run> viewRuns_;
     std::string windowNameSjis_;
     std::string stamp_;
+    ui::LogFiles logFiles_;
     int stampMinute_ = -1;
     int stampHour_ = -1;
 };

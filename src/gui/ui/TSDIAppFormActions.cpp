@@ -263,12 +263,14 @@ void TSDIAppForm::EditCommand(int which) {
 void TSDIAppForm::DetailSettings() {
     config::Tfrm_Set dialog(this, settings_, dialogs_, configDir_);
     if (dialog.exec() != QDialog::Accepted) return;
-    settings_ = dialog.Result();
+    // Only what the dialog edits: profiles saved and certificates accepted
+    // while it was open stay as they are now.
+    dialog.ApplyTo(settings_);
     ApplySettings();
     for (auto& sv : slotViews_) {
         if (sv.serverView) sv.serverView->viewport()->update();
     }
-    const std::string folder = platform::ToSjis(configDir_);
+    const std::string folder = platform::ToLocalPath(configDir_);
     if (!config::SaveEvents(folder, settings_))
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::EventsFileName));
 }

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTimer>
 
 #include "platform/QtClock.h"
 #include "platform/QtDialogs.h"
@@ -64,8 +65,13 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     }
     const std::string& serverName = engine_->Session(slot).ServerName;
     if (settings_.LogOutput) {
-        const std::string folder = settings_.LogPath.empty() ? ToSjis(configDir_) : settings_.LogPath;
-        AppendLogLine(folder, serverName, targetName, now, stamp_, text);
+        const std::string folder =
+            settings_.LogPath.empty() ? platform::ToLocalPath(configDir_) : settings_.LogPath;
+        const bool wasOpen = logFiles_.AnyOpen();
+        AppendLogLine(logFiles_, folder, serverName, targetName, now, stamp_, text);
+        // The files stay open for the lines that came in with this one and
+        // are closed once the event loop has a moment.
+        if (!wasOpen && logFiles_.AnyOpen()) QTimer::singleShot(0, this, [this] { logFiles_.Close(); });
     }
 
     windowNameSjis_.clear();

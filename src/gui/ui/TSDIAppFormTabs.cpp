@@ -343,8 +343,10 @@ void TSDIAppForm::ShowEventLog() {
 }
 
 void TSDIAppForm::WriteEventLog(const std::string& text) {
-    if (eventLog_ && settings_.EventLog) eventLog_->AppendLine(FromSjis(text));
+    if (EventLogWanted()) eventLog_->AppendLine(FromSjis(text));
 }
+
+bool TSDIAppForm::EventLogWanted() const { return eventLog_ && settings_.EventLog; }
 
 void TSDIAppForm::ApplyNickListStyle(QListWidget* list) {
     const QTextCharFormat f = widgets::FormatOf(settings_.Font(FontKind::Nicklist));

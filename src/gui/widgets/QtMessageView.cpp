@@ -191,6 +191,19 @@ void QtMessageView::UpdateScrollBar() {
     bar->setPageStep(std::max(1, LineCount() - max));
     bar->setValue(followBottom_ ? max : std::min(top, max));
     adjustingScrollBar_ = false;
+    // A view that is not painted (a tab in the background) still measures
+    // its last page for every new line.
+    TrimCache(FirstLine() + max);
+}
+
+void QtMessageView::TrimCache(std::int64_t keepFrom) const {
+    if (cache_.size() <= painted_.size() * 2 + 64) return;
+    // The layouts on screen now, and those from keepFrom on.
+    std::unordered_map<std::int64_t, std::shared_ptr<QTextLayout>> keep;
+    for (const Painted& p : painted_) keep.emplace(p.line, p.layout);
+    for (const auto& [line, layout] : cache_)
+        if (line >= keepFrom) keep.emplace(line, layout);
+    cache_.swap(keep);
 }
 
 void QtMessageView::ScrollPages(int pages) {
@@ -287,12 +300,7 @@ void QtMessageView::paintEvent(QPaintEvent*) {
             }
         }
     }
-    // Keep only the layouts that are on screen now.
-    if (cache_.size() > painted_.size() * 2 + 64) {
-        std::unordered_map<std::int64_t, std::shared_ptr<QTextLayout>> keep;
-        for (const Painted& p : painted_) keep.emplace(p.line, p.layout);
-        cache_.swap(keep);
-    }
+    TrimCache(EndLine());
 
     const bool selection = HasSelection();
     QList<QTextLayout::FormatRange> marks;

@@ -43,6 +43,8 @@ public:
     // The styles of the lines appended from now on.
     void SetStyleTable(std::shared_ptr<const StyleTable> styles);
     void SetBackground(const QColor& colour);
+    // Line layouts kept for painting and measuring.
+    std::size_t CachedLayouts() const { return cache_.size(); }
     void SetMaxLines(int lines);
     int MaxLines() const { return static_cast<int>(lines_.Limit()); }
 
@@ -113,6 +115,8 @@ private:
     QString TextOf(std::size_t index) const;
     std::shared_ptr<QTextLayout> LayoutFor(std::int64_t line, int width) const;
     void UpdateScrollBar();
+    // Drops the cached layouts of lines neither on screen nor from keepFrom on.
+    void TrimCache(std::int64_t keepFrom) const;
     int LayoutWidth() const;
     // The position of the first line wholly on screen when the last line
     // stands at the bottom: the scroll bar's maximum.

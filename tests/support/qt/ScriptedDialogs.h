@@ -13,6 +13,7 @@ class ScriptedDialogs : public platform::Dialogs {
 public:
     std::vector<int> errors;
     std::vector<std::string> saveErrors;  // paths of the failed saves reported
+    std::vector<QString> messages;        // error boxes with a text of their own
     std::vector<std::string> questions;
     std::deque<bool> answers;  // Yes/No answers in order; No once they run out
     std::string folder;        // what the folder picker returns
@@ -24,6 +25,7 @@ public:
 
     void ShowError(QWidget*, int number) override { errors.push_back(number); }
     void ShowSaveError(QWidget*, const std::string& path) override { saveErrors.push_back(path); }
+    void ShowErrorMessage(QWidget*, const QString& text) override { messages.push_back(text); }
     bool AskYesNo(QWidget*, const std::string& text) override {
         questions.push_back(text);
         if (answers.empty()) return false;
