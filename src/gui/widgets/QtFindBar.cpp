@@ -11,38 +11,11 @@
 
 namespace velmok::widgets {
 
-namespace {
-
-// The JIS forms of a Japanese keyboard and the cells code page 932 gives them
-// (as received lines show them): 〜 − ‖ ¢ £ ¬ —.
-QChar CodePageForm(QChar c) {
-    switch (c.unicode()) {
-        case 0x301C:
-            return QChar(0xFF5E);
-        case 0x2212:
-            return QChar(0xFF0D);
-        case 0x2016:
-            return QChar(0x2225);
-        case 0x00A2:
-            return QChar(0xFFE0);
-        case 0x00A3:
-            return QChar(0xFFE1);
-        case 0x00AC:
-            return QChar(0xFFE2);
-        case 0x2014:
-            return QChar(0x2015);
-        default:
-            return c;
-    }
-}
-
-}  // namespace
-
 QString AsShown(const QString& typed) {
     QString out;
     for (qsizetype i = 0; i < typed.size();) {
         const qsizetype length = typed.at(i).isHighSurrogate() && i + 1 < typed.size() ? 2 : 1;
-        const QString one = length == 1 ? QString(CodePageForm(typed.at(i))) : typed.mid(i, length);
+        const QString one = typed.mid(i, length);
         const std::string sjis = platform::ToSjis(one);
         out += sjis.empty() ? one : platform::FromSjis(sjis);
         i += length;

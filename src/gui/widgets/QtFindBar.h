@@ -44,8 +44,8 @@ private:
 };
 
 // Typed text as a view shows it: each character through Shift-JIS and back,
-// so the forms of a Japanese keyboard meet those of received lines; one the
-// code page cannot hold stays as it is.
+// so the forms of a Japanese keyboard (〜 U+301C) meet those of received
+// lines (～ U+FF5E); one the code page cannot hold stays as it is.
 QString AsShown(const QString& typed);
 
 }  // namespace velmok::widgets

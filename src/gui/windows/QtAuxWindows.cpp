@@ -1,7 +1,6 @@
 #include "windows/QtAuxWindows.h"
 
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
@@ -122,7 +121,7 @@ bool QtAuxWindows::NickListDrag(int slot, int window, QListWidget* list, QEvent*
     std::vector<std::string> paths;
     for (const QUrl& url : drag->mimeData()->urls())
         if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+            paths.push_back(platform::ToLocalPath(url.toLocalFile()));
     if (paths.empty()) return false;
     if (event->type() == QEvent::DragEnter) {
         // Where it may be dropped is decided as it moves over the members.
