@@ -13,6 +13,7 @@
 #include "platform/Browseforfolder.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtErrorBox.h"
+#include "platform/QtText.h"
 
 namespace velmok::platform {
 namespace {
@@ -99,39 +100,28 @@ TEST(BrowseForFolderTest, AcceptedFolderComesBackAsItsFullPath) {
 
 TEST(SaveFileNameTest, StartsInTheDownloadFolderThenWhereTheLastFileWent) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString downloads = dir.filePath(QStringLiteral("ダウンロード"));
-    const QString other = dir.filePath(QStringLiteral("cfé"));
+    const QString downloads = dir.filePath(QStringLiteral("ダウンロード")),
+                  other = dir.filePath(QStringLiteral("cfé"));
     ASSERT_TRUE(QDir().mkpath(downloads) && QDir().mkpath(other));
     QFile dirs(dir.filePath(QStringLiteral("user-dirs.dirs")));
-    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
-    dirs.write("XDG_DOWNLOAD_DIR=\"" + downloads.toUtf8() + "\"\n");
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly) &&
+                dirs.write("XDG_DOWNLOAD_DIR=\"" + downloads.toUtf8() + "\"\n"));
     dirs.close();
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-
     QtDialogs dialogs;
-    QString started;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        started = dialog->directory().absolutePath();
-        dialog->selectFile(QDir(other).filePath(QStringLiteral("a.txt")));
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    EXPECT_EQ(dialogs.SaveFileName(nullptr, "a.txt"),
-              QFile::encodeName(QDir(other).filePath("a.txt")).toStdString());
-    EXPECT_EQ(started, downloads);
-    WhenModal([&](QWidget* modal) {
-        started = qobject_cast<QFileDialog*>(modal)->directory().absolutePath();
-        static_cast<QDialog*>(modal)->reject();
-    });
-    EXPECT_EQ(dialogs.SaveFileName(nullptr, "b.txt"), "");
-    EXPECT_EQ(started, other);
-    if (oldConfig.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", oldConfig);
+    QStringList started;
+    for (const char* name : {"a.txt", "b.txt"}) {
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            started << dialog->directory().absolutePath();
+            dialog->selectFile(QDir(other).filePath(QStringLiteral("a.txt")));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_EQ(dialogs.SaveFileName(nullptr, name).rfind(ToLocalPath(other), 0), 0u);
+    }
+    EXPECT_EQ(started, (QStringList{downloads, other}));
+    oldConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 }  // namespace
