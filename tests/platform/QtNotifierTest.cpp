@@ -70,8 +70,7 @@ TEST(QtNotifierTest, NotifiesReplacesPerConversationAndReportsTheClick) {
             EXPECT_TRUE(test::WaitUntil([&] { return fake.shown.size() > before; }, 5000));
             test::SpinFor(100);  // the id comes back
         };
-        test::SpinFor(200);  // the capabilities come back
-        show(3, "<bob> velmo & 日本語");
+        show(3, "<bob> velmo & 日本語");  // at once: it waits for the capabilities
         show(3, "again");
         show(4, "hi");
         emitSignal("ActionInvoked", 43, QStringLiteral("default"));

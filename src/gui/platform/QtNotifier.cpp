@@ -5,6 +5,7 @@
 #include <QDBusPendingReply>
 #include <QStringList>
 #include <QVariantMap>
+#include <utility>
 
 namespace velmok::platform {
 
@@ -32,11 +33,23 @@ QtNotifier::QtNotifier(const QDBusConnection& bus, QObject* parent) : QObject(pa
         const QDBusPendingReply<QStringList> reply = *call;
         if (reply.isValid()) markup_ = reply.value().contains(QStringLiteral("body-markup"));
         call->deleteLater();
+        capabilitiesKnown_ = true;
+        for (const Waiting& w : std::exchange(waiting_, {})) Send(w.key, w.title, w.body);
     });
 }
 
 void QtNotifier::Show(int key, const QString& title, const QString& body) {
     if (!bus_.isConnected()) return;
+    if (!capabilitiesKnown_) {
+        // One waiting line a conversation is enough: the newest replaces it.
+        std::erase_if(waiting_, [key](const Waiting& w) { return w.key == key; });
+        waiting_.push_back({key, title, body});
+        return;
+    }
+    Send(key, title, body);
+}
+
+void QtNotifier::Send(int key, const QString& title, const QString& body) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const auto shown = ids_.find(key);
     QVariantMap hints;

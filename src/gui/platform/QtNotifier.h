@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace velmok::platform {
 
@@ -30,8 +31,17 @@ private slots:
 private:
     QDBusConnection bus_;
     std::map<int, uint> ids_;  // key -> id the service gave its notification
-    // The service reads markup in bodies: "<nick>" must then be escaped.
+    void Send(int key, const QString& title, const QString& body);
+
+    // The service reads markup in bodies: "<nick>" must then be escaped. What
+    // is to be shown before the service has said so waits for its answer.
     bool markup_ = false;
+    bool capabilitiesKnown_ = false;
+    struct Waiting {
+        int key;
+        QString title, body;
+    };
+    std::vector<Waiting> waiting_;
 };
 
 }  // namespace velmok::platform
