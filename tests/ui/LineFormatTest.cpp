@@ -220,27 +220,18 @@ TEST(LineFormat, KeywordOnDoubleByteBoundaryOnly) {
 }
 
 TEST(LineFormat, TheOwnNickIsMarkedAsAWordOfItsOwnInAnyCase) {
-    auto mark = [](std::string_view text, bool markKeywords = true, bool copy = false) {
-        LineInput in;
-        in.text = text;
-        in.font = FontKind::Private;
-        in.markKeywords = markKeywords;
-        in.ownNick = "Velmo";
-        in.copyToAll = copy;
-        in.windowName = "#a";
-        return FormatLine(in);
-    };
-    // Not in the sender's place, nor inside longer nicks; after Japanese and
-    // before punctuation it is a word of its own. ア is 0x83 0x41: its trail byte is no start.
-    FormattedLine out = mark("<velmo> VELMO: hi velmos xvelmo \x83\x41velmo, (velmo)");
+    LineInput in{"", FontKind::Private, "", nullptr, true, true, "", "#a"};
+    in.ownNick = "Velmo";
+    // Not as the sender, nor inside longer nicks or a double-byte character
+    // (ア is 0x83 0x41); after Japanese and before punctuation it is a word.
+    in.text = "<velmo> VELMO: hi velmos xvelmo \x83velmo \x83\x41velmo, (velmo)";
+    FormattedLine out = FormatLine(in);
     EXPECT_EQ(Marked(out.view, Overlay::Keyword), (std::vector<std::string>{"VELMO", "velmo", "velmo"}));
     EXPECT_EQ(out.nickHits, 3);
     EXPECT_EQ(out.keywordHits, 3);
-    EXPECT_EQ(mark("<bob> \x83velmo").nickHits, 0) << "a stray lead byte takes the next byte with it";
-    EXPECT_EQ(Marked(mark("<bob> hi velmo", true, true).copy, Overlay::Keyword),
-              std::vector<std::string>{"velmo"});
-    // Where keywords are not looked for, neither is the nick.
-    EXPECT_EQ(mark("<bob> velmo", false).nickHits, 0);
+    EXPECT_EQ(Marked(out.copy, Overlay::Keyword).size(), 3u);
+    in.markKeywords = false;
+    EXPECT_EQ(FormatLine(in).nickHits, 0) << "only where keywords are looked for";
 }
 
 TEST(LineFormat, AllWindowCopyWithInsertedWindowName) {
