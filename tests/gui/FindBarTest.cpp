@@ -1,6 +1,7 @@
 // Ctrl+F over a view: typing, stepping both ways, scrolling to the match,
 // following the tab, Escape; in the all-window and the event log too.
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -27,6 +28,8 @@ TEST_F(MainWindowFixture, CtrlFFindsInTheShownViewStepsBothWaysScrollsAndEscapeC
     ASSERT_TRUE(edit->hasFocus());
     QTest::keyClicks(edit, QStringLiteral("HELLO"));
     EXPECT_EQ(view->FoundAt().first, hello + 1) << "the newest match first, in any case";
+    EXPECT_EQ(form->FindBar()->findChild<QLabel*>(QStringLiteral("Lbl_FindState"))->text(),
+              QStringLiteral("2 / 2"));
     view->grab();
     EXPECT_LE(view->ShownLines().first, hello + 1) << "scrolled back to it";
     QTest::keyClick(edit, Qt::Key_Return, Qt::ShiftModifier);

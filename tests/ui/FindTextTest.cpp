@@ -28,6 +28,8 @@ TEST(FindText, StepsBothWaysRoundTheEndsAndFoldsOnlyAscii) {
     EXPECT_FALSE(find(u"ﾊﾛｰ ", std::nullopt, FindStep::Next)) << "Japanese as typed";
     EXPECT_FALSE(find(u"", std::nullopt, FindStep::Next));
     EXPECT_FALSE(find(u"absent", FindHit{1, 0, 1}, FindStep::Previous));
+    const FindLineText text = [&](std::size_t i, std::u16string&) { return std::u16string_view(lines[i]); };
+    EXPECT_EQ(PlaceOf(lines.size(), text, u"hello", FindHit{2, 6, 5}), (FindPlace{2, 3}));
     EXPECT_EQ(MatchesInLine(u"aAaa", u"aa"), (std::vector<std::size_t>{0, 2}));
 }
 

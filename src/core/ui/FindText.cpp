@@ -58,6 +58,18 @@ std::optional<FindHit> FindInLines(std::size_t count, const FindLineText& lines,
     return std::nullopt;
 }
 
+FindPlace PlaceOf(std::size_t count, const FindLineText& lines, std::u16string_view text,
+                  const FindHit& hit) {
+    FindPlace place;
+    std::u16string scratch;
+    for (std::size_t line = 0; line < count; ++line)
+        for (const std::size_t at : MatchesInLine(lines(line, scratch), text)) {
+            ++place.total;
+            if (line < hit.line || (line == hit.line && at <= hit.offset)) place.index = place.total;
+        }
+    return place;
+}
+
 std::vector<std::size_t> MatchesInLine(std::u16string_view line, std::u16string_view text) {
     std::vector<std::size_t> out;
     if (text.empty()) return out;

@@ -35,6 +35,15 @@ using FindLineText = std::function<std::u16string_view(std::size_t index, std::u
 std::optional<FindHit> FindInLines(std::size_t count, const FindLineText& lines, std::u16string_view text,
                                    const std::optional<FindHit>& current, FindStep step);
 
+// Where a match stands among all matches of the text (without overlaps),
+// counted from the oldest line: "3 / 7" beside the find bar.
+struct FindPlace {
+    std::size_t index = 0;  // 1 for the oldest match
+    std::size_t total = 0;
+    bool operator==(const FindPlace&) const = default;
+};
+FindPlace PlaceOf(std::size_t count, const FindLineText& lines, std::u16string_view text, const FindHit& hit);
+
 // Where text occurs in line, without overlaps, for marking every match.
 std::vector<std::size_t> MatchesInLine(std::u16string_view line, std::u16string_view text);
 

@@ -77,7 +77,7 @@ constexpr int kMostMarks = 1000;
 
 }  // namespace
 
-bool Tfrm_EventLog::Find(const QString& text, ui::FindStep step) {
+std::optional<ui::FindPlace> Tfrm_EventLog::Find(const QString& text, ui::FindStep step) {
     QTextDocument* document = Rich_EventLog->document();
     const ui::FindLineText lines = [document](std::size_t index, std::u16string& scratch) {
         const QString line = document->findBlockByNumber(static_cast<int>(index)).text();
@@ -111,7 +111,8 @@ bool Tfrm_EventLog::Find(const QString& text, ui::FindStep step) {
         Rich_EventLog->centerCursor();
     }
     Rich_EventLog->setExtraSelections(marks);
-    return found_.has_value();
+    if (!found_) return std::nullopt;
+    return ui::PlaceOf(static_cast<std::size_t>(document->blockCount()), lines, Utf16(text), *found_);
 }
 
 void Tfrm_EventLog::EndFind() {

@@ -26,8 +26,8 @@ public:
     // Ctrl+F in this window opens it.
     widgets::QtFindBar* FindBar() const { return findBar_; }
     // Finds text by step from the match found before, marks every match
-    // and shows the one found; false when there is none.
-    bool Find(const QString& text, ui::FindStep step);
+    // and shows the one found; where it stands among all, nothing when none.
+    std::optional<ui::FindPlace> Find(const QString& text, ui::FindStep step);
     // Closed by its own title bar or menu.
     std::function<void()> onClosed;
     // Its menu was opened: the main window's select-all and clear act here now.

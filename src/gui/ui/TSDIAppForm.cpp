@@ -170,7 +170,7 @@ void TSDIAppForm::CreateLayout() {
 
     findBar_ = new widgets::QtFindBar(central);
     findBar_->onFind = [this](const QString& text, FindStep step) {
-        return findView_ && findView_->Find(text, step);
+        return findView_ ? findView_->Find(text, step) : std::nullopt;
     };
     findBar_->onClosed = [this] {
         if (findView_) findView_->EndFind();

@@ -74,9 +74,13 @@ void QtFindBar::Refresh() {
 
 void QtFindBar::Step(ui::FindStep step) {
     const QString text = AsShown(Edit_Find->text());
-    const bool found = !text.isEmpty() && onFind && onFind(text, step);
-    // Said beside the field, and the field turns red, as browsers do.
-    Lbl_FindState->setText(found || text.isEmpty() ? QString() : platform::FromSjis(texts::FindNone));
+    const std::optional<ui::FindPlace> place =
+        !text.isEmpty() && onFind ? onFind(text, step) : std::optional<ui::FindPlace>();
+    const bool found = place.has_value();
+    // Said beside the field ("2 / 5"), and the field turns red without a match, as browsers do.
+    Lbl_FindState->setText(found            ? QStringLiteral("%1 / %2").arg(place->index).arg(place->total)
+                           : text.isEmpty() ? QString()
+                                            : platform::FromSjis(texts::FindNone));
     Edit_Find->setStyleSheet(found || text.isEmpty() ? QString()
                                                      : QStringLiteral("QLineEdit { background: #ffc0c0; }"));
 }

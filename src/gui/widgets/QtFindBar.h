@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "ui/FindText.h"
 
@@ -24,8 +25,9 @@ public:
     // Hides it; onClosed says so.
     void Close();
     QLineEdit* Edit() const { return Edit_Find; }
-    // Finds the text (as the view shows typed text) by step; true when found.
-    std::function<bool(const QString& text, ui::FindStep step)> onFind;
+    // Finds the text (as the view shows typed text) by step: where the match
+    // found stands among all, nothing when there is none.
+    std::function<std::optional<ui::FindPlace>(const QString& text, ui::FindStep step)> onFind;
     std::function<void()> onClosed;
     // Finds the present text again from the start (the view changed).
     void Refresh();

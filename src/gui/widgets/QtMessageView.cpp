@@ -341,7 +341,7 @@ void QtMessageView::AddFindMarks(const Painted& p, QList<QTextLayout::FormatRang
     }
 }
 
-bool QtMessageView::Find(const QString& text, ui::FindStep step) {
+std::optional<ui::FindPlace> QtMessageView::Find(const QString& text, ui::FindStep step) {
     findText_ = text;
     std::optional<ui::FindHit> from;
     if (found_.line >= FirstLine() && found_.line < EndLine())
@@ -355,15 +355,15 @@ bool QtMessageView::Find(const QString& text, ui::FindStep step) {
         for (std::size_t i = 0; i < narrow.size(); ++i) scratch[i] = static_cast<unsigned char>(narrow[i]);
         return std::u16string_view(scratch);
     };
-    const auto hit = ui::FindInLines(lines_.Size(), lineText,
-                                     std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                         static_cast<std::size_t>(text.size())),
-                                     from, step);
+    const std::u16string_view wanted(reinterpret_cast<const char16_t*>(text.utf16()),
+                                     static_cast<std::size_t>(text.size()));
+    const auto hit = ui::FindInLines(lines_.Size(), lineText, wanted, from, step);
     found_ =
         hit ? Pos{FirstLine() + static_cast<std::int64_t>(hit->line), static_cast<int>(hit->offset)} : Pos{};
-    if (hit) Reveal(found_.line);
     viewport()->update();
-    return hit.has_value();
+    if (!hit) return std::nullopt;
+    Reveal(found_.line);
+    return ui::PlaceOf(lines_.Size(), lineText, wanted, *hit);
 }
 
 void QtMessageView::EndFind() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -73,9 +74,10 @@ public:
     QColor Background() const { return background_; }
 
     // The find bar: finds text by step from the match found before, marks
-    // every match on screen and brings the one found into view. False when
-    // the text occurs nowhere. EndFind takes the marks away.
-    bool Find(const QString& text, ui::FindStep step);
+    // every match on screen and brings the one found into view; where it
+    // stands among all, nothing when the text occurs nowhere. EndFind takes
+    // the marks away.
+    std::optional<ui::FindPlace> Find(const QString& text, ui::FindStep step);
     void EndFind();
     // The match found last (line as for LineText, offset), line -1 when none.
     std::pair<int, int> FoundAt() const;
