@@ -23,7 +23,7 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
            libgtest-dev libgmock-dev libbenchmark-dev ngircd inspircd fonts-noto-cjk xvfb xauth xdotool \
-           imagemagick desktop-file-utils openssl libssl3 clang libclang-rt-14-dev
+           imagemagick desktop-file-utils openssl libssl3 clang libclang-rt-14-dev dbus-daemon
 # Only the screenshot script needs these.
 SCREENSHOT_PACKAGES = xvfb xauth xdotool imagemagick fonts-noto-cjk
 # The package build; its Build-Depends come from debian/control.

@@ -83,6 +83,10 @@ public:
     void BuildWindow(int, int, const std::string&, bool) override {}
     void RemoveWindow(int, int) override {}
     void RenameWindow(int, int, const std::string&) override {}
+    void ActivateWindow(int, int) override {}
+    void ClearWindow(int, int) override {}
+    void SetWindowConnected(int, int, bool) override {}
+    void AddressedToMe(int, int) override {}
     void MembersChanged(int, int) override {}
     void UpdateTitle(int) override {}
     int ActiveWindow(int) override { return -1; }

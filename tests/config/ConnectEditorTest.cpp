@@ -84,7 +84,7 @@ TEST(ConnectEditor, ChannelAddChecksNameDuplicateAndKey) {
     // The name is checked before the duplicate, the duplicate before the key.
     EXPECT_EQ(Add(e, "#a", "x y"), 34);
     ASSERT_EQ(e.Channels().size(), 2u);
-    EXPECT_EQ(e.Channels()[0], (AutoJoinChannel{false, "#a", ""}));
+    EXPECT_EQ(e.Channels()[0], (AutoJoinChannel{true, "#a", ""})) << "an added channel starts ticked";
     EXPECT_EQ(Add(e, "#k", "key"), 0);
     EXPECT_EQ(e.Channels()[2].Key, "key");
 }
@@ -199,7 +199,7 @@ TEST(ConnectEditor, LineBreaksNeverReachTheProfileText) {
     ASSERT_EQ(reread.size(), 1u);
     EXPECT_EQ(reread[0].Password, "pw");
     EXPECT_EQ(reread[0].RealName, "RealName");
-    EXPECT_EQ(reread[0].AutoJoin, "0 #a k ");
+    EXPECT_EQ(reread[0].AutoJoin, "1 #a k ");
     // A name that is nothing but a line break is an empty name.
     EXPECT_EQ(Add(e, "\n"), 10);
 }
@@ -220,7 +220,7 @@ TEST(ConnectEditor, UpdateAsksAndReplacesOnlyOnYes) {
 
     EXPECT_EQ(e.UpdateProfile(kYes), 0);
     EXPECT_EQ(e.Profiles()[1].Nick, "changed");
-    EXPECT_EQ(e.Profiles()[1].AutoJoin, "0 #new k ");
+    EXPECT_EQ(e.Profiles()[1].AutoJoin, "1 #new k ");
     EXPECT_EQ(e.Profiles()[0].Nick, "n1");
     EXPECT_EQ(e.SelectedProfile(), 1);
 }

@@ -27,6 +27,7 @@ TEST_F(ConnectionSettingsTest, OlderFilesLoadAsBeforeAndNewKeysAppearOnlyWhenUse
         Settings s;
         LoadSettings(ini, s, dir_);
         EXPECT_TRUE(s.AutoReconnect) << "files without the key reconnect";
+        EXPECT_TRUE(s.KeywordOwnNick && s.NotifyDesktop && s.NotifyTray) << "and mark the nick and notify";
         EXPECT_TRUE(s.Certificates.Entries().empty());
         ASSERT_TRUE(SaveConnectionSettings(ini, s));
         EXPECT_EQ(Get("velmok.ini"), older) << "nothing new is written while nothing is used";
@@ -50,6 +51,16 @@ TEST_F(ConnectionSettingsTest, OlderFilesLoadAsBeforeAndNewKeysAppearOnlyWhenUse
     s.AutoReconnect = true;
     ASSERT_TRUE(SaveConnectionSettings(ini, s));
     EXPECT_NE(Get("velmok.ini").find("[Connection]\r\nAutoReconnect=1\r\n"), std::string::npos);
+    EXPECT_EQ(Get("velmok.ini").find("[Notify]"), std::string::npos);
+    s.NotifyTray = false;
+    s.KeywordOwnNick = false;
+    ASSERT_TRUE(SaveConnectionSettings(ini, s));
+    ASSERT_TRUE(SaveSettings(ini, s, dir_));
+    EXPECT_NE(Get("velmok.ini").find("[Notify]\r\nDesktop=1\r\nTray=0\r\n"), std::string::npos);
+    Settings back;
+    LoadSettings(IniFile(Path("velmok.ini")), back, dir_);
+    EXPECT_FALSE(back.NotifyTray || back.KeywordOwnNick);
+    EXPECT_TRUE(back.NotifyDesktop);
     EXPECT_FALSE(s.Certificates.Accept("a=b", kFingerprint));
     EXPECT_FALSE(s.Certificates.Accept("host", "AA:BB"));
 }

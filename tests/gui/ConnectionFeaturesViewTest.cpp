@@ -4,11 +4,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "MainWindowFixture.h"
 #include "config/QtConnectEditor.h"
 #include "config/QtSettingsEditor.h"
+#include "support/qt/ModalDriver.h"
 
 namespace velmok::ui {
 
@@ -80,8 +82,34 @@ TEST_F(ConnectionFeatures, TickBoxesCarryTlsAndReconnection) {
     ASSERT_NE(reconnect, nullptr);
     EXPECT_TRUE(reconnect->isChecked());
     reconnect->setChecked(false);
+    for (const char* name : {"Check_KeywordOwnNick", "Check_NotifyDesktop", "Check_NotifyTray"}) {
+        auto* box = set.findChild<QCheckBox*>(QString::fromLatin1(name));
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_TRUE(box->isChecked()) << name;
+        box->setChecked(false);
+    }
     set.BitBtn_OKClick();
     EXPECT_FALSE(set.Result().AutoReconnect);
+    EXPECT_FALSE(set.Result().KeywordOwnNick || set.Result().NotifyDesktop || set.Result().NotifyTray);
+}
+
+TEST_F(ConnectionFeatures, ConnectWithoutAProfileOpensTheEditorAndConnectsWithTheProfileMade) {
+    Start();
+    auto fill = [](config::Tfrm_Connection* e) {
+        for (auto [edit, text] : {std::pair{e->Edit_Host, "127.0.0.1"},
+                                  {e->Edit_Port, "6667"},
+                                  {e->Edit_Nick, "velmo"},
+                                  {e->Edit_User, "vu"},
+                                  {e->Edit_RealName, "R"},
+                                  {e->Edit_Channel, "#a"}})
+            edit->setText(QString::fromLatin1(text));
+        for (QPushButton* b : {e->Btn_ChannelList_Add, e->Btn_ConnectionoList_Add, e->Btn_OK}) b->click();
+    };
+    ASSERT_TRUE(test::WithModal<config::Tfrm_Connection>([&] { form->FileConnect(); }, fill));
+    EXPECT_TRUE(dialogs.errors.empty()) << "no empty picker saying there is nothing to choose";
+    ASSERT_TRUE(Engine().Session(0).InUse);
+    EXPECT_EQ(Engine().Session(0).AutoJoin, "1 #a  ") << "the channel added starts ticked";
+    EXPECT_NE(ReadFile(QStringLiteral("Connections")).indexOf("velmo"), -1);
 }
 
 }  // namespace velmok::ui

@@ -2,11 +2,15 @@
 // real loopback sockets, driven from the keyboard, and the main window's part.
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
+#include <QUrl>
 #include <fstream>
 
 #include "MainWindowFixture.h"
@@ -15,6 +19,7 @@
 #include "dcc/QtDccWindows.h"
 #include "dcc/QtFileTransfer.h"
 #include "platform/QtSockets.h"
+#include "platform/QtText.h"
 #include "support/QtWait.h"
 #include "support/RecordingFrontend.h"
 #include "windows/QtAuxWindows.h"
@@ -203,6 +208,27 @@ TEST_F(MainWindowDcc, MemberMenuOffersChatAndFileToTheChosenMember) {
     EXPECT_EQ(irc->TakeSent(),
               "PRIVMSG bob :\x01"
               "DCC SEND a.txt 2130706433 10000 3000\x01\r\n");
+
+    // A file dropped from the desktop on a member is offered to them at once; not to oneself.
+    QDir(dir.path()).mkpath(QStringLiteral("設定"));
+    const QString dropped = QDir(dir.path()).filePath(QStringLiteral("設定/メモ.txt"));
+    std::ofstream(platform::ToLocalPath(dropped), std::ios::binary) << std::string(10, 'y');
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(dropped)});
+    auto dropOn = [&](int row) {
+        const QPoint at = nicks->visualItemRect(nicks->item(row)).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(nicks->viewport(), &enter);
+        QApplication::sendEvent(nicks->viewport(), &drop);
+        return enter.isAccepted() && drop.isAccepted();
+    };
+    EXPECT_FALSE(dropOn(0));  // "@me"
+    EXPECT_TRUE(dropOn(2));   // carol
+    ASSERT_TRUE(test::WaitUntil([&] { return form->Dcc().SendWindows().size() == 2; }, 2000));
+    EXPECT_EQ(irc->TakeSent(),
+              "PRIVMSG carol :\x01"
+              "DCC SEND \x1b$B%a%b\x1b(B.txt 2130706433 10000 10\x01\r\n");
 
     // Two members chosen: no offer can be made.
     nicks->findItems(QStringLiteral("carol"), Qt::MatchExactly).first()->setSelected(true);

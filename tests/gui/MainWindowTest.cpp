@@ -208,6 +208,7 @@ CloseItem OpenMessageMenu(widgets::QtMessageView* view, bool choose) {
 
 TEST_F(MainWindow, CloseItemOfTheServerTabFollowsTheConnection) {
     Start();
+    form->Config().AutoReconnect = false;
     session::FakeClientSocket* s = Register(0);
     ASSERT_EQ(form->CurrentWindow(), session::ServerWindow);
     widgets::QtMessageView* server = form->ViewOf(0, session::ServerWindow);

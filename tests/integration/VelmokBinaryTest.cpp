@@ -209,10 +209,30 @@ protected:
         EXPECT_NE(ReadAll(dir / "velmok.ini").find("[Window]"), std::string::npos);
     }
 
+    void Send(const std::string& bytes) { ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+
+    // A display of its own (Xvfb) for the client, with xdotool to act on it
+    // as a user would; false (the test skips) when either is missing.
+    bool StartDisplay() {
+        if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) return false;
+        xvfb.Start({"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"}, {}, (dir / "display").string());
+        EXPECT_TRUE(ChildProcess::WaitForText((dir / "display").string(), "\n", 10000));
+        const std::string number = ReadAll(dir / "display");
+        display = "DISPLAY=:" + number.substr(0, number.find('\n'));
+        return true;
+    }
+    bool Xdo(const std::string& step) {
+        const bool done = std::system((display + " timeout 20 xdotool " + step + " >/dev/null").c_str()) == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return done;
+    }
+
     int listener = -1, port = 0, fd = -1;
     std::string got;
     fs::path dir;
     std::unique_ptr<Client> client;
+    ChildProcess xvfb;
+    std::string display;
 };
 
 TEST_F(ScriptedServerTest, AServerThatNeverDropsUsAfterQuitDoesNotKeepTheClient) {
@@ -224,13 +244,7 @@ TEST_F(ScriptedServerTest, AServerThatNeverDropsUsAfterQuitDoesNotKeepTheClient)
 // A desktop logout while the save dialog of a DCC offer waits: it needs a
 // display to answer the offer's question on, Xvfb, and xdotool to do it.
 TEST_F(ScriptedServerTest, SigtermWhileTheDccSaveDialogIsUpEndsCleanly) {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
-        GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    ChildProcess xvfb;
-    xvfb.Start({"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"}, {}, (dir / "display").string());
-    ASSERT_TRUE(ChildProcess::WaitForText((dir / "display").string(), "\n", 10000));
-    const std::string display =
-        "DISPLAY=:" + ReadAll(dir / "display").substr(0, ReadAll(dir / "display").find('\n'));
+    if (!StartDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     client->Start({"--connect", "1"}, {display, "QT_QPA_PLATFORM=xcb"});
     Welcome(
         ":bob!b@h PRIVMSG velmo :\x01"
@@ -240,12 +254,50 @@ TEST_F(ScriptedServerTest, SigtermWhileTheDccSaveDialogIsUpEndsCleanly) {
     // it the focus itself. Yes is its default button.
     for (const char* step :
          {"search --sync --onlyvisible --name '^srv$'", "search --sync --onlyvisible --name '^Velmok 2.2$'",
-          "key Return", "search --sync --onlyvisible --name '^Save As$'"}) {
-        ASSERT_EQ(std::system((display + " timeout 20 xdotool " + step + " >/dev/null").c_str()), 0) << step;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    }
+          "key Return", "search --sync --onlyvisible --name '^Save As$'"})
+        ASSERT_TRUE(Xdo(step)) << step;
     ExpectCleanExitOnSigterm(true);
     EXPECT_FALSE(fs::exists(dir / "notes.txt"));
+}
+
+// Commands typed into the input line go out as the server expects, and a
+// dropped connection comes back by itself into the windows it left, with no
+// message box in the way.
+TEST_F(ScriptedServerTest, TypedCommandsAndADropThatTheClientSurvives) {
+    if (!StartDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    client->Start({"--connect", "1"}, {display, "QT_QPA_PLATFORM=xcb"});
+    Welcome();
+    // A click into the input line above the status bar: without a window
+    // manager nothing else gives it the keyboard.
+    ASSERT_TRUE(Xdo("search --sync --onlyvisible --name '^srv$'"));
+    ASSERT_EQ(std::system((display + " bash -c 'eval $(xdotool search --onlyvisible --name \"^srv$\" "
+                                     "getwindowgeometry --shell) && xdotool mousemove $((X + 60)) "
+                                     "$((Y + HEIGHT - 40)) click 1'")
+                              .c_str()),
+              0);
+    for (const char* line :
+         {"/j #b", "/me waves", "/MSG bob hi there", "/topic new topic", "/quote mode #b +t"}) {
+        ASSERT_TRUE(Xdo(std::string("type --delay 15 '") + line + "'") && Xdo("key Return"));
+        if (got.find("JOIN #b") == std::string::npos && Sees("JOIN #b\r\n")) Send(":velmo!u@h JOIN :#b\r\n");
+    }
+    EXPECT_TRUE(
+        Sees("PRIVMSG #b :\x01"
+             "ACTION waves\x01\r\nPRIVMSG bob :hi there\r\nTOPIC #b :new topic\r\nmode #b +t\r\n"))
+        << got;
+
+    // The server goes away; after 5 seconds the client is back and rejoins.
+    ::close(fd);
+    fd = -1;
+    got.clear();
+    ASSERT_TRUE(Sees("USER vuser")) << ReadAll(dir / "client.log");
+    Send(":srv 001 velmo :Welcome back\r\n");
+    ASSERT_TRUE(Sees("JOIN #b\r\n")) << got;
+    Send(":velmo!u@h JOIN :#b\r\nPING :again\r\n");
+    ASSERT_TRUE(Sees("PONG"));
+    // Its own window took it back; no message box (titled with the program's name) is up.
+    EXPECT_TRUE(Xdo("search --sync --onlyvisible --name '^#b'"));
+    EXPECT_FALSE(Xdo("search --onlyvisible --name '^Velmok 2.2$'"));
+    ExpectCleanExitOnSigterm(true);
 }
 
 }  // namespace

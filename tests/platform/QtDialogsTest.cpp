@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "config/Error.h"
 #include "platform/Browseforfolder.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtErrorBox.h"
+#include "platform/QtText.h"
 
 namespace velmok::platform {
 namespace {
@@ -92,6 +96,32 @@ TEST(BrowseForFolderTest, AcceptedFolderComesBackAsItsFullPath) {
         static_cast<QDialog*>(dialog)->accept();
     });
     EXPECT_EQ(platform::BrowseForFolder(nullptr), "/tmp");
+}
+
+TEST(SaveFileNameTest, StartsInTheDownloadFolderThenWhereTheLastFileWent) {
+    QTemporaryDir dir;
+    const QString downloads = dir.filePath(QStringLiteral("ダウンロード")),
+                  other = dir.filePath(QStringLiteral("cfé"));
+    ASSERT_TRUE(QDir().mkpath(downloads) && QDir().mkpath(other));
+    QFile dirs(dir.filePath(QStringLiteral("user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly) &&
+                dirs.write("XDG_DOWNLOAD_DIR=\"" + downloads.toUtf8() + "\"\n"));
+    dirs.close();
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QtDialogs dialogs;
+    QStringList started;
+    for (const char* name : {"a.txt", "b.txt"}) {
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            started << dialog->directory().absolutePath();
+            dialog->selectFile(QDir(other).filePath(QStringLiteral("a.txt")));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_EQ(dialogs.SaveFileName(nullptr, name).rfind(ToLocalPath(other), 0), 0u);
+    }
+    EXPECT_EQ(started, (QStringList{downloads, other}));
+    oldConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 }  // namespace

@@ -211,6 +211,7 @@ TEST_F(EngineTest, OverlongLinesAreDroppedWithOneNoticeFinishedOrNot) {
 }
 
 TEST_F(EngineTest, DisconnectResetsTheSlot) {
+    settings.AutoReconnect = false;  // with it, the windows wait for the reconnection
     FakeClientSocket* socket = Register(0);
     engine.Slot(0).SendQueueA = "X\r\n2:";
     engine.Slot(0).SendQueueB = "Y\r\n2:";
@@ -271,6 +272,7 @@ TEST_F(EngineTest, LateEventOfAnOldSocketTouchesNoSlot) {
 }
 
 TEST_F(EngineTest, SocketErrorBeforeAndAfterRegistration) {
+    settings.AutoReconnect = false;
     FakeClientSocket* connecting = Connect(0);
     EXPECT_EQ(connecting->FireError(SocketError::ConnectionRefused), 0);
     EXPECT_EQ(ui.errors, std::vector<int>{1});

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -131,6 +132,20 @@ public:
     void RenameWindow(int slot, int window, const std::string& name) override {
         renamed.push_back({slot, window, name});
         Log("RenameWindow " + std::to_string(slot) + " " + std::to_string(window) + " " + name);
+    }
+    void ActivateWindow(int slot, int window) override {
+        activeWindow[slot] = window;
+        Log("ActivateWindow " + std::to_string(slot) + " " + std::to_string(window));
+    }
+    void ClearWindow(int slot, int window) override {
+        Log("ClearWindow " + std::to_string(slot) + " " + std::to_string(window));
+    }
+    void AddressedToMe(int slot, int window) override { Log("AddressedToMe " + Pair(slot, window)); }
+    void SetWindowConnected(int slot, int window, bool connected) override {
+        Log("SetWindowConnected " + Pair(slot, window) + (connected ? " 1" : " 0"));
+    }
+    bool Logged(const std::string& entry) const {
+        return std::find(log.begin(), log.end(), entry) != log.end();
     }
     void MembersChanged(int slot, int window) override {
         membersChanged.push_back({slot, window});
@@ -287,6 +302,9 @@ public:
 
 private:
     void Log(std::string entry) { log.push_back(std::move(entry)); }
+    static std::string Pair(int slot, int window) {
+        return std::to_string(slot) + " " + std::to_string(window);
+    }
 };
 
 }  // namespace velmok::session

@@ -219,6 +219,21 @@ TEST(LineFormat, KeywordOnDoubleByteBoundaryOnly) {
     EXPECT_EQ(out.keywordHits, 0);
 }
 
+TEST(LineFormat, TheOwnNickIsMarkedAsAWordOfItsOwnInAnyCase) {
+    LineInput in{"", FontKind::Private, "", nullptr, true, true, "", "#a"};
+    in.ownNick = "Velmo";
+    // Not as the sender, nor inside longer nicks or a double-byte character
+    // (ア is 0x83 0x41); after Japanese and before punctuation it is a word.
+    in.text = "<velmo> VELMO: hi velmos xvelmo \x83velmo \x83\x41velmo, (velmo)";
+    FormattedLine out = FormatLine(in);
+    EXPECT_EQ(Marked(out.view, Overlay::Keyword), (std::vector<std::string>{"VELMO", "velmo", "velmo"}));
+    EXPECT_EQ(out.nickHits, 3);
+    EXPECT_EQ(out.keywordHits, 3);
+    EXPECT_EQ(Marked(out.copy, Overlay::Keyword).size(), 3u);
+    in.markKeywords = false;
+    EXPECT_EQ(FormatLine(in).nickHits, 0) << "only where keywords are looked for";
+}
+
 TEST(LineFormat, AllWindowCopyWithInsertedWindowName) {
     FormattedLine out = Format("<bob> hi", FontKind::Private, true, "#a");
     EXPECT_EQ(out.view.text, "09:05 <bob> hi");

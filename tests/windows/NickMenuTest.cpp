@@ -250,6 +250,18 @@ TEST_F(NickMenuTest, DccEntriesOfferToTheOneSelectedNickOnTheMenusSlot) {
     Open({"a", "b"});
     menu.Click(NickEntry::DCC_CHAT);
     EXPECT_EQ(chats.size(), 1u);
+
+    // Dropped files go to the member, each; not in a private window, nor while disconnected.
+    std::vector<std::string> dropped;
+    menu.OfferDroppedFile = [&](int, const std::string& nick, const std::string& path) {
+        dropped.push_back(nick + path);
+    };
+    menu.DropFiles(0, window, "+bob", {"/x", "/y"});
+    EXPECT_EQ(dropped, (std::vector<std::string>{"bob/x", "bob/y"}));
+    socket->Deliver(":bob!u@h PRIVMSG me :hi\r\n");
+    EXPECT_FALSE(menu.AcceptsDrop(0, engine.FindChannel(0, "bob"), "bob"));
+    socket->FireDisconnect();
+    EXPECT_FALSE(menu.AcceptsDrop(0, window, "@bob"));
 }
 
 }  // namespace

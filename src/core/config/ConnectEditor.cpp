@@ -62,7 +62,8 @@ int ConnectEditor::AddChannel() {
     }
     if (key.find(' ') != std::string::npos) return 27;
     BeforeChannelChange();
-    channels_.push_back(AutoJoinChannel{false, name, key});
+    // A channel added to the list is one to join; unticking it keeps it for later.
+    channels_.push_back(AutoJoinChannel{true, name, key});
     EnableChannelMoves();
     return 0;
 }

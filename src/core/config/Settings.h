@@ -92,6 +92,7 @@ struct Settings {
     bool KeywordNotice = false;
     bool KeywordDCC = true;
     int Beep = 0;
+    bool KeywordOwnNick = true;  // OwnNick: the own nick is marked like a keyword
 
     // [Event]
     bool EventLog = false;
@@ -111,6 +112,11 @@ struct Settings {
     bool Capabilities = true;   // ask servers for their IRCv3 capabilities (CAP LS)
     // [SASL]
     SaslStore Sasl;
+    // [Notify]: being named, a keyword or a private message while the window
+    // is in the background raises a desktop notification (Desktop) and the
+    // tray icon's mark (Tray).
+    bool NotifyDesktop = true;
+    bool NotifyTray = true;
     // [Certificates]
     CertificateStore Certificates;
 

@@ -62,6 +62,7 @@ SettingsEditor::SettingsEditor(const Settings& s)
       KeywordPrivate(s.KeywordPrivate),
       KeywordNotice(s.KeywordNotice),
       KeywordDCC(s.KeywordDCC),
+      KeywordOwnNick(s.KeywordOwnNick),
       Beep(BeepChoiceOf(s.Beep)),
       EventLog(s.EventLog),
       LogOutput(s.LogOutput),
@@ -70,6 +71,8 @@ SettingsEditor::SettingsEditor(const Settings& s)
       MaxLines(s.MaxLines),
       AutoReconnect(s.AutoReconnect),
       Capabilities(s.Capabilities),
+      NotifyDesktop(s.NotifyDesktop),
+      NotifyTray(s.NotifyTray),
       keywords_(s.Keywords),
       events_(s.Events),
       keywordPreviewColour_(s.Bgcolor) {}
@@ -193,6 +196,7 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
     s.KeywordPrivate = KeywordPrivate;
     s.KeywordNotice = KeywordNotice;
     s.KeywordDCC = KeywordDCC;
+    s.KeywordOwnNick = KeywordOwnNick;
     s.Beep = BeepValueOf(Beep);
 
     s.EventLog = EventLog;
@@ -203,6 +207,8 @@ void SettingsEditor::Apply(Settings& s, const std::string& settingsFolder) {
     s.MaxLines = std::clamp(MaxLines, Settings::kMaxLinesLeast, Settings::kMaxLinesMost);
     s.AutoReconnect = AutoReconnect;
     s.Capabilities = Capabilities;
+    s.NotifyDesktop = NotifyDesktop;
+    s.NotifyTray = NotifyTray;
 }
 
 }  // namespace velmok::config

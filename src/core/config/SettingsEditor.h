@@ -74,6 +74,7 @@ public:
     bool KeywordPrivate = true;
     bool KeywordNotice = false;
     bool KeywordDCC = true;
+    bool KeywordOwnNick = true;
     BeepChoice Beep = BeepChoice::General;
 
     const std::vector<std::string>& Keywords() const { return keywords_; }
@@ -118,6 +119,8 @@ public:
     int MaxLines = Settings::kMaxLinesDefault;
     bool AutoReconnect = true;
     bool Capabilities = true;
+    bool NotifyDesktop = true;
+    bool NotifyTray = true;
 
     // OK: writes every value of the dialog into settings. An empty log folder
     // becomes settingsFolder without its trailing separator, in the field too.

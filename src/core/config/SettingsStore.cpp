@@ -126,6 +126,7 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
     s.KeywordNotice = ini.ReadBool("Keyword", "Notice", false);
     s.KeywordDCC = ini.ReadBool("Keyword", "DCC", true);
     s.Beep = ini.ReadInteger("Keyword", "Beep", 0);
+    s.KeywordOwnNick = ini.ReadBool("Keyword", "OwnNick", true);
 
     s.EventLog = ini.ReadBool("Event", "Log", false);
 
@@ -142,6 +143,8 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
         s.MaxLines = Settings::kMaxLinesDefault;
     s.AutoReconnect = ini.ReadBool("Connection", "AutoReconnect", true);
     s.Capabilities = ini.ReadBool("Connection", "Capabilities", true);
+    s.NotifyDesktop = ini.ReadBool("Notify", "Desktop", true);
+    s.NotifyTray = ini.ReadBool("Notify", "Tray", true);
     s.Certificates.Load(ini);
     s.Sasl.Load(ini);
 }
@@ -199,6 +202,9 @@ bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFo
     ini.WriteBool("Keyword", "Notice", s.KeywordNotice);
     ini.WriteBool("Keyword", "DCC", s.KeywordDCC);
     ini.WriteInteger("Keyword", "Beep", s.Beep);
+    // Written once it differs from the default, so older files keep their layout.
+    if (!s.KeywordOwnNick || !ini.ReadString("Keyword", "OwnNick", "").empty())
+        ini.WriteBool("Keyword", "OwnNick", s.KeywordOwnNick);
 
     ini.WriteBool("Event", "Log", s.EventLog);
 
@@ -230,6 +236,10 @@ bool SaveConnectionSettings(IniFile& ini, const Settings& s) {
     const bool sectionThere = !ini.Keys("Connection").empty();
     if (!s.AutoReconnect || sectionThere) ini.WriteBool("Connection", "AutoReconnect", s.AutoReconnect);
     if (!s.Capabilities || sectionThere) ini.WriteBool("Connection", "Capabilities", s.Capabilities);
+    if (!s.NotifyDesktop || !s.NotifyTray || !ini.Keys("Notify").empty()) {
+        ini.WriteBool("Notify", "Desktop", s.NotifyDesktop);
+        ini.WriteBool("Notify", "Tray", s.NotifyTray);
+    }
     s.Certificates.Save(ini);
     s.Sasl.Save(ini);
     return ini.Flush();

@@ -166,6 +166,9 @@ bool Engine::TakeJoinAsked(int slot, const std::string& channel) {
 void Engine::CloseChannelTab(int slot, const std::string& name) {
     const int index = FindChannel(slot, name);
     if (index < 0) return;
+    // A window closed while the connection is down is not joined again.
+    auto& rejoin = slots_[slot].Reconnect.Channels;
+    std::erase_if(rejoin, [&](const auto& channel) { return SameName(channel.first, name); });
     frontend_.RemoveWindow(slot, index);
     ResetRecord(slots_[slot].Channels[index]);
 }

@@ -33,7 +33,8 @@ Outcome LineHandlers::Join(Line& line) {
     const IrcMessage& m = line.m;
     const std::string& channel = m[2];
     if (SameName(m[0], line.Session().Nick)) {
-        engine.OpenChannelTab(line.slot, channel, engine.TakeJoinAsked(line.slot, channel));
+        if (!engine.ReattachWindow(line.slot, channel))
+            engine.OpenChannelTab(line.slot, channel, engine.TakeJoinAsked(line.slot, channel));
         engine.EnqueueLine(Queue::B, line.slot, "MODE " + channel, 2);
         // With away-notify the server tells us who goes away from now on; who
         // is away already, one WHO of the channel says.
@@ -171,6 +172,7 @@ Outcome LineHandlers::Message(Line& line) {
     }
     if (SameName(m[2], session.Nick)) {
         line.target = sender;
+        line.toMe = privmsg;
         if (engine.OpenChannelTab(line.slot, sender) >= 0) line.Ui().Beep(BeepKind::Warning);
     }
     if (engine.FindChannel(line.slot, line.target) < 0)

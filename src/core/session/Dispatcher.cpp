@@ -160,7 +160,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     const std::string* stamp = m.Tag("time");
     lineTime_ = stamp ? ParseServerTime(*stamp) : std::nullopt;
 
-    Line line{*this, slot, m, command, m[2], {FontKind::Server, cfg.Server_Check, false}};
+    Line line{*this, slot, m, command, m[2], {FontKind::Server, cfg.Server_Check, false}, false};
     const std::string& ownNick = slots_[slot].Session.Nick;
     for (int i = 2; i <= 16; ++i)
         if (!m[i].empty() && m[i] != ownNick) line.text += " " + m[i];
@@ -181,6 +181,7 @@ void Engine::DispatchMessage(int slot, const IrcMessage& m) {
     int window = FindChannel(slot, line.target);
     if (window < 0) window = ServerWindow;
     if (line.show.markTab) frontend_.MarkTab(slot, window);
+    if (line.toMe) frontend_.AddressedToMe(slot, window);
     // The whole shown line is read one way: UTF-8 when it is that, else ISO-2022-JP.
     frontend_.RenderLine(slot, window, line.show.font, WireToSjis(line.text), line.show.keywords);
 }

@@ -130,6 +130,8 @@ bool Engine::ConnectSession(int slot) {
     if (s.Reconnect.Active) {
         s.Reconnect = ReconnectState{};
         UpdateReconnectTimer();
+        // The windows kept for it belong to the connection given up.
+        RemoveWindows(slot);
     }
     s.Profile = s.Session;
     return OpenConnection(slot, false);
@@ -314,7 +316,7 @@ int Engine::DrainSendQueues() {
 
 // ---- reset, quit, close ---------------------------------------------------------
 
-void Engine::ResetSession(int slot) {
+void Engine::ResetSession(int slot, bool keepWindows) {
     SlotState& s = slots_[slot];
     ServerSession& session = s.Session;
     session.ServerName.clear();
@@ -354,10 +356,21 @@ void Engine::ResetSession(int slot) {
 
     DropCollectedReplies(slot);
 
-    for (int w = 0; w < WindowCount; ++w) {
-        if (s.Channels[w].IsFree()) continue;
-        frontend_.RemoveWindow(slot, w);
-        s.Channels[w] = ChannelRecord{};
+    if (keepWindows) {
+        for (int w = 0; w < WindowCount; ++w) {
+            ChannelRecord& record = s.Channels[w];
+            if (record.IsFree()) continue;
+            // Who is in the channel is known again from the NAMES of the rejoin.
+            record.Members.clear();
+            record.NamesPending = false;
+            record.OwnOp = false;
+            if (record.Disconnected) continue;
+            record.Disconnected = true;
+            frontend_.MembersChanged(slot, w);
+            frontend_.SetWindowConnected(slot, w, false);
+        }
+    } else {
+        RemoveWindows(slot);
     }
 
     frontend_.ServerDisconnected(slot);
@@ -388,6 +401,8 @@ void Engine::DropRegisteredSlots() {
 }
 
 int Engine::FirstFreeSlot() const {
+    for (int i = 0; i < SlotCount; ++i)
+        if (!slots_[i].Session.InUse && !slots_[i].Reconnect.Active) return i;
     for (int i = 0; i < SlotCount; ++i)
         if (!slots_[i].Session.InUse) return i;
     return -1;

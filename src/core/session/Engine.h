@@ -61,6 +61,9 @@ struct ChannelRecord {
     // Member captions, status marks ("@", "+", the server's PREFIX) in front,
     // in the slot's MemberOrderOf order.
     std::vector<std::string> Members;
+    // The connection dropped and comes back by itself: the window stays with
+    // its text and waits for the rejoin (a private one for the welcome).
+    bool Disconnected = false;
 
     bool IsFree() const { return Name.empty(); }
 };
@@ -166,7 +169,9 @@ public:
     void EnqueueLine(Queue queue, int slot, const std::string& line, int delaySeconds);
     // One tick of the send timer; returns the next interval in milliseconds.
     int DrainSendQueues();
-    void ResetSession(int slot);
+    // keepWindows: the drop is followed by a reconnection, so the channel and
+    // private windows stay (marked disconnected) instead of going.
+    void ResetSession(int slot, bool keepWindows = false);
     void SendQuit(int slot);
     // The main window wants to close: QUIT to every registered slot. True when
     // no slot is registered and the window may close now.
@@ -174,7 +179,8 @@ public:
     // The window has waited long enough for the servers to drop us after
     // QUIT: every slot still registered is reset as if its server had.
     void DropRegisteredSlots();
-    // First slot not in use, or -1.
+    // First slot not in use, or -1. A slot waiting to reconnect, whose windows
+    // are kept for it, is taken only when no other is free.
     int FirstFreeSlot() const;
     bool AnyInUse() const;
     bool AnyRegistered() const;
@@ -330,6 +336,14 @@ private:
     // has its message box, and the attempt line repeats the reason).
     void ScheduleReconnect(int slot, const std::string& reason, bool announce);
     void StartReconnectAttempt(int slot);
+    // The line in the server window and in every kept window that says the
+    // connection was lost, why, and when it comes back.
+    void AnnounceDrop(int slot);
+    // Removes every channel and private window of the slot.
+    void RemoveWindows(int slot);
+    // The own JOIN of a channel whose window was kept through a drop: the
+    // window takes it up again. False when there is no such window.
+    bool ReattachWindow(int slot, const std::string& channel);
     // After the welcome reply of a reconnection: JOIN the channels again.
     void RejoinChannels(int slot);
     bool CheckCertificate(int slot, const CertificateReport& report);

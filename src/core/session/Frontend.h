@@ -77,6 +77,17 @@ public:
     virtual void RemoveWindow(int slot, int window) = 0;
     // The caption of a private window's tab changes with a NICK (wire form).
     virtual void RenameWindow(int slot, int window, const std::string& name) = 0;
+    // The user asked for this window (a typed /query of an open one): its
+    // tab becomes the slot's active tab and the slot's server tab is shown.
+    virtual void ActivateWindow(int slot, int window) = 0;
+    // Empties the view of a window (a typed /clear).
+    virtual void ClearWindow(int slot, int window) = 0;
+    // A window kept through a dropped connection: its tab shows whether the
+    // connection it belongs to is up.
+    virtual void SetWindowConnected(int slot, int window, bool connected) = 0;
+    // The next line rendered into the window is someone's private message to
+    // the user: it asks for attention as a keyword does.
+    virtual void AddressedToMe(int slot, int window) = 0;
     // The member list of a channel window changed; the view re-reads it.
     virtual void MembersChanged(int slot, int window) = 0;
     virtual void UpdateTitle(int slot) = 0;

@@ -23,6 +23,7 @@ struct Line {
     std::string text;    // what is shown, still in wire form
     std::string target;  // the window's name; an unknown one means the server window
     Presentation show;
+    bool toMe;  // a private message to the own nick
 
     SlotState& State() { return engine.Slot(slot); }
     ServerSession& Session() { return engine.Session(slot); }

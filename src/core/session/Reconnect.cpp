@@ -69,7 +69,8 @@ void Engine::ConnectionEnded(int slot, int code) {
         s.Reconnect = ReconnectState{};
         UpdateReconnectTimer();
     }
-    ResetSession(slot);
+    // The windows stay while the connection comes back by itself.
+    ResetSession(slot, reconnect);
 
     // While the window waits for the servers to drop us, a failing connection
     // counts as dropped; otherwise the close would wait for ever.
@@ -78,8 +79,10 @@ void Engine::ConnectionEnded(int slot, int code) {
         return;
     }
     if (reconnect) {
+        // No message box for the drop: the desk stays usable while the
+        // client reconnects, and every window says what happened.
         ScheduleReconnect(slot, EndReason(code), !wasRegistered);
-        if (wasRegistered) frontend_.ShowError(2);
+        if (wasRegistered) AnnounceDrop(slot);
         return;
     }
     if (code == 0 || wasRegistered)
@@ -101,6 +104,34 @@ void Engine::ScheduleReconnect(int slot, const std::string& reason, bool announc
                                  std::to_string(delay) + texts::ReconnectSecondsLater,
                              false);
     frontend_.SetReconnectTimer(true);
+}
+
+void Engine::AnnounceDrop(int slot) {
+    const SlotState& s = slots_[slot];
+    const std::string line = texts::ConnectionLost + s.Reconnect.Reason + texts::ReconnectReasonEnd +
+                             std::to_string(ReconnectDelay(s.Reconnect.Attempts + 1)) +
+                             texts::ReconnectSecondsLater;
+    frontend_.RenderLine(slot, ServerWindow, FontKind::Error, line, false);
+    for (int w = 0; w < WindowCount; ++w)
+        if (s.Channels[w].Disconnected) frontend_.RenderLine(slot, w, FontKind::Error, line, false);
+}
+
+void Engine::RemoveWindows(int slot) {
+    SlotState& s = slots_[slot];
+    for (int w = 0; w < WindowCount; ++w) {
+        if (s.Channels[w].IsFree()) continue;
+        frontend_.RemoveWindow(slot, w);
+        s.Channels[w] = ChannelRecord{};
+    }
+}
+
+bool Engine::ReattachWindow(int slot, const std::string& channel) {
+    const int window = FindChannel(slot, channel);
+    if (window < 0 || !slots_[slot].Channels[window].Disconnected) return false;
+    TakeJoinAsked(slot, channel);
+    slots_[slot].Channels[window].Disconnected = false;
+    frontend_.SetWindowConnected(slot, window, true);
+    return true;
 }
 
 void Engine::CheckReconnects() {
@@ -137,6 +168,8 @@ void Engine::StopReconnect(int slot) {
     if (!s.Reconnect.Active) return;
     s.Reconnect = ReconnectState{};
     if (s.Session.InUse && !s.Registered) ResetSession(slot);
+    // Given up: the windows kept for the reconnection go, as at any other end.
+    if (!s.Registered) RemoveWindows(slot);
     frontend_.RenderLine(slot, ServerWindow, FontKind::Server, texts::ReconnectStopped, false);
     UpdateReconnectTimer();
 }
@@ -147,6 +180,13 @@ void Engine::RejoinChannels(int slot) {
     const auto channels = std::move(s.Reconnect.Channels);
     s.Reconnect = ReconnectState{};
     UpdateReconnectTimer();
+    // A private conversation goes on at once; a channel waits for its JOIN.
+    for (int w = 0; w < WindowCount; ++w) {
+        ChannelRecord& record = s.Channels[w];
+        if (!record.Disconnected || record.IsChannel) continue;
+        record.Disconnected = false;
+        frontend_.SetWindowConnected(slot, w, true);
+    }
     // The profile's auto-join list has just been queued, as the user wrote it;
     // a channel it already reaches is not asked twice.
     std::vector<std::string> autoJoined;
@@ -185,14 +225,16 @@ void Engine::AskAboutCertificate(int slot) {
     // No attempt may start while the question is open.
     ReconnectState held = s.Reconnect;
     s.Reconnect = ReconnectState{};
-    ResetSession(slot);
+    ResetSession(slot, held.Active);
     UpdateReconnectTimer();
 
     const bool accepted = frontend_.AskYesNo(CertificateQuestion(host, report, verdict));
     // The slot may have been taken, or the window closed, meanwhile.
     if (!accepted || s.Session.InUse || Closing || !settings_.Certificates.Accept(host, report.Fingerprint)) {
-        if (held.Active)
+        if (held.Active) {
+            if (!s.Session.InUse) RemoveWindows(slot);
             frontend_.RenderLine(slot, ServerWindow, FontKind::Server, texts::ReconnectStopped, false);
+        }
         return;
     }
     held.Waiting = false;

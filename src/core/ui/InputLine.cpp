@@ -3,6 +3,7 @@
 #include "base/Common.h"
 #include "session/Codec.h"
 #include "session/Engine.h"
+#include "ui/SlashCommands.h"
 
 namespace velmok::ui {
 
@@ -20,17 +21,32 @@ int HexValue(char c) {
 
 constexpr int kDelay = 2;
 
-// How the own line is echoed: an ACTION typed into one window reads
-// "nick text"; everything else, a global ACTION included, "<nick> text".
-enum class Echo { ByMode, Bracketed };
+// "/G text": the text to every channel window of the slot, escapes untouched.
+void GlobalMessage(Engine& engine, int slot, InputMode mode, const std::string& word,
+                   const std::string& message) {
+    if (message.empty()) {
+        engine.Ui().RenderLine(slot, session::ServerWindow, FontKind::Error, word + " Not enough parameters",
+                               false);
+        engine.Ui().Beep(session::BeepKind::Warning);
+        return;
+    }
+    for (int w = 0; w < session::WindowCount; ++w) {
+        const session::ChannelRecord& record = engine.Channel(slot, w);
+        if (record.IsFree() || !record.IsChannel) continue;
+        SendByMode(engine, slot, w, mode, record.Name, message, Echo::Bracketed);
+    }
+}
 
-// Echo into the window and queue the line of the mode for target.
+}  // namespace
+
 void SendByMode(Engine& engine, int slot, int window, InputMode mode, const std::string& target,
-                const std::string& text, Echo echo = Echo::ByMode) {
+                const std::string& text, Echo echo) {
     const std::string& nick = engine.Session(slot).Nick;
     const std::string shown = session::WidenKana(text);
     const std::string wire = session::SjisToJis(text);
-    const std::string bracketed = "<" + nick + "> " + shown;
+    const std::string bracketed = echo == Echo::Addressed
+                                      ? "<" + session::JisToSjis(target) + ":" + nick + "> " + shown
+                                      : "<" + nick + "> " + shown;
     switch (mode) {
         case InputMode::Private:
             engine.Ui().RenderLine(slot, window, FontKind::Private, bracketed, false);
@@ -52,24 +68,6 @@ void SendByMode(Engine& engine, int slot, int window, InputMode mode, const std:
             break;
     }
 }
-
-// "/G text": the text to every channel window of the slot, escapes untouched.
-void GlobalMessage(Engine& engine, int slot, InputMode mode, const std::string& word,
-                   const std::string& message) {
-    if (message.empty()) {
-        engine.Ui().RenderLine(slot, session::ServerWindow, FontKind::Error, word + " Not enough parameters",
-                               false);
-        engine.Ui().Beep(session::BeepKind::Warning);
-        return;
-    }
-    for (int w = 0; w < session::WindowCount; ++w) {
-        const session::ChannelRecord& record = engine.Channel(slot, w);
-        if (record.IsFree() || !record.IsChannel) continue;
-        SendByMode(engine, slot, w, mode, record.Name, message, Echo::Bracketed);
-    }
-}
-
-}  // namespace
 
 std::string ExpandEscapes(const std::string& text) {
     std::string out;
@@ -170,6 +168,9 @@ void ProcessInput(Engine& engine, int slot, int window, InputMode mode, const st
         }
         // "//text" is an ordinary message that begins with "/".
         raw = body.empty() || body[0] != '/';
+        if (raw && RunClientCommand(engine, slot, window, word,
+                                    ExpandEscapes(blank == std::string::npos ? "" : body.substr(blank + 1))))
+            return;
     }
     body = ExpandEscapes(body);
 

@@ -55,6 +55,18 @@ struct InputChange {
 // for pasted line breaks. A lone CR is kept as text.
 InputChange SplitInput(const std::string& text);
 
+// How the own line is echoed: an ACTION typed into one window reads
+// "nick text", everything else (a global ACTION included) "<nick> text";
+// Addressed, for a message to someone without a window of their own, reads
+// "<target:nick> text", the way a stranger's line to a channel without a
+// window is shown.
+enum class Echo { ByMode, Bracketed, Addressed };
+
+// Echoes typed text into the window and queues the line of the mode for
+// target (wire form) on SendQueueA.
+void SendByMode(session::Engine& engine, int slot, int window, InputMode mode, const std::string& target,
+                const std::string& text, Echo echo = Echo::ByMode);
+
 // Handles one line typed into the window `window` (0..99, -1 the server
 // window) of `slot`: history, "/" commands, "/G", escapes, and the echo and
 // queueing by mode. Outgoing lines go to SendQueueA with the delay 2.

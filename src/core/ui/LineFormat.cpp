@@ -186,13 +186,12 @@ void WriteWithCodes(std::string_view text, FontKind category, StyledLine& view) 
     }
 }
 
-void MarkKeywords(const std::vector<std::string>& keywords, const CopyMap& map, bool copying,
-                  FormattedLine& out) {
-    const std::string_view all = out.view.text;
+// Where keywords are looked for: past the first ">" and the blank after it,
+// so the nick in "<nick> text" is never marked; without ">" from the second
+// character. n (the size) when there is no body.
+std::size_t BodyStart(std::string_view all) {
     const std::size_t n = all.size();
-    if (n == 0) return;
-    // The body: past the first ">" and the blank after it, so the nick in
-    // "<nick> text" is never marked; without ">" from the second character.
+    if (n == 0) return 0;
     std::size_t bodyStart;
     const std::size_t gt = all.find('>');
     if (gt != npos) {
@@ -201,6 +200,52 @@ void MarkKeywords(const std::vector<std::string>& keywords, const CopyMap& map, 
     } else {
         bodyStart = CharLen(all, 0);
     }
+    return std::min(bodyStart, n);
+}
+
+// Characters a nick may hold besides letters and digits; a nick inside a
+// longer run of them ("velmo" in "velmos") is someone else's.
+bool IsNickByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           (c != 0 && std::strchr("[]\\`_^{|}-", c) != nullptr);
+}
+
+char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void MarkOwnNick(std::string_view nick, const CopyMap& map, bool copying, FormattedLine& out) {
+    const std::string_view all = out.view.text;
+    const std::size_t n = all.size();
+    bool afterNickByte = false;
+    for (std::size_t i = BodyStart(all); i < n;) {
+        const std::size_t len = CharLen(all, i);
+        bool hit = !afterNickByte && n - i >= nick.size();
+        for (std::size_t k = 0; hit && k < nick.size(); ++k)
+            hit = FoldAscii(all[i + k]) == FoldAscii(nick[k]);
+        const std::size_t e = i + nick.size();
+        // The match must end on a character boundary that is no nick character.
+        if (hit && e < n) hit = CharLen(all, e) == 1 && !IsNickByte(static_cast<unsigned char>(all[e]));
+        if (!hit) {
+            afterNickByte = len == 1 && IsNickByte(static_cast<unsigned char>(all[i]));
+            i += len;
+            continue;
+        }
+        const auto b = static_cast<std::uint32_t>(i);
+        ApplyOverlay(out.view.runs, b, static_cast<std::uint32_t>(e), Overlay::Keyword);
+        if (copying)
+            ApplyOverlay(out.copy.runs, map.Begin(b), map.End(static_cast<std::uint32_t>(e)),
+                         Overlay::Keyword);
+        ++out.keywordHits;
+        ++out.nickHits;
+        afterNickByte = true;
+        i = e;
+    }
+}
+
+void MarkKeywords(const std::vector<std::string>& keywords, const CopyMap& map, bool copying,
+                  FormattedLine& out) {
+    const std::string_view all = out.view.text;
+    const std::size_t n = all.size();
+    const std::size_t bodyStart = BodyStart(all);
     if (bodyStart >= n) return;
     const std::string_view body = all.substr(bodyStart);
     for (const std::string& keyword : keywords) {
@@ -256,6 +301,7 @@ void FormatLine(const LineInput& input, FormattedLine& out) {
     out.view.clear();
     out.copy.clear();
     out.keywordHits = 0;
+    out.nickHits = 0;
 
     RunStyle plain;
     plain.base = input.font;
@@ -307,6 +353,7 @@ void FormatLine(const LineInput& input, FormattedLine& out) {
 
     if (input.markKeywords && input.keywords != nullptr && !input.keywords->empty())
         MarkKeywords(*input.keywords, map, input.copyToAll, out);
+    if (input.markKeywords && !input.ownNick.empty()) MarkOwnNick(input.ownNick, map, input.copyToAll, out);
 }
 
 FormattedLine FormatLine(const LineInput& input) {

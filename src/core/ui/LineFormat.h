@@ -66,12 +66,16 @@ struct LineInput {
     std::string_view windowName;
     // False writes the text as it is, control bytes and all (DCC chat lines).
     bool controlCodes = true;
+    // The own nick, marked like a keyword where the keywords are (ASCII case
+    // ignored, only as a word of its own); empty marks nothing.
+    std::string_view ownNick = {};
 };
 
 struct FormattedLine {
     StyledLine view;
-    StyledLine copy;  // the all-window line; empty unless copyToAll
-    int keywordHits = 0;
+    StyledLine copy;      // the all-window line; empty unless copyToAll
+    int keywordHits = 0;  // the own nick's included
+    int nickHits = 0;
 };
 
 // The line for the target view and, when asked, for the all-window. The

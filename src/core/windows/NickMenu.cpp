@@ -184,6 +184,23 @@ void NickMenu::Click(NickEntry entry) {
     }
 }
 
+bool NickMenu::AcceptsDrop(int slot, int window, const std::string& caption) const {
+    if (slot < 0 || slot >= session::SlotCount || window < 0 || window >= session::WindowCount) return false;
+    const session::ChannelRecord& record = engine_.Channel(slot, window);
+    const std::string nick = session::channels::CaptionNick(caption);
+    // The connection must be there to make the offer, and nobody sends to himself.
+    return engine_.Slot(slot).Registered && !record.IsFree() && record.IsChannel && !record.Disconnected &&
+           !nick.empty() && !session::channels::SameName(nick, engine_.Slot(slot).Session.Nick);
+}
+
+void NickMenu::DropFiles(int slot, int window, const std::string& caption,
+                         const std::vector<std::string>& paths) {
+    if (!AcceptsDrop(slot, window, caption) || !OfferDroppedFile) return;
+    const std::string nick = session::channels::CaptionNick(caption);
+    for (const std::string& path : paths)
+        if (!path.empty()) OfferDroppedFile(slot, nick, path);
+}
+
 void NickMenu::ChannelModeClick(NickEntry entry) {
     const int slot = context_.slot;
     const std::string head = "MODE " + ChannelName();

@@ -84,6 +84,8 @@ public:
     // DCC offers to the one selected nick, on the slot of the menu.
     std::function<void(int slot, const std::string& nick)> OfferChat;
     std::function<void(int slot, const std::string& nick)> OfferFile;
+    // The same with the file already chosen (path in the file system's encoding).
+    std::function<void(int slot, const std::string& nick, const std::string& path)> OfferDroppedFile;
 
     // Popup_NickWindowPopup: enables, shows and captions every entry from the
     // selection, our operator status and the channel's modes. The context is
@@ -93,6 +95,12 @@ public:
 
     // The entry's Click handler, on the context of the last Popup.
     void Click(NickEntry entry);
+
+    // Files dragged from the desktop over the member with this caption in
+    // the member list of a channel window: whether they may be dropped there,
+    // and dropped, each offered to the member as "DCC" -> "SEND" does.
+    bool AcceptsDrop(int slot, int window, const std::string& caption) const;
+    void DropFiles(int slot, int window, const std::string& caption, const std::vector<std::string>& paths);
 
 private:
     void ChannelModeClick(NickEntry entry);

@@ -178,6 +178,7 @@ void Tfrm_Set::LoadControls() {
     Check_KeywordPrivate->setChecked(e.KeywordPrivate);
     Check_KeywordNotice->setChecked(e.KeywordNotice);
     Check_KeywordDCC->setChecked(e.KeywordDCC);
+    Check_KeywordOwnNick->setChecked(e.KeywordOwnNick);
     Rad_Beep[static_cast<int>(e.Beep)]->setChecked(true);
 
     Check_EventLog->setChecked(e.EventLog);
@@ -188,6 +189,8 @@ void Tfrm_Set::LoadControls() {
     Spin_MaxLines->setValue(e.MaxLines);
     Check_AutoReconnect->setChecked(e.AutoReconnect);
     Check_Capabilities->setChecked(e.Capabilities);
+    Check_NotifyDesktop->setChecked(e.NotifyDesktop);
+    Check_NotifyTray->setChecked(e.NotifyTray);
 }
 
 void Tfrm_Set::CollectControls() {
@@ -215,6 +218,7 @@ void Tfrm_Set::CollectControls() {
     e.KeywordPrivate = Check_KeywordPrivate->isChecked();
     e.KeywordNotice = Check_KeywordNotice->isChecked();
     e.KeywordDCC = Check_KeywordDCC->isChecked();
+    e.KeywordOwnNick = Check_KeywordOwnNick->isChecked();
     if (Rad_Beep[0]->isChecked()) e.Beep = SettingsEditor::BeepChoice::General;
     if (Rad_Beep[1]->isChecked()) e.Beep = SettingsEditor::BeepChoice::Warning;
     if (Rad_Beep[2]->isChecked()) e.Beep = SettingsEditor::BeepChoice::None;
@@ -225,6 +229,8 @@ void Tfrm_Set::CollectControls() {
     e.MaxLines = Spin_MaxLines->value();
     e.AutoReconnect = Check_AutoReconnect->isChecked();
     e.Capabilities = Check_Capabilities->isChecked();
+    e.NotifyDesktop = Check_NotifyDesktop->isChecked();
+    e.NotifyTray = Check_NotifyTray->isChecked();
 }
 
 void Tfrm_Set::ShowPreview(FontKind kind) {

@@ -94,6 +94,7 @@ public:
     QCheckBox* Check_KeywordPrivate;
     QCheckBox* Check_KeywordNotice;
     QCheckBox* Check_KeywordDCC;
+    QCheckBox* Check_KeywordOwnNick;
     // General, warning, none.
     std::array<QRadioButton*, 3> Rad_Beep{};
 
@@ -121,6 +122,8 @@ public:
     QSpinBox* Spin_MaxLines;
     QCheckBox* Check_AutoReconnect;
     QCheckBox* Check_Capabilities;  // CAP LS: capabilities, SASL, server time
+    QCheckBox* Check_NotifyDesktop;
+    QCheckBox* Check_NotifyTray;
 
     QPushButton* BitBtn_OK;
     QPushButton* BitBtn_Cancel;

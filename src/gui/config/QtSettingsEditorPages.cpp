@@ -218,6 +218,10 @@ QWidget* Tfrm_Set::BuildKeywordPage() {
     detectBox->addWidget(Check_KeywordPrivate);
     detectBox->addWidget(Check_KeywordNotice);
     detectBox->addWidget(Check_KeywordDCC);
+    Check_KeywordOwnNick =
+        Named(new QCheckBox(QStringLiteral("自分のニックネームもキーワードとして強調する")),
+              "Check_KeywordOwnNick");
+    detectBox->addWidget(Check_KeywordOwnNick);
     grid->addWidget(detect, 5, 0, 1, 3);
 
     auto* action = Named(new QGroupBox(QStringLiteral("キーワード検出時の動作")), "Grp_KeywordAction");
@@ -335,6 +339,13 @@ QWidget* Tfrm_Set::BuildOtherPage() {
     Check_Capabilities =
         Named(new QCheckBox(QStringLiteral("サーバの拡張機能 (CAP, SASL) を使う")), "Check_Capabilities");
     column->addWidget(Check_Capabilities);
+    Check_NotifyDesktop =
+        Named(new QCheckBox(QStringLiteral("ウィンドウが裏にあるとき、呼ばれたらデスクトップに通知する")),
+              "Check_NotifyDesktop");
+    column->addWidget(Check_NotifyDesktop);
+    Check_NotifyTray =
+        Named(new QCheckBox(QStringLiteral("通知領域にアイコンを表示する")), "Check_NotifyTray");
+    column->addWidget(Check_NotifyTray);
     column->addStretch();
     return page;
 }

@@ -54,8 +54,10 @@ void DccWindows::OfferChat(int slot, const std::string& nick) {
     NewChatWindow(slot)->Logic().OfferChat(nick);
 }
 
-void DccWindows::OfferFile(int slot, const std::string& nick) {
-    NewSendWindow(slot)->Transfer().OfferFile(nick);
+void DccWindows::OfferFile(int slot, const std::string& nick, const std::string& path) {
+    Tfrm_DCC_Send* window = NewSendWindow(slot);
+    window->SetFileToSend(path);
+    window->Transfer().OfferFile(nick);
 }
 
 void DccWindows::ReceiveFile(int slot, const std::string& sender, const std::string& fileName,

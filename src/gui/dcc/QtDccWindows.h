@@ -37,7 +37,8 @@ public:
 
     // Nick-list "DCC" -> "CHAT" / "SEND": offer to nick on the slot's server connection.
     void OfferChat(int slot, const std::string& nick);
-    void OfferFile(int slot, const std::string& nick);
+    // path: the file to send (the file system's encoding), asked for when empty.
+    void OfferFile(int slot, const std::string& nick, const std::string& path = {});
     // Accepted offers from the CTCP handler (name as received, dotted address).
     void ReceiveFile(int slot, const std::string& sender, const std::string& fileName,
                      const std::string& address, int port, std::uint32_t size);

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
@@ -162,6 +163,7 @@ void Tfrm_DCC_Send::ShowError(int number) {
 
 // A window closed while its dialog was up takes the answer for a cancel.
 std::optional<ChosenFile> Tfrm_DCC_Send::ChooseFileToSend() {
+    if (!fileToSend_.empty()) return Chosen(std::exchange(fileToSend_, {}));
     std::string path;
     if (!guard_.Run([&] { path = dialogs_->OpenFileName(this); })) return std::nullopt;
     return Chosen(path);

@@ -29,6 +29,8 @@ public:
 
     FileTransfer& Transfer() { return transfer_; }
     void SetDialogs(platform::Dialogs* dialogs) { dialogs_ = dialogs; }
+    // The file an offer sends without asking (dropped on a member); empty asks.
+    void SetFileToSend(const std::string& path) { fileToSend_ = path; }
 
     // Either button closes the window.
     void Btn_OKClick();
@@ -72,6 +74,7 @@ private:
     QElapsedTimer sinceShown_;
     std::optional<int> pendingPosition_;
     std::optional<std::string> pendingText_;
+    std::string fileToSend_;
 };
 
 }  // namespace velmok::dcc

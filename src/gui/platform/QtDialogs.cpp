@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 #include "config/Error.h"
 #include "platform/Browseforfolder.h"
@@ -63,8 +64,15 @@ std::string QtDialogs::OpenFileName(QWidget* owner) {
                   openFolder_);
 }
 
+QString DownloadFolder() {
+    // The desktop's download folder (XDG_DOWNLOAD_DIR), when it is there.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
 std::string QtDialogs::SaveFileName(QWidget* owner, const std::string& proposedName) {
-    const QString folder = saveFolder_.isEmpty() ? QDir::homePath() : saveFolder_;
+    // The first file goes to the download folder, the next beside the last.
+    const QString folder = saveFolder_.isEmpty() ? DownloadFolder() : saveFolder_;
     const QString start = QDir(folder).filePath(FromSjis(proposedName));
     return Chosen(QFileDialog::getSaveFileName(owner, QString(), start, QString::fromUtf8(kAllFiles)),
                   saveFolder_);

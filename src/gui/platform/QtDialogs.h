@@ -54,6 +54,10 @@ private:
     QString saveFolder_;
 };
 
+// Where received files are saved unless the user chose another folder: the
+// desktop's download folder, else the home folder.
+QString DownloadFolder();
+
 // The yes/no box AskYesNo shows, built apart from showing it.
 std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* owner, const std::string& text);
 

@@ -4,12 +4,15 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QShortcut>
+#include <QTextBlock>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
 
 #include "platform/QtText.h"
 #include "ui/Tabs.h"
+#include "widgets/QtFindBar.h"
 
 namespace velmok::ui {
 
@@ -23,6 +26,15 @@ Tfrm_EventLog::Tfrm_EventLog(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Rich_EventLog);
+    findBar_ = new widgets::QtFindBar(this);
+    findBar_->onFind = [this](const QString& text, ui::FindStep step) { return Find(text, step); };
+    findBar_->onClosed = [this] {
+        EndFind();
+        Rich_EventLog->setFocus();
+    };
+    layout->addWidget(findBar_);
+    auto* find = new QShortcut(QKeySequence(QStringLiteral("Ctrl+F")), this);
+    connect(find, &QShortcut::activated, findBar_, &widgets::QtFindBar::Open);
     resize(400, 300);
     Rich_EventLog->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Rich_EventLog, &QWidget::customContextMenuRequested, this,
@@ -52,6 +64,60 @@ void Tfrm_EventLog::ShowMenu(const QPoint& globalPos) {
         Rich_EventLog->clear();
     else if (chosen == close)
         this->close();
+}
+
+namespace {
+
+std::u16string_view Utf16(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+// No more lines than this are marked at once; the match found always is.
+constexpr int kMostMarks = 1000;
+
+}  // namespace
+
+std::optional<ui::FindPlace> Tfrm_EventLog::Find(const QString& text, ui::FindStep step) {
+    QTextDocument* document = Rich_EventLog->document();
+    const ui::FindLineText lines = [document](std::size_t index, std::u16string& scratch) {
+        const QString line = document->findBlockByNumber(static_cast<int>(index)).text();
+        scratch.assign(Utf16(line));
+        return std::u16string_view(scratch);
+    };
+    found_ =
+        ui::FindInLines(static_cast<std::size_t>(document->blockCount()), lines, Utf16(text), found_, step);
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat match;
+    match.setBackground(QColor(255, 230, 0));
+    for (QTextBlock block = document->begin(); block.isValid() && marks.size() < kMostMarks;
+         block = block.next())
+        for (const std::size_t at : ui::MatchesInLine(Utf16(block.text()), Utf16(text))) {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + static_cast<int>(at));
+            cursor.setPosition(block.position() + static_cast<int>(at + text.size()),
+                               QTextCursor::KeepAnchor);
+            marks.append({cursor, match});
+        }
+    if (found_) {
+        const QTextBlock block = document->findBlockByNumber(static_cast<int>(found_->line));
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + static_cast<int>(found_->offset));
+        cursor.setPosition(block.position() + static_cast<int>(found_->offset + found_->length),
+                           QTextCursor::KeepAnchor);
+        QTextCharFormat current;
+        current.setBackground(QColor(255, 140, 0));
+        marks.append({cursor, current});
+        Rich_EventLog->setTextCursor(cursor);
+        Rich_EventLog->centerCursor();
+    }
+    Rich_EventLog->setExtraSelections(marks);
+    if (!found_) return std::nullopt;
+    return ui::PlaceOf(static_cast<std::size_t>(document->blockCount()), lines, Utf16(text), *found_);
+}
+
+void Tfrm_EventLog::EndFind() {
+    found_.reset();
+    Rich_EventLog->setExtraSelections({});
 }
 
 void Tfrm_EventLog::AppendLine(const QString& text) { Rich_EventLog->appendPlainText(text); }

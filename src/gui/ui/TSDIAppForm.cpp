@@ -29,6 +29,7 @@
 #include "platform/QtModal.h"
 #include "platform/QtSockets.h"
 #include "platform/QtText.h"
+#include "ui/QtAttention.h"
 #include "ui/QtEventLog.h"
 #include "ui/QtInputLine.h"
 #include "ui/QtNickList.h"
@@ -41,6 +42,7 @@ namespace velmok::ui {
 using platform::FromSjis;
 using platform::ToSjis;
 using session::FontKind;
+using ui::FindStep;
 
 namespace {
 
@@ -84,6 +86,8 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     aux_ = std::make_unique<windows::QtAuxWindows>(this, *engine_, dialogs_);
     prompts_ = new inputbox::QtPromptBoxes(this, *engine_);
     prompts_->SetDialogs(dialogs_);
+    attention_ = new QtAttention(this);
+    attention_->onShow = [this](int slot, const std::string& name) { ShowCalledWindow(slot, name); };
     nickRefresh_ = new NickListRefresh(this, [this](int slot, int window) {
         if (QListWidget* list = NickListOf(slot, window))
             FillNickList(list, engine_->Channel(slot, window).Members,
@@ -95,6 +99,9 @@ TSDIAppForm::TSDIAppForm(const QString& configDir, QWidget* parent, session::Soc
     windows::NickMenu& nickMenu = aux_->NickMenu().Logic();
     nickMenu.OfferChat = [this](int slot, const std::string& nick) { dccWindows_->OfferChat(slot, nick); };
     nickMenu.OfferFile = [this](int slot, const std::string& nick) { dccWindows_->OfferFile(slot, nick); };
+    nickMenu.OfferDroppedFile = [this](int slot, const std::string& nick, const std::string& path) {
+        dccWindows_->OfferFile(slot, nick, path);
+    };
 
     icons_[0] = DrawIcon(QColor(230, 160, 0), QStringLiteral("!"));
     icons_[1] = DrawIcon(QColor(40, 170, 60), QString());
@@ -161,6 +168,17 @@ void TSDIAppForm::CreateLayout() {
     Rich_All_Message->hide();
     layout->addWidget(Splitter_All, 1);
     connect(PageControlS, &widgets::QtTabSet::currentChanged, this, [this] { OnServerTabChanged(); });
+
+    findBar_ = new widgets::QtFindBar(central);
+    findBar_->onFind = [this](const QString& text, FindStep step) {
+        return findView_ ? findView_->Find(text, step) : std::nullopt;
+    };
+    findBar_->onClosed = [this] {
+        if (findView_) findView_->EndFind();
+        findView_ = nullptr;
+        InputLine()->setFocus();
+    };
+    layout->addWidget(findBar_);
 
     inputLine_ = new QtInputLine(central, *engine_, [this] {
         return InputTarget{CurrentSlot(), CurrentWindow()};
@@ -243,6 +261,7 @@ void TSDIAppForm::ApplySettings() {
     }
     ShowEventLogAction->setEnabled(eventLog_ != nullptr);
     if (eventLog_) eventLog_->SetMaxLines(settings_.MaxLines);
+    attention_->Apply(settings_.NotifyDesktop, settings_.NotifyTray);
 }
 
 void TSDIAppForm::SaveAll() {
@@ -271,6 +290,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
         SaveAll();
     }
     closed_ = true;
+    attention_->Apply(false, false);
     if (eventLog_) eventLog_->close();
     aux_->CloseAll();
     prompts_->CloseAll();
@@ -280,6 +300,11 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     platform::EndModalLoops();
     event->accept();
     emit Closed();
+}
+
+void TSDIAppForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) attention_->Clear();
+    QMainWindow::changeEvent(event);
 }
 
 void TSDIAppForm::RequestClose() {
@@ -304,6 +329,20 @@ void TSDIAppForm::SetReconnectTimer(bool enabled) {
 }
 
 void TSDIAppForm::FileConnect() {
+    if (engine_->FirstFreeSlot() < 0) return;
+    if (config::ParseProfileText(settings_.ProfileText).empty()) {
+        // Nothing to pick yet: the profile is made first, and one made is used.
+        const QPointer<TSDIAppForm> alive(this);
+        if (!EditConnections() || !alive) return;
+        const auto profiles = config::ParseProfileText(settings_.ProfileText);
+        const int slot = engine_->FirstFreeSlot();
+        if (profiles.empty() || slot < 0) return;
+        if (profiles.size() == 1) {
+            session::FillSession(profiles[0], engine_->Session(slot));
+            engine_->ConnectSession(slot);
+            return;
+        }
+    }
     const int slot = engine_->FirstFreeSlot();
     if (slot < 0) return;
     config::Tfrm_SelConnect picker(this, settings_.ProfileText, dialogs_);

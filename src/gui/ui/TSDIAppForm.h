@@ -1,6 +1,7 @@
 #pragma once
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QTextCharFormat>
 #include <array>
@@ -15,6 +16,7 @@
 #include "ui/LineFormat.h"
 #include "ui/LogWriter.h"
 #include "ui/Tabs.h"
+#include "widgets/QtFindBar.h"
 #include "widgets/QtMessageView.h"
 #include "widgets/QtTabSet.h"
 
@@ -50,6 +52,7 @@ namespace velmok::ui {
 
 class Tfrm_EventLog;
 class NickListRefresh;
+class QtAttention;
 class QtInputLine;
 
 // The main window. It owns the engine and every long-lived piece of state and
@@ -74,6 +77,8 @@ public:
     windows::QtAuxWindows& AuxWindows() { return *aux_; }
     // The input boxes servers open (channel keys, invitations).
     inputbox::QtPromptBoxes& PromptBoxes() { return *prompts_; }
+    // The desktop notifications and the tray icon.
+    QtAttention& Attention() { return *attention_; }
 
     // Start-up after construction: loads the files and applies them.
     void FormShow();
@@ -106,6 +111,10 @@ public:
     void BuildWindow(int slot, int window, const std::string& name, bool activate) override;
     void RemoveWindow(int slot, int window) override;
     void RenameWindow(int slot, int window, const std::string& name) override;
+    void ActivateWindow(int slot, int window) override;
+    void ClearWindow(int slot, int window) override;
+    void SetWindowConnected(int slot, int window, bool connected) override;
+    void AddressedToMe(int slot, int window) override;
     void MembersChanged(int slot, int window) override;
     void UpdateTitle(int slot) override;
     int ActiveWindow(int slot) override;
@@ -151,6 +160,10 @@ public:
     void ProcessTyped(const std::string& sjisText);
     void ClearCurrentView();
     void SelectAllCurrent();
+    // Ctrl+F: the find bar over the view being looked at (the all-window when
+    // it has the keyboard).
+    void OpenFind();
+    widgets::QtFindBar* FindBar() const { return findBar_; }
     void UpdateCommandMenu();
     void CommandJoinClick();
     void CommandPartClick();
@@ -163,6 +176,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -201,6 +215,12 @@ private:
     void AppendStyled(widgets::QtMessageView* view, const StyledLine& line);
     void CloseFromMenu(MenuOrigin origin, int slot, int window);
     void CloseServerTab(int slot);
+    // The find bar follows the tab being looked at.
+    void RetargetFind();
+    // A rendered line that calls the user while the window is in the background.
+    void CallUser(int slot, int window, const std::string& text);
+    // A notification or the tray icon was clicked.
+    void ShowCalledWindow(int slot, const std::string& name);
 
     QString configDir_;
     config::Settings settings_;
@@ -227,11 +247,16 @@ private:
     QSplitter* Splitter_All = nullptr;
     widgets::QtMessageView* Rich_All_Message = nullptr;
     QtInputLine* inputLine_ = nullptr;
+    widgets::QtFindBar* findBar_ = nullptr;
+    QPointer<widgets::QtMessageView> findView_;  // the view the find bar searches
     QToolBar* ToolBar = nullptr;
     QTimer* Timer = nullptr;
     QTimer* reconnectTimer_ = nullptr;
     QTimer* quitWait_ = nullptr;  // runs from the first QUIT of a close
     Tfrm_EventLog* eventLog_ = nullptr;
+    QtAttention* attention_ = nullptr;
+    // The window whose next line is a private message to the user.
+    std::pair<int, int> addressedToMe_{-1, -1};
     NickListRefresh* nickRefresh_ = nullptr;
     std::array<QIcon, 9> icons_;
 
@@ -240,6 +265,7 @@ private:
     QAction* EditCopy = nullptr;
     QAction* EditPaste = nullptr;
     QAction* EditSelectAll = nullptr;
+    QAction* EditFind = nullptr;
     QAction* MessageClear = nullptr;
     QAction* CommandJoin = nullptr;
     QAction* CommandPart = nullptr;

@@ -62,6 +62,8 @@ void TSDIAppForm::CreateActions() {
                            QStringLiteral("貼り付け|クリップボードの内容を貼り付け"), QKeySequence("Ctrl+V"));
     EditSelectAll = MakeAction(this, "EditSelectAll", QStringLiteral("すべて選択(&A)"),
                                QStringLiteral("テキストをすべて選択"), QKeySequence("Ctrl+A"));
+    EditFind = MakeAction(this, "EditFind", QStringLiteral("検索(&F)..."),
+                          QStringLiteral("検索|表示中のウィンドウから文字列を探す"), QKeySequence("Ctrl+F"));
     MessageClear = MakeAction(this, "MessageClear", QStringLiteral("クリア(&E)"),
                               QStringLiteral("テキストをすべてクリア"));
 
@@ -105,8 +107,9 @@ void TSDIAppForm::CreateActions() {
         MakeAction(this, "ServerTabChangeLeft", QString(), QString(), QKeySequence("Shift+Left"));
     auto* serverRight =
         MakeAction(this, "ServerTabChangeRight", QString(), QString(), QKeySequence("Shift+Right"));
-    for (QAction* a : {ActionDefence, ShowAllWindowAction, ShowEventLogAction, ModePrivate, ModeNotice,
-                       ModeAction, tabLeft, tabRight, serverLeft, serverRight, EditSelectAll, MessageClear})
+    for (QAction* a :
+         {ActionDefence, ShowAllWindowAction, ShowEventLogAction, ModePrivate, ModeNotice, ModeAction,
+          tabLeft, tabRight, serverLeft, serverRight, EditSelectAll, MessageClear, EditFind})
         addAction(a);
 
     connect(FileConnectAction, &QAction::triggered, this, &TSDIAppForm::FileConnect);
@@ -117,6 +120,7 @@ void TSDIAppForm::CreateActions() {
     connect(EditPaste, &QAction::triggered, this, [this] { EditCommand(2); });
     connect(EditSelectAll, &QAction::triggered, this, &TSDIAppForm::SelectAllCurrent);
     connect(MessageClear, &QAction::triggered, this, &TSDIAppForm::ClearCurrentView);
+    connect(EditFind, &QAction::triggered, this, &TSDIAppForm::OpenFind);
     connect(CommandJoin, &QAction::triggered, this, &TSDIAppForm::CommandJoinClick);
     connect(CommandPart, &QAction::triggered, this, &TSDIAppForm::CommandPartClick);
     connect(CommandNick, &QAction::triggered, this, &TSDIAppForm::CommandNickClick);
@@ -153,6 +157,8 @@ void TSDIAppForm::CreateMenus() {
     edit->addAction(EditPaste);
     edit->addSeparator();
     edit->addAction(EditSelectAll);
+    edit->addSeparator();
+    edit->addAction(EditFind);
 
     mnu_Command = menuBar()->addMenu(QStringLiteral("コマンド(&C)"));
     mnu_Command->setObjectName(QStringLiteral("mnu_Command"));
@@ -267,6 +273,23 @@ void TSDIAppForm::DetailSettings() {
     const std::string folder = platform::ToLocalPath(configDir_);
     if (!config::SaveEvents(folder, settings_))
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::EventsFileName));
+}
+
+void TSDIAppForm::OpenFind() {
+    widgets::QtMessageView* target =
+        Rich_All_Message->hasFocus() ? Rich_All_Message : ViewOf(CurrentSlot(), CurrentWindow());
+    if (findView_ && findView_ != target) findView_->EndFind();
+    findView_ = target;
+    findBar_->Open();
+}
+
+void TSDIAppForm::RetargetFind() {
+    if (findBar_->isHidden() || findView_ == Rich_All_Message) return;
+    widgets::QtMessageView* shown = ViewOf(CurrentSlot(), CurrentWindow());
+    if (shown == findView_) return;
+    if (findView_) findView_->EndFind();
+    findView_ = shown;
+    findBar_->Refresh();
 }
 
 void TSDIAppForm::HelpTopics() { platform::OpenHelpPage(); }

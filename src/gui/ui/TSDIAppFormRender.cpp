@@ -10,8 +10,10 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtText.h"
 #include "session/Codec.h"
+#include "ui/Attention.h"
 #include "ui/LineFormat.h"
 #include "ui/LogWriter.h"
+#include "ui/QtAttention.h"
 #include "ui/QtEventLog.h"
 #include "ui/TSDIAppForm.h"
 #include "ui/Tabs.h"
@@ -78,6 +80,7 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
     windowNameSjis_.clear();
     if (window >= 0) windowNameSjis_ = session::WireToSjis(targetName);
     LineInput input{text, font, stamp_, &settings_.Keywords, markKeywords, copy, serverName, windowNameSjis_};
+    if (settings_.KeywordOwnNick) input.ownNick = engine_->Session(slot).Nick;
     FormatLine(input, formatted_);
     AppendStyled(view, formatted_.view);
     if (copy) AppendStyled(Rich_All_Message, formatted_.copy);
@@ -87,8 +90,31 @@ void TSDIAppForm::RenderLine(int slot, int window, session::FontKind font, const
             for (int i = 0; i < formatted_.keywordHits; ++i) Beep(*beep);
         }
     }
+    CallUser(slot, window, text);
     // Every line in the background renews the alert; activating the window ends it.
     if (!isActiveWindow() || isMinimized()) dialogs_->Alert(this);
+}
+
+void TSDIAppForm::AddressedToMe(int slot, int window) { addressedToMe_ = {slot, window}; }
+
+void TSDIAppForm::CallUser(int slot, int window, const std::string& text) {
+    const bool toMe = addressedToMe_ == std::pair{slot, window};
+    addressedToMe_ = {-1, -1};
+    const AttentionLine line{isActiveWindow() && !isMinimized(), formatted_.keywordHits, toMe,
+                             engine_->Session(slot).ServerName,  windowNameSjis_,        text};
+    if (const auto notification = NotificationFor(line))
+        attention_->Raise(slot, window >= 0 ? engine_->Channel(slot, window).Name : std::string(),
+                          FromSjis(notification->title), FromSjis(notification->body));
+}
+
+void TSDIAppForm::ShowCalledWindow(int slot, const std::string& name) {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (slot < 0 || slot >= session::SlotCount || !slotViews_[slot].tabs) return;
+    // The conversation may have been closed since; then its server comes forward.
+    ActivateWindow(slot, name.empty() ? session::ServerWindow : engine_->FindChannel(slot, name));
 }
 
 void TSDIAppForm::Beep(session::BeepKind) { QApplication::beep(); }
@@ -98,6 +124,14 @@ void TSDIAppForm::ShowError(int number) { dialogs_->ShowError(this, number); }
 bool TSDIAppForm::AskYesNo(const std::string& text) { return dialogs_->AskYesNo(this, text); }
 
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        for (int s = 0; s < session::SlotCount; ++s)
+            for (int w = 0; w < session::WindowCount; ++w) {
+                QListWidget* list = slotViews_[s].windows[w].nicks;
+                if (list && list->viewport() == watched) return aux_->NickListDrag(s, w, list, event);
+            }
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         for (int s = 0; s < session::SlotCount; ++s) {
             for (int w = 0; w < session::WindowCount; ++w) {
@@ -169,7 +203,9 @@ void TSDIAppForm::CloseFromMenu(MenuOrigin origin, int slot, int window) {
             const std::string name = engine_->Channel(slot, window).Name;
             std::string line = "PART " + name;
             if (!settings_.PartMessage.empty()) line += " :" + session::SjisToJis(settings_.PartMessage);
-            engine_->EnqueueLine(session::Queue::A, slot, line, 2);
+            // A channel kept through a drop has nobody to tell.
+            if (!engine_->Channel(slot, window).Disconnected)
+                engine_->EnqueueLine(session::Queue::A, slot, line, 2);
             engine_->CloseChannelTab(slot, name);
             break;
         }

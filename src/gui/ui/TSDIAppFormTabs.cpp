@@ -139,6 +139,9 @@ void TSDIAppForm::BuildWindow(int slot, int window, const std::string& name, boo
     connect(w.splitter, &QSplitter::splitterMoved, this, [this, &w] { nickListWidth_ = w.nicks->width(); });
     // Any double click, on a nick or on empty space, decides by the selection.
     w.nicks->viewport()->installEventFilter(this);
+    // Files from the desktop dropped on a member are offered to them.
+    w.nicks->setAcceptDrops(true);
+    w.nicks->setDragDropMode(QAbstractItemView::DropOnly);
     w.nicks->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(w.nicks, &QWidget::customContextMenuRequested, this,
             [this, slot, window, list = w.nicks](const QPoint& pos) {
@@ -187,14 +190,35 @@ void TSDIAppForm::RestoreTabImage(int slot, int position) {
     SlotView& sv = slotViews_[slot];
     if (position < 0) return;
     const int window = sv.map.WindowAt(position);
+    if (window >= 0 && engine_->Channel(slot, window).Disconnected)
+        return sv.tabs->setTabIcon(position, TabIcon(TabImage::Disconnected));
     const bool dbcs = window >= 0 && base::HasDoubleByte(engine_->Channel(slot, window).Name);
     sv.tabs->setTabIcon(position, dbcs ? TabIcon(TabImage::DoubleByte) : QIcon());
+}
+
+void TSDIAppForm::SetWindowConnected(int slot, int window, bool) {
+    SlotView& sv = slotViews_[slot];
+    if (!sv.tabs || window < 0 || window >= session::WindowCount || !sv.windows[window].page) return;
+    RestoreTabImage(slot, sv.map.PositionOf(window));
 }
 
 void TSDIAppForm::RenameWindow(int slot, int window, const std::string& name) {
     SlotView& sv = slotViews_[slot];
     if (!sv.tabs || !sv.windows[window].page) return;
     sv.tabs->setTabText(sv.map.PositionOf(window), FromSjis(TabCaption(name)));
+}
+
+void TSDIAppForm::ActivateWindow(int slot, int window) {
+    if (slot < 0 || slot >= session::SlotCount) return;
+    SlotView& sv = slotViews_[slot];
+    if (!sv.tabs) return;
+    PageControlS->setCurrentWidget(sv.serverPage);
+    const int position = window >= 0 ? sv.map.PositionOf(window) : 0;
+    if (position >= 0 && position < sv.tabs->count()) sv.tabs->setCurrentIndex(position);
+}
+
+void TSDIAppForm::ClearWindow(int slot, int window) {
+    if (widgets::QtMessageView* view = ViewOf(slot, window)) view->Clear();
 }
 
 void TSDIAppForm::MembersChanged(int slot, int window) {
@@ -228,10 +252,12 @@ void TSDIAppForm::OnSlotTabChanged(int slot) {
             {std::max(50, sv.windows[window].splitter->width() - nickListWidth_), nickListWidth_});
     }
     UpdateTitle(slot);
+    RetargetFind();
 }
 
 void TSDIAppForm::OnServerTabChanged() {
     UpdateConnectedActions();
+    RetargetFind();
     const int slot = CurrentSlot();
     if (slot >= 0) UpdateTitle(slot);
 }

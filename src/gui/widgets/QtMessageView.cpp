@@ -303,12 +303,15 @@ void QtMessageView::paintEvent(QPaintEvent*) {
     TrimCache(EndLine());
 
     const bool selection = HasSelection();
+    QList<QTextLayout::FormatRange> marks;
     const Pos a = std::min(anchor_, cursor_), b = std::max(anchor_, cursor_);
     QTextCharFormat selFormat;
     selFormat.setBackground(palette().highlight());
     selFormat.setForeground(palette().highlightedText());
     for (const Painted& p : painted_) {
-        QList<QTextLayout::FormatRange> sel;
+        QList<QTextLayout::FormatRange>& sel = marks;
+        sel.clear();
+        AddFindMarks(p, sel);
         if (selection && p.line >= a.line && p.line <= b.line) {
             const int len = static_cast<int>(p.layout->text().size());
             int from = p.line == a.line ? a.offset : 0;
@@ -317,6 +320,77 @@ void QtMessageView::paintEvent(QPaintEvent*) {
         }
         p.layout->draw(&painter, QPointF(kMargin, p.top), sel);
     }
+}
+
+void QtMessageView::AddFindMarks(const Painted& p, QList<QTextLayout::FormatRange>& marks) const {
+    if (findText_.isEmpty()) return;
+    QTextCharFormat match;
+    match.setBackground(QColor(255, 230, 0));
+    match.setForeground(Qt::black);
+    QTextCharFormat current = match;
+    current.setBackground(QColor(255, 140, 0));
+    const QString text = p.layout->text();
+    const std::u16string_view line(reinterpret_cast<const char16_t*>(text.utf16()),
+                                   static_cast<std::size_t>(text.size()));
+    const std::u16string_view wanted(reinterpret_cast<const char16_t*>(findText_.utf16()),
+                                     static_cast<std::size_t>(findText_.size()));
+    for (const std::size_t at : ui::MatchesInLine(line, wanted)) {
+        const bool isCurrent = found_.line == p.line && found_.offset == static_cast<int>(at);
+        marks.append(QTextLayout::FormatRange{static_cast<int>(at), static_cast<int>(findText_.size()),
+                                              isCurrent ? current : match});
+    }
+}
+
+std::optional<ui::FindPlace> QtMessageView::Find(const QString& text, ui::FindStep step) {
+    findText_ = text;
+    std::optional<ui::FindHit> from;
+    if (found_.line >= FirstLine() && found_.line < EndLine())
+        from = ui::FindHit{static_cast<std::size_t>(found_.line - FirstLine()),
+                           static_cast<std::size_t>(found_.offset), 0};
+    const ui::FindLineText lineText = [this](std::size_t index, std::u16string& scratch) {
+        const StoredLine& line = lines_.At(index);
+        if (line.Wide()) return line.WideText();
+        const std::string_view narrow = line.Narrow();
+        scratch.assign(narrow.begin(), narrow.end());
+        for (std::size_t i = 0; i < narrow.size(); ++i) scratch[i] = static_cast<unsigned char>(narrow[i]);
+        return std::u16string_view(scratch);
+    };
+    const std::u16string_view wanted(reinterpret_cast<const char16_t*>(text.utf16()),
+                                     static_cast<std::size_t>(text.size()));
+    const auto hit = ui::FindInLines(lines_.Size(), lineText, wanted, from, step);
+    found_ =
+        hit ? Pos{FirstLine() + static_cast<std::int64_t>(hit->line), static_cast<int>(hit->offset)} : Pos{};
+    viewport()->update();
+    if (!hit) return std::nullopt;
+    Reveal(found_.line);
+    return ui::PlaceOf(lines_.Size(), lineText, wanted, *hit);
+}
+
+void QtMessageView::EndFind() {
+    findText_.clear();
+    found_ = Pos{};
+    viewport()->update();
+}
+
+std::pair<int, int> QtMessageView::FoundAt() const {
+    if (found_.line < FirstLine() || found_.line >= EndLine()) return {-1, 0};
+    return {static_cast<int>(found_.line - FirstLine()), found_.offset};
+}
+
+void QtMessageView::Reveal(std::int64_t line) {
+    UpdateScrollBar();
+    QScrollBar* bar = verticalScrollBar();
+    const int index = static_cast<int>(line - FirstLine());
+    const auto [first, last] = ShownLines();
+    // Already wholly on screen: nothing moves.
+    if (first >= 0 && index > first && index < last) return;
+    // A third of a page above it, so what led to it shows too.
+    const int top = std::clamp(index - bar->pageStep() / 3, 0, bar->maximum());
+    followBottom_ = top >= bar->maximum();
+    adjustingScrollBar_ = true;
+    bar->setValue(top);
+    adjustingScrollBar_ = false;
+    viewport()->update();
 }
 
 QtMessageView::Pos QtMessageView::HitTest(const QPoint& pt) const {

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "ui/FindText.h"
 #include "ui/LineFormat.h"
 #include "ui/LineStore.h"
 
@@ -71,6 +73,15 @@ public:
     std::pair<int, int> ShownLines() const;
     QColor Background() const { return background_; }
 
+    // The find bar: finds text by step from the match found before, marks
+    // every match on screen and brings the one found into view; where it
+    // stands among all, nothing when the text occurs nowhere. EndFind takes
+    // the marks away.
+    std::optional<ui::FindPlace> Find(const QString& text, ui::FindStep step);
+    void EndFind();
+    // The match found last (line as for LineText, offset), line -1 when none.
+    std::pair<int, int> FoundAt() const;
+
     // Called with the URL a click opens. A second click at the same place of
     // the same line opens nothing.
     std::function<void(const QString& url)> onUrlClicked;
@@ -113,6 +124,10 @@ private:
     // stands at the bottom: the scroll bar's maximum.
     int LastPageTop() const;
     void ScheduleUpdate();
+    // Scrolls so that the line (number since the view was made) is on screen.
+    void Reveal(std::int64_t line);
+    // The marks of the find bar's matches in one painted line.
+    void AddFindMarks(const Painted& p, QList<QTextLayout::FormatRange>& marks) const;
     Pos HitTest(const QPoint& p) const;
     void OpenUrlAtCaret(const Pos& caret);
     std::int64_t FirstLine() const { return static_cast<std::int64_t>(lines_.First()); }
@@ -130,6 +145,8 @@ private:
     Pos anchor_, cursor_;
     bool selecting_ = false;
     Pos lastClick_;
+    QString findText_;
+    Pos found_;  // line -1: no match found
     // Layouts of the lines painted last, reused while the width stays the same.
     mutable int cacheWidth_ = -1;
     mutable std::unordered_map<std::int64_t, std::shared_ptr<QTextLayout>> cache_;

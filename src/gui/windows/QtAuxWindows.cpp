@@ -1,6 +1,10 @@
 #include "windows/QtAuxWindows.h"
 
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 
 #include "platform/QtText.h"
 #include "session/ChannelNames.h"
@@ -110,6 +114,37 @@ void QtAuxWindows::ShowChannelInfo(int slot, int window) {
 
 void QtAuxWindows::ShowNickMenu(int slot, int window, QListWidget* list, const QPoint& globalPos) {
     nickMenu_->Show(slot, window, list, globalPos);
+}
+
+bool QtAuxWindows::NickListDrag(int slot, int window, QListWidget* list, QEvent* event) {
+    auto* drag = static_cast<QDropEvent*>(event);
+    std::vector<std::string> paths;
+    for (const QUrl& url : drag->mimeData()->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            paths.push_back(platform::ToLocalPath(url.toLocalFile()));
+    if (paths.empty()) return false;
+    if (event->type() == QEvent::DragEnter) {
+        // Where it may be dropped is decided as it moves over the members.
+        drag->acceptProposedAction();
+        return true;
+    }
+    const QListWidgetItem* item = list->itemAt(drag->position().toPoint());
+    const std::string caption = item ? platform::ToSjis(item->text()) : std::string();
+    windows::NickMenu& logic = nickMenu_->Logic();
+    if (!logic.AcceptsDrop(slot, window, caption)) {
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (event->type() == QEvent::Drop) {
+        // Each offer asks nothing more, but its window must not open inside
+        // the desktop's drop.
+        QMetaObject::invokeMethod(
+            this, [&logic, slot, window, caption, paths] { logic.DropFiles(slot, window, caption, paths); },
+            Qt::QueuedConnection);
+    }
+    return true;
 }
 
 void QtAuxWindows::CloseAll() {

@@ -48,6 +48,10 @@ public:
     // Asks the channel's bans and shows its properties modally.
     void OpenChannelInfo(int slot, int window);
     void ShowNickMenu(int slot, int window, QListWidget* list, const QPoint& globalPos);
+    // Files dragged from the desktop over a member list (drag enter, move and
+    // drop): dropped on a member, each is offered to them. True when the
+    // event was about files.
+    bool NickListDrag(int slot, int window, QListWidget* list, QEvent* event);
 
     Tfrm_Whois* WhoisWindow(int slot, const std::string& nick) const;
     Tfrm_List* ChannelList(int slot) const;
