@@ -115,7 +115,11 @@ int main(int argc, char** argv) {
     // first ask every window to close, and one that waits for its dialog to
     // return would refuse.
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(&form, &velmok::ui::TSDIAppForm::Closed, &app, [] { QCoreApplication::exit(0); });
+    bool closed = false;
+    QObject::connect(&form, &velmok::ui::TSDIAppForm::Closed, &app, [&closed] {
+        closed = true;
+        QCoreApplication::exit(0);
+    });
     velmok::ui::QtStartRequests requests(form);
     instance.complete = [](const QByteArray& bytes) {
         velmok::ui::HandOver ignored;
@@ -146,5 +150,8 @@ int main(int argc, char** argv) {
     form.FormShow();
     requests.ConnectNumbers(line.Connects);
     for (const std::string& link : line.Links) requests.OpenLink(link);
+    // A dialog the start requests opened runs its own loop; a window closed
+    // from there (a signal, say) ended only that loop, before ours began.
+    if (closed) return 0;
     return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "session/Codec.h"
@@ -73,6 +74,18 @@ TEST_F(StartupTest, HelpVersionAndMistakesNeedNoDisplay) {
     EXPECT_EQ(wrong.Wait(10000), 2);
     EXPECT_EQ(ChildProcess::ReadFile(Err("wrong")),
               "velmok: unknown option '--conect'\nTry 'velmok --help' for more information.\n");
+}
+
+TEST_F(StartupTest, ASignalWhileALinksEditorIsUpEndsTheProgram) {
+    // No profile yet: the link opens the connection editor before the main
+    // loop runs. SIGTERM there must end the program, not leave it windowless.
+    fs::create_directories(root / "設定");
+    ChildProcess client;
+    Run(client, "link", {"--config-dir", (root / "設定").string(), "irc://127.0.0.1:1/%23x"});
+    ASSERT_TRUE(WaitForSockets(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    client.Signal(SIGTERM);
+    EXPECT_EQ(client.Wait(10000), 0) << ChildProcess::ReadFile(Err("link"));
 }
 
 class StartupServerTest : public StartupTest {
