@@ -39,7 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& line : lines) {
         FUZZ_CHECK(!line.empty() && line.find('\n') == std::string::npos);
         const std::optional<IrcMessage> msg = ParseLine(line, "srv");
-        FUZZ_CHECK(msg.has_value() == (line.find(' ') != std::string::npos));
+        // A line is a message when, past its tags and the blanks after them,
+        // a blank still follows the first word.
+        std::string body = line;
+        if (body.front() == '@') {
+            const std::size_t start = body.find_first_not_of(' ', body.find(' '));
+            body =
+                body.find(' ') == std::string::npos || start == std::string::npos ? "" : body.substr(start);
+        }
+        FUZZ_CHECK(msg.has_value() == (body.find(' ') != std::string::npos));
         if (!msg) continue;
         FUZZ_CHECK(msg->Nick().find('!') == std::string::npos);
         // The command and every parameter are pieces of the line.
