@@ -53,6 +53,7 @@ private:
     void ConnectTo(std::uint32_t address);
     void HandleConnected();
     void HandleReadable();
+    bool ReadOnce();
     void HandleWritable();
     void Flush();
     void TakeFromBuffer(std::size_t n);
