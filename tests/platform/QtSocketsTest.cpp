@@ -345,6 +345,22 @@ TYPED_TEST(ClientSocketTest, CloseRaisesNoEventOnEitherSide) {
     EXPECT_TRUE(rec2.events.empty());
 }
 
+TYPED_TEST(ClientSocketTest, WhatTheSystemHadNotTakenAtCloseStillReachesThePeer) {
+    Listener listener;
+    auto client = Client<TypeParam>(listener.Open());
+    Recorder rec;
+    rec.Watch(*client);
+    client->Open();
+    ASSERT_TRUE(WaitUntil([&] { return listener.peer && !rec.events.empty(); }, 5000));
+    // The peer cannot read before the loop runs: most of this waits with us.
+    std::string sent(24 << 20, '\0');
+    for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i % 251);
+    client->SendText(sent);
+    client->Close();
+    ASSERT_TRUE(WaitUntil([&] { return listener.disconnects == 1; }, 10000));
+    EXPECT_TRUE(listener.bytes == sent) << listener.bytes.size();
+}
+
 TYPED_TEST(ClientSocketTest, DeletingTheSocketInsideItsOwnEventIsSafe) {
     Listener listener;
     auto client = Client<TypeParam>(listener.Open());
