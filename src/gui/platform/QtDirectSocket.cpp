@@ -103,7 +103,7 @@ private:
 
 }  // namespace
 
-QtDirectSocket::QtDirectSocket() : context_(std::make_unique<QObject>()) {}
+QtDirectSocket::QtDirectSocket() = default;
 
 QtDirectSocket::~QtDirectSocket() { Release(); }
 
@@ -136,7 +136,7 @@ void QtDirectSocket::Open() {
     alive_ = std::make_shared<bool>(true);
     auto alive = alive_;
     QMetaObject::invokeMethod(
-        context_.get(),
+        &context_,
         [this, alive] {
             if (*alive) Start();
         },
@@ -153,10 +153,9 @@ void QtDirectSocket::Start() {
     }
     if (host_.empty()) return Fail(SE::HostNotFound);
     auto alive = alive_;
-    QHostInfo::lookupHost(QString::fromStdString(host_), context_.get(),
-                          [this, alive](const QHostInfo& info) {
-                              if (*alive) HostFound(info);
-                          });
+    QHostInfo::lookupHost(QString::fromStdString(host_), &context_, [this, alive](const QHostInfo& info) {
+        if (*alive) HostFound(info);
+    });
 }
 
 void QtDirectSocket::HostFound(const QHostInfo& info) {
@@ -285,7 +284,7 @@ void QtDirectSocket::FailLater(int code) {
     failing_ = true;
     auto alive = alive_;
     QMetaObject::invokeMethod(
-        context_.get(),
+        &context_,
         [this, alive, code] {
             if (*alive) Fail(code);
         },

@@ -62,7 +62,7 @@ private:
     void Release();
 
     // The context of queued calls and look-ups: they go with it.
-    std::unique_ptr<QObject> context_;
+    QObject context_;
     std::shared_ptr<bool> alive_;
     std::string host_;
     std::string address_;
