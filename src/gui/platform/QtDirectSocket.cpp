@@ -299,6 +299,7 @@ void QtDirectSocket::TakeFromBuffer(std::size_t n) {
 }
 
 std::string QtDirectSocket::ReceiveText() {
+    if (inStart_ == inEnd_) return {};
     std::string bytes(in_.data() + inStart_, inEnd_ - inStart_);
     TakeFromBuffer(bytes.size());
     return bytes;
