@@ -247,9 +247,10 @@ void FileTransfer::TimerTimerDCCGet() {
     }
     if (any) {
         dataSeen_ = true;
-        ShowCount(byteCount_);
+        // The sender waits for this before its next block; the window can wait.
         const std::array<char, 4> ack = EncodeAck(byteCount_);
         client_->SendBuf(ack.data(), static_cast<int>(ack.size()));
+        ShowCount(byteCount_);
     }
     if (byteCount_ < fileSize_) return;
     // A file that cannot be flushed to the disk is not complete.
