@@ -1,8 +1,12 @@
 // DCC SEND in both directions against fake sockets: the offer, the
 // stop-and-wait blocks and acknowledgements, and every way a transfer ends.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <deque>
 #include <filesystem>
 
+#include "config/Error.h"
 #include "dcc/DccFixture.h"
 #include "dcc/FileTransfer.h"
 
@@ -250,6 +254,45 @@ TEST_F(FileTransferTest, AnUnfinishedDownloadStaysUntilTheWindowClosesAndIsThenD
     EXPECT_EQ(v.status, kConnectFailed);
     download.FormClose();
     EXPECT_FALSE(Exists("never.bin"));
+}
+
+// Lets no file of this process grow past limit bytes, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) : oldSignal_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit lower = old_;
+        lower.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int);
+};
+
+TEST_F(FileTransferTest, AFullDiskEndsTheDownloadWithTheWriteErrorAndNoMoreAcknowledgements) {
+    const std::string data = Pattern(1 << 20);
+    std::string acks;
+    {
+        FileSizeLimit full(100 * 1024);
+        FakeClientSocket* socket = Receive(static_cast<std::uint32_t>(data.size()));
+        for (std::size_t at = 0; at < data.size() && !socket->closed; at += 1024) {
+            socket->Deliver(data.substr(at, 1024));
+            acks += socket->TakeSent();
+        }
+        EXPECT_TRUE(socket->closed);
+    }
+    EXPECT_EQ(transfer.State(), FileTransfer::Phase::Broken);
+    EXPECT_EQ(view.status, config::ErrorText(29));
+    EXPECT_FALSE(view.finished);
+    EXPECT_LT(acks.size(), data.size() / 1024 * 4);
+    transfer.FormClose();
+    EXPECT_FALSE(Exists("in.bin"));
 }
 
 TEST_F(FileTransferTest, ASenderWaitsOnASilentPeerAndReportsHowTheConnectionEnded) {

@@ -80,7 +80,7 @@ void FileTransfer::OfferFile(const std::string& nick) {
         view_.ShowError(kErrorAccess);
         return Close();
     }
-    std::setvbuf(file_, nullptr, _IOFBF, kFileBuffer);
+    UseFileBuffer();
     path_ = chosen->path;
     offerName_ = chosen->name;
     view_.ShowWindow();
@@ -219,7 +219,7 @@ void FileTransfer::ReceiveFile(const std::string& nick, const std::string& fileN
         }
         path_ = chosen->path;
     }
-    std::setvbuf(file_, nullptr, _IOFBF, kFileBuffer);
+    UseFileBuffer();
     view_.ShowWindow();
     view_.SetStatus(texts::TransferConnecting);
     phase_ = Phase::Connecting;
@@ -247,9 +247,10 @@ void FileTransfer::TimerTimerDCCGet() {
     }
     if (any) {
         dataSeen_ = true;
-        ShowCount(byteCount_);
+        // The sender waits for this before its next block; the window can wait.
         const std::array<char, 4> ack = EncodeAck(byteCount_);
         client_->SendBuf(ack.data(), static_cast<int>(ack.size()));
+        ShowCount(byteCount_);
     }
     if (byteCount_ < fileSize_) return;
     // A file that cannot be flushed to the disk is not complete.
@@ -309,6 +310,14 @@ void FileTransfer::Break(const std::string& status) {
         client_->Close();
     }
     view_.SetStatus(status);
+}
+
+// The C library takes the size asked for only with a buffer of our own; on
+// its own it buffers a page, and a download then costs a write to the
+// system for every few blocks.
+void FileTransfer::UseFileBuffer() {
+    if (fileBuffer_.empty()) fileBuffer_.resize(kFileBuffer);
+    std::setvbuf(file_, fileBuffer_.data(), _IOFBF, fileBuffer_.size());
 }
 
 void FileTransfer::CloseFile() {

@@ -110,6 +110,7 @@ private:
     void ShowCount(std::uint32_t count);
     void Finish(const std::string& status);
     void Break(const std::string& status);
+    void UseFileBuffer();
     void CloseFile();
     void Close();
 
@@ -135,6 +136,7 @@ private:
     int port_ = 0;
     AckAssembler acks_;
     std::vector<char> buffer_;
+    std::vector<char> fileBuffer_;  // the open file's; outlives it
 };
 
 }  // namespace velmok::dcc

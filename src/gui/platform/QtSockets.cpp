@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/QtDirectSocket.h"
 #include "platform/QtText.h"
 
 namespace velmok::platform {
@@ -102,6 +103,14 @@ void Raise(const F& callback, Args&&... args) {
 }
 
 }  // namespace
+
+std::string HostNameOf(const std::string& address) {
+    const QHostInfo info = QHostInfo::fromName(QString::fromStdString(address));
+    std::string name = info.hostName().toStdString();
+    // Without a reverse entry Qt hands back the address itself.
+    if (info.error() != QHostInfo::NoError || name == address) name.clear();
+    return name;
+}
 
 // ---------------------------------------------------------------- client
 
@@ -425,12 +434,8 @@ std::string QtClientSocket::RemoteHost() {
     if (remoteHost_) return *remoteHost_;
     const std::string address = Dotted(socket_->peerAddress());
     if (address.empty()) return {};
-    const QHostInfo info = QHostInfo::fromName(QString::fromStdString(address));
-    std::string name = info.hostName().toStdString();
-    // Without a reverse entry Qt hands back the address itself.
-    if (info.error() != QHostInfo::NoError || name == address) name.clear();
-    remoteHost_ = name;
-    return name;
+    remoteHost_ = HostNameOf(address);
+    return *remoteHost_;
 }
 
 std::string QtClientSocket::RemoteAddress() {
@@ -557,6 +562,7 @@ void QtServerSocket::ScheduleCleanup() {
 // ---------------------------------------------------------------- factory
 
 std::unique_ptr<session::ClientSocket> QtSocketFactory::CreateClient() {
+    if (mode_ == SocketMode::Immediate) return std::make_unique<QtDirectSocket>();
     auto socket = std::make_unique<QtClientSocket>(mode_);
     socket->SetHandshakeTimeout(handshakeTimeoutMs_);
     return socket;

@@ -24,6 +24,9 @@ namespace velmok::platform {
 // which is an aborted connection (10053), not a disconnect.
 int MapSocketError(QAbstractSocket::SocketError error, bool connected, bool reset = false);
 
+// The name a reverse look-up gives the dotted address, or empty. Blocks.
+std::string HostNameOf(const std::string& address);
+
 // How a socket meets its owner.
 enum class SocketMode {
     // Reads are reported through a queued call: a modal dialog inside a read
@@ -33,7 +36,8 @@ enum class SocketMode {
     // Reads are reported straight from the event loop's notice, and bytes
     // sent go to the system at once: for owners that take every byte on each
     // event and never wait inside it. A DCC transfer, one block in flight,
-    // runs at the pace of these round trips.
+    // runs at the pace of these round trips. Plain TCP only: the factory's
+    // outgoing connections are then QtDirectSocket.
     Immediate,
 };
 
