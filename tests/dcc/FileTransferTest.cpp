@@ -330,5 +330,27 @@ TEST_F(FileTransferTest, OffersNothingItCannotSend) {
     EXPECT_EQ(irc->TakeSent(), "");
 }
 
+TEST_F(FileTransferTest, WithAUtf8ServersUserTheFileNameTravelsInUtf8) {
+    const std::string testTxtUtf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88.txt";
+    settings.Encodings.Set("127.0.0.2", "6667", config::WireEncoding::Utf8);
+    FakeClientSocket* utf8Irc = Register(1, "me", "127.0.0.2");
+    Put("out.bin", "abc");
+    RecordingView v;
+    FileTransfer t(engine, sockets, v);
+    t.SessionIndex = 1;
+    v.answers.push_back(ChosenFile{Path("out.bin"), kTestTxtSjis});
+    t.OfferFile("bob");
+    EXPECT_EQ(utf8Irc->TakeSent(),
+              "PRIVMSG bob :\x01"
+              "DCC SEND " +
+                  testTxtUtf8 + " 2130706433 10000 3\x01\r\n");
+    // An offer in UTF-8 is proposed under its own name.
+    RecordingView in;
+    FileTransfer receiving(engine, sockets, in);
+    receiving.SessionIndex = 1;
+    receiving.ReceiveFile("bob", testTxtUtf8, "127.0.0.1", 5000, 3);
+    EXPECT_EQ(in.proposed, std::vector<std::string>{kTestTxtSjis});
+}
+
 }  // namespace
 }  // namespace velmok::dcc
