@@ -2,8 +2,6 @@
 // certificates, and the "+port" notation of TLS profiles.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "TempDir.h"
 #include "config/ConnectEditor.h"
 #include "config/Profiles.h"
@@ -112,7 +110,8 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     Put("velmok.ini",
         "[SASL]\r\nirc.example:+6697=EXTERNAL\r\nirc.example:+6697/Certificate=/home/\x90\xdd\x92\xe8/"
         "me.pem\r\n"
-        "old.net:6667=PLAIN\r\nbad.net:6667=CRAM\r\n[Connection]\r\nCapabilities=0\r\n");
+        "old.net:6667=PLAIN\r\nbad.net:6667=CRAM\r\n[Connection]\r\nCapabilities=0\r\n"
+        "[Encoding]\r\nold.net:6667=utf-8\r\n");
     IniFile ini(Path("velmok.ini"));
     Settings s;
     LoadSettings(ini, s, dir_);
@@ -129,9 +128,10 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     const std::string profiles =
         "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n"
         "old.net\r\n6667\r\npw\r\nn\r\n\r\nu\r\nr\r\n\r\n";
-    ConnectEditor e(profiles, s.Sasl);
+    ConnectEditor e(profiles, s.Sasl, s.Encodings);
     e.SelectProfile(1);
     EXPECT_EQ(e.Sasl.Mechanism, SaslMechanism::Plain);
+    EXPECT_EQ(e.Encoding, WireEncoding::Utf8);  // and so the new profile's
     e.Fields = {"new.net", "7000", "pw", "nick", "", "user", "Real"};
     e.Sasl = {SaslMechanism::External, "/cf\xc3\xa9.pem"};
     ASSERT_EQ(e.AddProfile(), 0);
@@ -144,51 +144,19 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     e.Sasl = {};
     ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
     e.ApplySasl(s.Sasl);
+    e.ApplyEncodings(s.Encodings);
+    EXPECT_EQ(s.Encodings.Find("NEW.net", 7000, false), WireEncoding::Utf8);
     EXPECT_EQ(s.Sasl.Entries().size(), 1u);
     s.Capabilities = true;
-    ASSERT_TRUE(SaveConnectionSettings(ini, s));
+    s.ProfileText = e.ProfileText();
+    ASSERT_TRUE(SaveConnectionSettings(ini, s) && SaveProfiles(dir_, s));
     EXPECT_EQ(Get("velmok.ini"),
               "[SASL]\r\nbad.net:6667=CRAM\r\nnew.net:7000=EXTERNAL\r\nnew.net:7000/Certificate=/"
               "cf\xc3\xa9.pem\r\n[Connection]\r\nCapabilities=1\r\n"
-              "AutoReconnect=1\r\n");
-}
-
-TEST_F(ConnectionSettingsTest, EncodingsLiveInTheirSectionAndConnectionsKeepsEightLinesAProfile) {
-    Put("velmok.ini",
-        "[Encoding]\r\nold.net:+6697=utf-8\r\njis.net:6667=ISO-2022-JP\r\nbad.net:6667=EUC\r\n");
-    IniFile ini(Path("velmok.ini"));
-    Settings s;
-    LoadSettings(ini, s, dir_);
-    EXPECT_EQ(s.Encodings.Find("OLD.net", 6697, true), WireEncoding::Utf8);
-    for (const auto& [host, port, tls] : {std::tuple{"old.net", 6697, false},
-                                          {"jis.net", 6667, false},
-                                          {"bad.net", 6667, false},
-                                          {"new.net", 7000, false}})
-        EXPECT_EQ(s.Encodings.Find(host, port, tls), WireEncoding::Iso2022Jp) << host;
-
-    // The editor: each row keeps its encoding through adding and moving.
-    s.ProfileText = "old.net\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n";
-    ConnectEditor e(s.ProfileText, s.Sasl, s.Encodings);
-    e.SelectProfile(0);
-    EXPECT_EQ(e.Encoding, WireEncoding::Utf8);
-    e.Fields = {"new.net", "7000", "", "nick", "", "user", "Real"};
-    e.Tls = false;
-    ASSERT_EQ(e.AddProfile(), 0);  // keeps the UTF-8 of the fields
-    e.ProfileUp();
-    e.SelectProfile(1);
-    e.Encoding = WireEncoding::Iso2022Jp;
-    ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
-    e.SelectProfile(0);
-    EXPECT_EQ(e.Encoding, WireEncoding::Utf8);
-    e.ApplyEncodings(s.Encodings);
-    s.ProfileText = e.ProfileText();
-    ASSERT_TRUE(SaveConnectionSettings(ini, s));
-    ASSERT_TRUE(SaveProfiles(dir_, s));
-    EXPECT_EQ(Get("velmok.ini"),
-              "[Encoding]\r\njis.net:6667=ISO-2022-JP\r\nbad.net:6667=EUC\r\nnew.net:7000=UTF-8\r\n");
+              "AutoReconnect=1\r\n[Encoding]\r\nnew.net:7000=UTF-8\r\n");
     EXPECT_EQ(Get("Connections"),
-              "new.net\r\n7000\r\n\r\nnick\r\n\r\nuser\r\nReal\r\n\r\nold.net\r\n+"
-              "6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n");
+              "new.net\r\n7000\r\npw\r\nnick\r\n\r\nuser\r\nReal\r\n\r\n"
+              "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n");
 }
 
 }  // namespace velmok::config

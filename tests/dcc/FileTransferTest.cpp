@@ -335,20 +335,14 @@ TEST_F(FileTransferTest, WithAUtf8ServersUserTheFileNameTravelsInUtf8) {
     settings.Encodings.Set("127.0.0.2", "6667", config::WireEncoding::Utf8);
     FakeClientSocket* utf8Irc = Register(1, "me", "127.0.0.2");
     Put("out.bin", "abc");
-    RecordingView v;
-    FileTransfer t(engine, sockets, v);
-    t.SessionIndex = 1;
-    v.answers.push_back(ChosenFile{Path("out.bin"), kTestTxtSjis});
-    t.OfferFile("bob");
+    transfer.SessionIndex = 1;
+    Offer("out.bin", kTestTxtSjis);
     EXPECT_EQ(utf8Irc->TakeSent(),
               "PRIVMSG bob :\x01"
               "DCC SEND " +
                   testTxtUtf8 + " 2130706433 10000 3\x01\r\n");
-    // An offer in UTF-8 is proposed under its own name.
-    RecordingView in;
-    FileTransfer receiving(engine, sockets, in);
-    receiving.SessionIndex = 1;
-    receiving.ReceiveFile("bob", testTxtUtf8, "127.0.0.1", 5000, 3);
+    RecordingView in;  // and an offer in UTF-8 is proposed under its own name
+    FileTransfer(engine, sockets, in).ReceiveFile("bob", testTxtUtf8, "127.0.0.1", 5000, 3);
     EXPECT_EQ(in.proposed, std::vector<std::string>{kTestTxtSjis});
 }
 
