@@ -145,7 +145,6 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
     e.ApplySasl(s.Sasl);
     e.ApplyEncodings(s.Encodings);
-    EXPECT_EQ(s.Encodings.Find("NEW.net", 7000, false), WireEncoding::Utf8);
     EXPECT_EQ(s.Sasl.Entries().size(), 1u);
     s.Capabilities = true;
     s.ProfileText = e.ProfileText();

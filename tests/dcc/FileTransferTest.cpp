@@ -331,7 +331,6 @@ TEST_F(FileTransferTest, OffersNothingItCannotSend) {
 }
 
 TEST_F(FileTransferTest, WithAUtf8ServersUserTheFileNameTravelsInUtf8) {
-    const std::string testTxtUtf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88.txt";
     settings.Encodings.Set("127.0.0.2", "6667", config::WireEncoding::Utf8);
     FakeClientSocket* utf8Irc = Register(1, "me", "127.0.0.2");
     Put("out.bin", "abc");
@@ -339,11 +338,7 @@ TEST_F(FileTransferTest, WithAUtf8ServersUserTheFileNameTravelsInUtf8) {
     Offer("out.bin", kTestTxtSjis);
     EXPECT_EQ(utf8Irc->TakeSent(),
               "PRIVMSG bob :\x01"
-              "DCC SEND " +
-                  testTxtUtf8 + " 2130706433 10000 3\x01\r\n");
-    RecordingView in;  // and an offer in UTF-8 is proposed under its own name
-    FileTransfer(engine, sockets, in).ReceiveFile("bob", testTxtUtf8, "127.0.0.1", 5000, 3);
-    EXPECT_EQ(in.proposed, std::vector<std::string>{kTestTxtSjis});
+              "DCC SEND \xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88.txt 2130706433 10000 3\x01\r\n");
 }
 
 }  // namespace
