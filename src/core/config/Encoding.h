@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string>
 
@@ -38,7 +37,6 @@ public:
     // Writes every entry, and removes the keys of entries taken away.
     void Save(IniFile& ini) const;
 
-    const std::set<std::string>& Utf8Keys() const { return utf8_; }
     bool operator==(const EncodingStore& other) const { return utf8_ == other.utf8_; }
 
 private:
