@@ -1,5 +1,6 @@
 #include "config/Encoding.h"
 
+#include "base/Common.h"
 #include "config/Iniaccess.h"
 #include "config/Profiles.h"
 
@@ -34,7 +35,7 @@ void EncodingStore::Load(const IniFile& ini) {
     removed_.clear();
     for (const std::string& key : ini.Keys(EncodingSection)) {
         const std::string value = ini.ReadString(EncodingSection, key, "");
-        if (SameAscii(value, "UTF-8") || SameAscii(value, "UTF8")) utf8_.insert(key);
+        if (base::SameAscii(value, "UTF-8") || base::SameAscii(value, "UTF8")) utf8_.insert(key);
     }
 }
 

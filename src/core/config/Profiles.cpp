@@ -224,23 +224,12 @@ std::string PortWithTls(const std::string& port, bool tls) {
 
 std::string ProfileKey(const std::string& host, const std::string& port) { return host + ":" + port; }
 
-bool SameAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool KeyNamesConnection(const std::string& key, const std::string& host, std::int32_t port, bool tls) {
     // The host itself may hold ":" (an IPv6 literal): the port is what
     // follows the last one.
     const std::size_t colon = key.rfind(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == key.size()) return false;
-    if (!SameAscii(key.substr(0, colon), host)) return false;
+    if (!base::SameAscii(key.substr(0, colon), host)) return false;
     const std::string keyPort = key.substr(colon + 1);
     const bool keyTls = PortUsesTls(keyPort);
     std::int32_t number = 0;

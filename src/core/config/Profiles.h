@@ -52,8 +52,6 @@ std::string ProfileKey(const std::string& host, const std::string& port);
 // Whether such a key names a connection: the host matches with ASCII case
 // ignored, the port reads as the same number with the same TLS choice.
 bool KeyNamesConnection(const std::string& key, const std::string& host, std::int32_t port, bool tls);
-// ASCII letters folded, nothing else: names and values of those keys.
-bool SameAscii(const std::string& a, const std::string& b);
 
 struct ConnectionProfile {
     std::string Host;

@@ -1,5 +1,6 @@
 #include "config/Sasl.h"
 
+#include "base/Common.h"
 #include "base/Cp932.h"
 #include "config/Iniaccess.h"
 #include "config/Profiles.h"
@@ -11,8 +12,8 @@ namespace {
 const char* const CertificateSuffix = "/Certificate";
 
 SaslMechanism ParseMechanism(const std::string& text) {
-    if (SameAscii(text, "PLAIN")) return SaslMechanism::Plain;
-    if (SameAscii(text, "EXTERNAL")) return SaslMechanism::External;
+    if (base::SameAscii(text, "PLAIN")) return SaslMechanism::Plain;
+    if (base::SameAscii(text, "EXTERNAL")) return SaslMechanism::External;
     return SaslMechanism::None;
 }
 
