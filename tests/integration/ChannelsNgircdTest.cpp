@@ -114,8 +114,7 @@ TEST_F(ChannelsNgircdTest, MembershipMessagesAndModesAcrossTwoClients) {
     EXPECT_TRUE(quitShowsReason);
 }
 
-// bob's server reads UTF-8, alice's ISO-2022-JP: each reads the other, and alice sees
-// bob's half-width ｶﾞ as he typed it (ISO-2022-JP would have widened it).
+// bob's server reads UTF-8, alice's ISO-2022-JP; alice sees his ｶﾞ half-width, as typed.
 class Utf8NgircdTest : public test::TwoClientsTest {
     void BeforeConnect() override {
         bob->settings.Encodings.Set("127.0.0.1", std::to_string(server.Port()), config::WireEncoding::Utf8);

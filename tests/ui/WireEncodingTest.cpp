@@ -42,9 +42,7 @@ TEST_F(WireEncodingTest, EveryKindOfSentTextIsWrittenInTheServersEncoding) {
                                        std::exchange(q.SendQueueC, "");
             return socket->TakeSent() + std::regex_replace(queued, std::regex("\r\n[0-9]+:"), "\r\n");
         };
-        auto type = [&](const std::string& line) {
-            ProcessInput(engine, s, window, InputMode::Private, line, history);
-        };
+        auto type = [&](const auto& t) { ProcessInput(engine, s, window, InputMode::Private, t, history); };
         const std::string& w = kWire[s];
         EXPECT_EQ(written(), "JOIN #" + w + " " + w + "\r\nMODE #c\r\n");  // the auto-join line
         type(kText);
