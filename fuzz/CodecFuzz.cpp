@@ -3,6 +3,7 @@
 // or off the wire (ISO-2022-JP).
 #include "FuzzSupport.h"
 #include "base/Common.h"
+#include "base/Cp932.h"
 #include "session/Codec.h"
 
 using namespace velmok::session;
@@ -42,6 +43,27 @@ void CheckRoundTrip(const std::string& sjis) {
     FUZZ_CHECK(WidenKana(wide) == wide);
 }
 
+// Well-formed UTF-8 throughout (plain ASCII included).
+bool WellFormedUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        const std::size_t n = velmok::base::DecodeUtf8(text, i, cp);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+// For a server that reads UTF-8: whatever the program holds goes out as
+// well-formed UTF-8, and typed text that is not refused arrives as the echo
+// shows it, half-width katakana and vendor characters included.
+void CheckUtf8Wire(const std::string& input) {
+    FUZZ_CHECK(WellFormedUtf8(SjisToWire(input, velmok::config::WireEncoding::Utf8)));
+    const TypedText typed = ReadTyped(input, velmok::config::WireEncoding::Utf8);
+    if (typed.Refused.empty())
+        FUZZ_CHECK(Utf8ToShiftJis(SjisToWire(typed.Sjis, velmok::config::WireEncoding::Utf8)) == typed.Sjis);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,5 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (typed.Refused.empty() && typed.Sjis.find('\x1b') == std::string::npos)
         FUZZ_CHECK(JisToSjis(SjisToJis(typed.Sjis)) == WidenKana(typed.Sjis));
     if (!typed.Refused.empty()) FUZZ_CHECK(!RefusedText(typed.Refused).empty());
+    CheckUtf8Wire(input);
     return 0;
 }

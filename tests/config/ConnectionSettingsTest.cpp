@@ -110,7 +110,8 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     Put("velmok.ini",
         "[SASL]\r\nirc.example:+6697=EXTERNAL\r\nirc.example:+6697/Certificate=/home/\x90\xdd\x92\xe8/"
         "me.pem\r\n"
-        "old.net:6667=PLAIN\r\nbad.net:6667=CRAM\r\n[Connection]\r\nCapabilities=0\r\n");
+        "old.net:6667=PLAIN\r\nbad.net:6667=CRAM\r\n[Connection]\r\nCapabilities=0\r\n"
+        "[Encoding]\r\nold.net:6667=utf-8\r\n");
     IniFile ini(Path("velmok.ini"));
     Settings s;
     LoadSettings(ini, s, dir_);
@@ -127,9 +128,10 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     const std::string profiles =
         "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n"
         "old.net\r\n6667\r\npw\r\nn\r\n\r\nu\r\nr\r\n\r\n";
-    ConnectEditor e(profiles, s.Sasl);
+    ConnectEditor e(profiles, s.Sasl, s.Encodings);
     e.SelectProfile(1);
     EXPECT_EQ(e.Sasl.Mechanism, SaslMechanism::Plain);
+    EXPECT_EQ(e.Encoding, WireEncoding::Utf8);  // and so the new profile's
     e.Fields = {"new.net", "7000", "pw", "nick", "", "user", "Real"};
     e.Sasl = {SaslMechanism::External, "/cf\xc3\xa9.pem"};
     ASSERT_EQ(e.AddProfile(), 0);
@@ -142,13 +144,18 @@ TEST_F(ConnectionSettingsTest, LoginsLiveInTheSaslSectionAndFollowTheirProfilesI
     e.Sasl = {};
     ASSERT_EQ(e.UpdateProfile([] { return true; }), 0);
     e.ApplySasl(s.Sasl);
+    e.ApplyEncodings(s.Encodings);
     EXPECT_EQ(s.Sasl.Entries().size(), 1u);
     s.Capabilities = true;
-    ASSERT_TRUE(SaveConnectionSettings(ini, s));
+    s.ProfileText = e.ProfileText();
+    ASSERT_TRUE(SaveConnectionSettings(ini, s) && SaveProfiles(dir_, s));
     EXPECT_EQ(Get("velmok.ini"),
               "[SASL]\r\nbad.net:6667=CRAM\r\nnew.net:7000=EXTERNAL\r\nnew.net:7000/Certificate=/"
               "cf\xc3\xa9.pem\r\n[Connection]\r\nCapabilities=1\r\n"
-              "AutoReconnect=1\r\n");
+              "AutoReconnect=1\r\n[Encoding]\r\nnew.net:7000=UTF-8\r\n");
+    EXPECT_EQ(Get("Connections"),
+              "new.net\r\n7000\r\npw\r\nnick\r\n\r\nuser\r\nReal\r\n\r\n"
+              "irc.example\r\n+6697\r\n\r\nn\r\n\r\nu\r\nr\r\n\r\n");
 }
 
 }  // namespace velmok::config

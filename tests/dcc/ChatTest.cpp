@@ -191,6 +191,12 @@ TEST_F(ChatTest, LinesTravelInIso2022JpAndWholeWhateverTheReads) {
     chat.SendChatLine("still here");
     EXPECT_EQ(next->TakeSent(), "still here\r\n");
     EXPECT_EQ(view.Texts().back(), "<me> still here");
+    // A chat with a user of a server that reads UTF-8 is in UTF-8.
+    settings.Encodings.Set("127.0.0.2", "6667", config::WireEncoding::Utf8);
+    Register(1, "me", "127.0.0.2");
+    chat.SessionIndex = 1;
+    chat.SendChatLine(kHelloSjis);
+    EXPECT_EQ(next->TakeSent(), "\xe3\x81\x93\xe3\x82\x93\xe3\x81\xab\xe3\x81\xa1\xe3\x81\xaf\r\n");
 }
 
 TEST_F(ChatTest, TheInputFieldSendsPastedLinesAndRecallsTheLastTwenty) {

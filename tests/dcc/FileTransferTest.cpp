@@ -373,5 +373,16 @@ TEST_F(FileTransferTest, OffersNothingItCannotSend) {
     EXPECT_EQ(irc->TakeSent(), "");
 }
 
+TEST_F(FileTransferTest, WithAUtf8ServersUserTheFileNameTravelsInUtf8) {
+    settings.Encodings.Set("127.0.0.2", "6667", config::WireEncoding::Utf8);
+    FakeClientSocket* utf8Irc = Register(1, "me", "127.0.0.2");
+    Put("out.bin", "abc");
+    transfer.SessionIndex = 1;
+    Offer("out.bin", kTestTxtSjis);
+    EXPECT_EQ(utf8Irc->TakeSent(),
+              "PRIVMSG bob :\x01"
+              "DCC SEND \xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88.txt 2130706433 10000 3\x01\r\n");
+}
+
 }  // namespace
 }  // namespace velmok::dcc

@@ -114,5 +114,23 @@ TEST_F(ChannelsNgircdTest, MembershipMessagesAndModesAcrossTwoClients) {
     EXPECT_TRUE(quitShowsReason);
 }
 
+// bob's server reads UTF-8, alice's ISO-2022-JP; alice sees his ｶﾞ half-width, as typed.
+class Utf8NgircdTest : public test::TwoClientsTest {
+    void BeforeConnect() override {
+        bob->settings.Encodings.Set("127.0.0.1", std::to_string(server.Port()), config::WireEncoding::Utf8);
+    }
+};
+
+TEST_F(Utf8NgircdTest, AnIso2022JpAndAUtf8ClientReadEachOther) {
+    alice->Send("JOIN #velmok"), bob->Send("JOIN #velmok");
+    ASSERT_TRUE(
+        Wait([&] { return MembersOf(*alice, "#velmok").size() + MembersOf(*bob, "#velmok").size() == 4; }));
+    alice->Send("PRIVMSG #velmok :" + kHello), bob->Send("PRIVMSG #velmok :" + kTest + "\xb6\xde");
+    EXPECT_TRUE(Wait([&] {
+        return Rendered(*bob, Window(*bob, "#velmok"), "<alice> " + kHello) &&
+               Rendered(*alice, Window(*alice, "#velmok"), "<bob> " + kTest + "\xb6\xde");
+    }));
+}
+
 }  // namespace
 }  // namespace velmok::session

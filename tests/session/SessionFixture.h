@@ -38,8 +38,9 @@ protected:
     }
 
     // Connects and completes registration with the welcome reply of "srv".
-    FakeClientSocket* Register(int slot, const std::string& nick = "n") {
-        FakeClientSocket* socket = Connect(slot, nick);
+    FakeClientSocket* Register(int slot, const std::string& nick = "n",
+                               const std::string& server = "127.0.0.1") {
+        FakeClientSocket* socket = Connect(slot, nick, server);
         socket->Deliver(":srv 001 " + nick + " :Welcome\r\n");
         EXPECT_TRUE(engine.Slot(slot).Registered);
         ui.Clear();

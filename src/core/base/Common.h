@@ -29,6 +29,10 @@ std::string UnsignedToDecimal(std::uint32_t n);
 // The value of a hexadecimal digit in either case; -1 for any other character.
 int HexDigitValue(char c);
 
+// The same text with the ASCII letters folded and nothing else: channel and
+// nick names, the keys and values of velmok.ini.
+bool SameAscii(const std::string& a, const std::string& b);
+
 // True when the Shift-JIS text holds any double-byte character.
 bool HasDoubleByte(const std::string& text);
 

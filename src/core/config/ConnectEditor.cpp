@@ -23,9 +23,11 @@ bool ValidRow(int row, std::size_t size) { return row >= 0 && static_cast<std::s
 
 }  // namespace
 
-ConnectEditor::ConnectEditor(const std::string& profileText, const SaslStore& sasl)
+ConnectEditor::ConnectEditor(const std::string& profileText, const SaslStore& sasl,
+                             const EncodingStore& encodings)
     : profiles_(ParseProfileText(profileText)), opened_(profiles_) {
-    for (const ConnectionProfile& p : profiles_) sasl_.push_back(sasl.Get(p.Host, p.Port));
+    for (const ConnectionProfile& p : profiles_)
+        options_.push_back({sasl.Get(p.Host, p.Port), encodings.Get(p.Host, p.Port)});
 }
 
 ConnectEditor::Focus ConnectEditor::TakeFocus() { return std::exchange(focus_, Focus::None); }
@@ -119,7 +121,8 @@ void ConnectEditor::LoadProfile(int row) {
     Fields = {p.Host, p.Port, p.Password, p.Nick, p.AwayNick, p.UserName, p.RealName};
     Tls = PortUsesTls(p.Port);
     if (Tls) Fields[FieldPort].erase(0, 1);
-    Sasl = sasl_[row];
+    Sasl = options_[row].Sasl;
+    Encoding = options_[row].Encoding;
     BeforeChannelChange();
     channels_.clear();
     for (AutoJoinChannel& c : ReadAutoJoin(p.AutoJoin)) {
@@ -154,7 +157,7 @@ int ConnectEditor::AddProfile() {
     ConnectionProfile p = ProfileFromFields();
     if (int result = ProfileCheck(CheckedFields(p)); result != 0) return result;
     profiles_.push_back(std::move(p));
-    sasl_.push_back(Sasl);
+    options_.push_back({Sasl, Encoding});
     SelectProfile(static_cast<int>(profiles_.size()) - 1);
     return 0;
 }
@@ -165,7 +168,7 @@ int ConnectEditor::UpdateProfile(const Confirm& confirm) {
     if (int result = ProfileCheck(CheckedFields(p)); result != 0) return result;
     if (!confirm()) return 0;
     profiles_[selectedProfile_] = std::move(p);
-    sasl_[selectedProfile_] = Sasl;
+    options_[selectedProfile_] = {Sasl, Encoding};
     return 0;
 }
 
@@ -173,7 +176,7 @@ void ConnectEditor::DeleteProfile(const Confirm& confirm) {
     if (!ValidRow(selectedProfile_, profiles_.size())) return;
     if (!confirm()) return;
     profiles_.erase(profiles_.begin() + selectedProfile_);
-    sasl_.erase(sasl_.begin() + selectedProfile_);
+    options_.erase(options_.begin() + selectedProfile_);
     selectedProfile_ = -1;
     EnableProfileMoves();
 }
@@ -182,7 +185,7 @@ void ConnectEditor::MoveProfile(int from, int to) {
     // The row keeps its selection; the fields are not reloaded, so edits in
     // progress survive a move.
     std::swap(profiles_[from], profiles_[to]);
-    std::swap(sasl_[from], sasl_[to]);
+    std::swap(options_[from], options_[to]);
     selectedProfile_ = to;
     EnableProfileMoves();
 }
@@ -205,7 +208,13 @@ void ConnectEditor::ApplySasl(SaslStore& store) const {
     for (const ConnectionProfile& p : opened_) store.Set(p.Host, p.Port, {});
     // Two rows for one host and port share a key; the first row's login wins.
     for (std::size_t i = profiles_.size(); i-- > 0;)
-        store.Set(profiles_[i].Host, profiles_[i].Port, sasl_[i]);
+        store.Set(profiles_[i].Host, profiles_[i].Port, options_[i].Sasl);
+}
+
+void ConnectEditor::ApplyEncodings(EncodingStore& store) const {
+    for (const ConnectionProfile& p : opened_) store.Set(p.Host, p.Port, WireEncoding::Iso2022Jp);
+    for (std::size_t i = profiles_.size(); i-- > 0;)
+        store.Set(profiles_[i].Host, profiles_[i].Port, options_[i].Encoding);
 }
 
 }  // namespace velmok::config

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Texts.h"
+#include "config/Encoding.h"
 #include "config/Profiles.h"
 #include "config/Sasl.h"
 
@@ -44,8 +45,10 @@ public:
     static constexpr const char* kUpdateQuestion = texts::AskUpdate;
     static constexpr const char* kDeleteQuestion = texts::AskDelete;
 
-    // sasl: the logins kept in velmok.ini, one per profile (host and port).
-    explicit ConnectEditor(const std::string& profileText, const SaslStore& sasl = SaslStore());
+    // sasl, encodings: the logins and wire encodings kept in velmok.ini, one
+    // per profile (host and port).
+    explicit ConnectEditor(const std::string& profileText, const SaslStore& sasl = SaslStore(),
+                           const EncodingStore& encodings = EncodingStore());
 
     // ---- edit fields (Host, Port, Password, Nick, Away nick, User, Real name) ----
     std::array<std::string, ProfileCheckedFieldCount> Fields;
@@ -55,6 +58,8 @@ public:
     // The login of the profile in the fields: none, PLAIN (user name and
     // password) or EXTERNAL (a client certificate file, UTF-8 as the file system names it).
     SaslChoice Sasl;
+    // What the profile's server reads: ISO-2022-JP or UTF-8.
+    WireEncoding Encoding = WireEncoding::Iso2022Jp;
     // The channel edits; call ChannelTextChanged after changing them.
     std::string ChannelEdit;
     std::string KeyEdit;
@@ -83,10 +88,11 @@ public:
 
     // The profile text of the rows in their current order (OK).
     std::string ProfileText() const;
-    // The rows' logins into the store (OK): the entries of the profiles the
-    // editor opened with are replaced by those of the rows it closes with.
+    // The rows' logins and encodings into the stores (OK): the entries of the
+    // profiles the editor opened with are replaced by those of the rows it
+    // closes with.
     void ApplySasl(SaslStore& store) const;
-    const std::vector<SaslChoice>& Logins() const { return sasl_; }
+    void ApplyEncodings(EncodingStore& store) const;
 
     // ---- state the dialog shows -----------------------------------------------
     const std::vector<ConnectionProfile>& Profiles() const { return profiles_; }
@@ -109,7 +115,12 @@ private:
     void MoveProfile(int from, int to);
 
     std::vector<ConnectionProfile> profiles_;
-    std::vector<SaslChoice> sasl_;  // beside profiles_, row for row
+    // What velmok.ini keeps for a profile beside "Connections".
+    struct Options {
+        SaslChoice Sasl;
+        WireEncoding Encoding = WireEncoding::Iso2022Jp;
+    };
+    std::vector<Options> options_;  // beside profiles_, row for row
     std::vector<ConnectionProfile> opened_;
     std::vector<AutoJoinChannel> channels_;
     int selectedProfile_ = -1;

@@ -222,4 +222,18 @@ std::string PortWithTls(const std::string& port, bool tls) {
     return tls && !PortUsesTls(port) ? "+" + port : port;
 }
 
+std::string ProfileKey(const std::string& host, const std::string& port) { return host + ":" + port; }
+
+bool KeyNamesConnection(const std::string& key, const std::string& host, std::int32_t port, bool tls) {
+    // The host itself may hold ":" (an IPv6 literal): the port is what
+    // follows the last one.
+    const std::size_t colon = key.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == key.size()) return false;
+    if (!base::SameAscii(key.substr(0, colon), host)) return false;
+    const std::string keyPort = key.substr(colon + 1);
+    const bool keyTls = PortUsesTls(keyPort);
+    std::int32_t number = 0;
+    return PortToInteger(keyTls ? keyPort.substr(1) : keyPort, number) && number == port && keyTls == tls;
+}
+
 }  // namespace velmok::config

@@ -45,6 +45,14 @@ bool PortUsesTls(const std::string& port);
 // when TLS is ticked, unless the text has it already.
 std::string PortWithTls(const std::string& port, bool tls);
 
+// What velmok.ini keeps for a profile beside "Connections" (its SASL login,
+// its wire encoding) is keyed by host + ":" + the port field as the profile
+// writes it, "+" included.
+std::string ProfileKey(const std::string& host, const std::string& port);
+// Whether such a key names a connection: the host matches with ASCII case
+// ignored, the port reads as the same number with the same TLS choice.
+bool KeyNamesConnection(const std::string& key, const std::string& host, std::int32_t port, bool tls);
+
 struct ConnectionProfile {
     std::string Host;
     std::string Port;

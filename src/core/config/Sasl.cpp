@@ -1,5 +1,6 @@
 #include "config/Sasl.h"
 
+#include "base/Common.h"
 #include "base/Cp932.h"
 #include "config/Iniaccess.h"
 #include "config/Profiles.h"
@@ -10,31 +11,10 @@ namespace {
 
 const char* const CertificateSuffix = "/Certificate";
 
-bool SameAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 SaslMechanism ParseMechanism(const std::string& text) {
-    if (SameAscii(text, "PLAIN")) return SaslMechanism::Plain;
-    if (SameAscii(text, "EXTERNAL")) return SaslMechanism::External;
+    if (base::SameAscii(text, "PLAIN")) return SaslMechanism::Plain;
+    if (base::SameAscii(text, "EXTERNAL")) return SaslMechanism::External;
     return SaslMechanism::None;
-}
-
-// Host and port of a key; the host itself may hold ":" (an IPv6 literal), so
-// the port is what follows the last one.
-bool SplitKey(const std::string& key, std::string& host, std::string& port) {
-    const std::size_t colon = key.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == key.size()) return false;
-    host = key.substr(0, colon);
-    port = key.substr(colon + 1);
-    return true;
 }
 
 // velmok.ini is Shift-JIS, a certificate's name the file system's (UTF-8). A
@@ -70,17 +50,13 @@ const char* MechanismName(SaslMechanism mechanism) {
     return "";
 }
 
-std::string SaslStore::KeyOf(const std::string& host, const std::string& port) { return host + ":" + port; }
+std::string SaslStore::KeyOf(const std::string& host, const std::string& port) {
+    return ProfileKey(host, port);
+}
 
 SaslChoice SaslStore::Find(const std::string& host, std::int32_t port, bool tls) const {
-    for (const auto& [key, choice] : byKey_) {
-        std::string keyHost, keyPort;
-        std::int32_t number = 0;
-        if (!SplitKey(key, keyHost, keyPort) || !SameAscii(keyHost, host)) continue;
-        const bool keyTls = PortUsesTls(keyPort);
-        if (!PortToInteger(keyTls ? keyPort.substr(1) : keyPort, number)) continue;
-        if (number == port && keyTls == tls) return choice;
-    }
+    for (const auto& [key, choice] : byKey_)
+        if (KeyNamesConnection(key, host, port, tls)) return choice;
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include "base/FontKind.h"
 #include "base/Texts.h"
 #include "config/Certificates.h"
+#include "config/Encoding.h"
 #include "config/Sasl.h"
 
 namespace velmok::config {
@@ -112,6 +113,8 @@ struct Settings {
     bool Capabilities = true;   // ask servers for their IRCv3 capabilities (CAP LS)
     // [SASL]
     SaslStore Sasl;
+    // [Encoding]: the servers that read UTF-8 rather than ISO-2022-JP
+    EncodingStore Encodings;
     // [Notify]: being named, a keyword or a private message while the window
     // is in the background raises a desktop notification (Desktop) and the
     // tray icon's mark (Tray).

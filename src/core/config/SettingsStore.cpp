@@ -147,6 +147,7 @@ void LoadSettings(const IniFile& ini, Settings& s, const std::string& settingsFo
     s.NotifyTray = ini.ReadBool("Notify", "Tray", true);
     s.Certificates.Load(ini);
     s.Sasl.Load(ini);
+    s.Encodings.Load(ini);
 }
 
 bool SaveSettings(IniFile& ini, const Settings& s, const std::string& settingsFolder,
@@ -242,6 +243,7 @@ bool SaveConnectionSettings(IniFile& ini, const Settings& s) {
     }
     s.Certificates.Save(ini);
     s.Sasl.Save(ini);
+    s.Encodings.Save(ini);
     return ini.Flush();
 }
 

@@ -139,10 +139,12 @@ void Chat::SetConnected(bool connected) {
 
 // ---- lines ------------------------------------------------------------------------------
 
+config::WireEncoding Chat::Encoding() const { return engine_.Encoding(SessionIndex); }
+
 void Chat::SendChatLine(const std::string& text) {
     session::ClientSocket* target = isListener_ ? peer_ : client_.get();
     if (!connected_ || !target) return;
-    target->SendText(session::SjisToJis(text) + "\r\n");
+    target->SendText(engine_.ToWire(SessionIndex, text) + "\r\n");
     history_.Add(text);
     AddChatLine("<" + OwnNick() + "> " + text, false);
 }

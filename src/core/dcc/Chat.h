@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/Encoding.h"
 #include "dcc/Wire.h"
 #include "session/Frontend.h"
 #include "session/Socket.h"
@@ -65,6 +66,10 @@ public:
     // Typed text the wire cannot carry is not sent: an Error line names the
     // characters, with the warning beep; the field keeps the text.
     void RefuseInput(const std::vector<char32_t>& refused);
+
+    // What the chat's lines are written in: that of the server whose user
+    // the peer is.
+    config::WireEncoding Encoding() const;
 
     // The window closes: every socket goes, nothing is sent.
     void FormClose();

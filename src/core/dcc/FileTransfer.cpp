@@ -100,8 +100,8 @@ void FileTransfer::ServerSocketListen() {
         view_.ShowError(kErrorConnect);
         return Close();
     }
-    engine_.SendNow(SessionIndex, session::SendOfferLine(peerNick_, session::SjisToJis(offerName_), *address,
-                                                         port_, fileSize_));
+    engine_.SendNow(SessionIndex, session::SendOfferLine(peerNick_, engine_.ToWire(SessionIndex, offerName_),
+                                                         *address, port_, fileSize_));
     view_.SetStatus(texts::TransferWaiting);
 }
 
@@ -194,7 +194,7 @@ void FileTransfer::ReceiveFile(const std::string& nick, const std::string& fileN
     isSender_ = false;
     peerNick_ = nick;
     view_.SetFinished(false);
-    std::string proposed = SafeSaveName(session::JisToSjis(fileName));
+    std::string proposed = SafeSaveName(session::WireToSjis(fileName));
     fileSize_ = size;
     client_ = sockets_.CreateClient();
     client_->onConnect = [this] { ClientSocketConnect(); };

@@ -7,7 +7,6 @@
 namespace velmok::inputbox {
 
 using session::Queue;
-using session::SjisToJis;
 
 namespace {
 
@@ -67,18 +66,19 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
     if (first.empty() && state.EmptyMessage != -1) return refuse(state.EmptyMessage);
 
     const int slot = state.Slot;
+    auto wire = [&](const std::string& sjis) { return engine.ToWire(slot, sjis); };
     switch (state.Kind) {
         case 1: {  // join
             if (int r = base::ChannelCheck(first)) return refuse(r);
             // What was typed, or for an invitation the name as received.
-            const std::string channel = state.AuxText.empty() ? SjisToJis(first) : state.AuxText;
-            engine.EnqueueLine(Queue::A, slot, "JOIN " + channel + " " + SjisToJis(fields.key), 2);
+            const std::string channel = state.AuxText.empty() ? wire(first) : state.AuxText;
+            engine.EnqueueLine(Queue::A, slot, "JOIN " + channel + " " + wire(fields.key), 2);
             break;
         }
         case 2: {  // part
             std::string channel;
             if (fields.comboIndex < 0) {
-                channel = SjisToJis(first);
+                channel = wire(first);
             } else {
                 // The wire names, one per line, in the order of the entries.
                 std::size_t pos = 0;
@@ -91,12 +91,12 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
                     channel =
                         state.AuxText.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
                 } else {
-                    channel = SjisToJis(first);
+                    channel = wire(first);
                 }
             }
             std::string line = "PART " + channel;
             const std::string& message = engine.Config().PartMessage;
-            if (!message.empty()) line += " :" + SjisToJis(message);
+            if (!message.empty()) line += " :" + wire(message);
             engine.EnqueueLine(Queue::A, slot, line, 2);
             break;
         }
@@ -105,10 +105,10 @@ int InputBoxOk(session::Engine& engine, InputBoxState& state, const InputBoxFiel
             engine.EnqueueLine(Queue::A, slot, "NICK " + first, 2);
             break;
         case 4:  // away
-            engine.EnqueueLine(Queue::A, slot, "AWAY :" + SjisToJis(first), 2);
+            engine.EnqueueLine(Queue::A, slot, "AWAY :" + wire(first), 2);
             break;
         case 5:  // join with key
-            engine.EnqueueLine(Queue::A, slot, "JOIN " + state.AuxText + " :" + SjisToJis(first), 2);
+            engine.EnqueueLine(Queue::A, slot, "JOIN " + state.AuxText + " :" + wire(first), 2);
             break;
         case 7:
             if (int r = base::NickCheck(first)) return refuse(r);

@@ -107,7 +107,7 @@ void Engine::QueueMemberCommand(int slot, const std::vector<std::string>& select
         if (name.empty()) continue;
         std::string line = command + " " + name;
         if (command == "WHOIS") line += " " + name;  // ask the member's own server
-        if (!parameter.empty()) line += " " + SjisToJis(parameter);
+        if (!parameter.empty()) line += " " + ToWire(slot, parameter);
         EnqueueLine(Queue::B, slot, line, delay);
     }
 }

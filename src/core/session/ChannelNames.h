@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Common.h"
+
 namespace velmok::session::channels {
 
 // Channel and nick names compare with only the ASCII letters folded; bytes of
@@ -15,16 +17,7 @@ inline std::string FoldAscii(const std::string& text) {
     return out;
 }
 
-inline bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
+inline bool SameName(const std::string& a, const std::string& b) { return base::SameAscii(a, b); }
 
 // Whether c can be a member's status mark in front of a nick: ASCII
 // punctuation that no nick begins with ("@", "+", "%", "~", "&" and the like).

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/Common.h"
+#include "base/Cp932.h"
 
 namespace velmok::session {
 
@@ -247,6 +248,12 @@ std::string SjisToJis(const std::string& text) {
         }
     }
     return out;
+}
+
+std::string SjisToWire(const std::string& text, config::WireEncoding encoding) {
+    // A byte that starts no Shift-JIS character (a "|x" escape of the input
+    // line) goes to UTF-8 as U+FFFD, so the line stays well-formed UTF-8.
+    return encoding == config::WireEncoding::Utf8 ? base::SjisToUtf8(text) : SjisToJis(text);
 }
 
 }  // namespace velmok::session

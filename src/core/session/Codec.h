@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "config/Encoding.h"
+
 namespace velmok::session {
 
 // ISO-2022-JP (wire) to Shift-JIS (inside).
@@ -14,6 +16,9 @@ std::string JisToSjis(const std::string& text, bool& doubleByte);
 // wire: a pair outside it (the NEC and IBM rows, the user-defined area) is
 // left out.
 std::string SjisToJis(const std::string& text);
+// Shift-JIS text for a server that reads the given encoding: SjisToJis, or
+// UTF-8 with half-width katakana as they are.
+std::string SjisToWire(const std::string& text, config::WireEncoding encoding);
 // Whether a double-byte Shift-JIS code stands for a character of JIS X 0208.
 bool IsJisX0208(std::uint16_t sjisCode);
 // Half-width katakana to full-width Shift-JIS, voicing marks combined.
@@ -43,8 +48,10 @@ struct TypedText {
 // Reads typed text. The forms input methods give for JIS X 0208 characters
 // (U+301C for "～", U+2212 for "－", ...) become those characters;
 // invisible joiners are dropped; anything else outside JIS X 0208 (vendor
-// rows, other scripts, emoji) is refused.
-TypedText ReadTyped(const std::string& utf8);
+// rows, other scripts, emoji) is refused. For a UTF-8 server only what
+// Shift-JIS lacks (other scripts, emoji) is refused: the vendor rows ("①",
+// "髙") reach it as they are.
+TypedText ReadTyped(const std::string& utf8, config::WireEncoding encoding = config::WireEncoding::Iso2022Jp);
 // The Error line naming refused characters, in Shift-JIS: each as itself
 // where Shift-JIS can show it, and by its code point ("①(U+2460)、U+20AC").
 std::string RefusedText(const std::vector<char32_t>& refused);

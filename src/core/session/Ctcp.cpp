@@ -170,7 +170,7 @@ void Engine::HandleCtcpQuery(int slot, const IrcMessage& message) {
         } else if (command == "TIME") {
             answer(cfg.ReplyTime, "TIME " + CtimeText(clock_.LocalTime()));
         } else if (command == "USERINFO") {
-            answer(cfg.ReplyUserInfo, "USERINFO " + SjisToJis(cfg.UserInfoMessage));
+            answer(cfg.ReplyUserInfo, "USERINFO " + ToWire(slot, cfg.UserInfoMessage));
         } else if (command == "VERSION") {
             answer(cfg.ReplyVersion,
                    std::string("VERSION ") + kVersionText + (OsName.empty() ? "" : " (" + OsName + ")"));
@@ -238,7 +238,7 @@ void Engine::QueueCtcpRequest(int slot, const std::string& channel, const std::v
     const bool isPing = UpperAscii(command) == "PING";
     for (const std::string& target : targets) {
         Slot(slot).SendQueueB +=
-            "PRIVMSG " + target + " :\x01" + SjisToJis(command) + (isPing ? " \r\n0:" : "\x01\r\n2:");
+            "PRIVMSG " + target + " :\x01" + ToWire(slot, command) + (isPing ? " \r\n0:" : "\x01\r\n2:");
     }
 }
 

@@ -127,7 +127,7 @@ Outcome LineHandlers::Invite(Line& line) {
         box.Label1 = texts::ChannelLabel;
         box.Label2 = texts::KeyLabel;
         box.Label2Visible = true;
-        box.Edit1Text = JisToSjis(m[3]);
+        box.Edit1Text = WireToSjis(m[3]);
         box.Edit1Enabled = false;
         // The join goes to the channel exactly as the server named it.
         box.AuxText = m[3];

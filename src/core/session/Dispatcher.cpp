@@ -227,7 +227,9 @@ Outcome LineHandlers::Welcome(Line& line) {
         // name goes as the user wrote it: on servers with "!" channels,
         // "!name" joins the existing one and "!!name" creates a new one.
         if (flag == "0" || channel.empty()) continue;
-        engine.EnqueueLine(Queue::A, line.slot, "JOIN " + SjisToJis(channel) + " " + SjisToJis(key), 2);
+        engine.EnqueueLine(Queue::A, line.slot,
+                           "JOIN " + engine.ToWire(line.slot, channel) + " " + engine.ToWire(line.slot, key),
+                           2);
     }
     engine.RejoinChannels(line.slot);
     return Outcome::Show;
@@ -349,8 +351,9 @@ Outcome LineHandlers::NickInUse(Line& line) {
     SlotState& s = line.State();
     if (!s.Registered) {
         ++s.NickRetryCounter;
-        line.engine.SendNow(line.slot,
-                            SjisToJis("NICK " + s.Session.Nick + std::to_string(s.NickRetryCounter) + CrLf));
+        line.engine.SendNow(
+            line.slot, line.engine.ToWire(
+                           line.slot, "NICK " + s.Session.Nick + std::to_string(s.NickRetryCounter) + CrLf));
     }
     return Outcome::Show;
 }

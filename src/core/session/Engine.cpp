@@ -168,6 +168,7 @@ bool Engine::OpenConnection(int slot, bool quiet) {
     s.Socket->SetTls(s.Session.Tls);
     // A login by certificate needs it in the handshake already.
     s.Caps = CapabilityState{};
+    s.Encoding = settings_.Encodings.Find(s.Profile.ServerName, s.Profile.Port, s.Profile.Tls);
     const config::SaslChoice sasl = settings_.Sasl.Find(s.Profile.ServerName, s.Profile.Port, s.Profile.Tls);
     if (settings_.Capabilities && sasl.Mechanism == SaslMechanism::External && !sasl.Certificate.empty() &&
         !s.Socket->SetClientCertificate(sasl.Certificate))
@@ -200,9 +201,9 @@ void Engine::ClientSocketConnect(int slot) {
     StartNegotiation(slot);
     // A PLAIN login carries the password; it is not sent as PASS as well.
     if (!s.Session.Password.empty() && s.Caps.Sasl != SaslMechanism::Plain)
-        SendNow(slot, "PASS " + SjisToJis(s.Session.Password) + CrLf);
+        SendNow(slot, "PASS " + ToWire(slot, s.Session.Password) + CrLf);
     SendNow(slot, "NICK " + s.Session.Nick + CrLf);
-    SendNow(slot, "USER " + s.Session.UserName + " 0 * :" + SjisToJis(s.Session.RealName) + CrLf);
+    SendNow(slot, "USER " + s.Session.UserName + " 0 * :" + ToWire(slot, s.Session.RealName) + CrLf);
 
     frontend_.ServerConnected(slot, s.Session.ServerName, !s.Reconnect.Active);
 
@@ -252,6 +253,20 @@ void Engine::ClientSocketError(int slot, int& code) {
     const int reported = code;
     code = 0;
     ConnectionEnded(slot, reported);
+}
+
+// ---- text for the wire ----------------------------------------------------------
+
+config::WireEncoding Engine::Encoding(int slot) const {
+    return slot >= 0 && slot < SlotCount ? slots_[slot].Encoding : config::WireEncoding::Iso2022Jp;
+}
+
+std::string Engine::ToWire(int slot, const std::string& sjis) const {
+    return SjisToWire(sjis, Encoding(slot));
+}
+
+std::string Engine::AsSent(int slot, const std::string& sjis) const {
+    return Encoding(slot) == config::WireEncoding::Utf8 ? sjis : WidenKana(sjis);
 }
 
 // ---- sending ----------------------------------------------------------------
@@ -379,7 +394,7 @@ void Engine::ResetSession(int slot, bool keepWindows) {
 
 void Engine::SendQuit(int slot) {
     std::string line = "QUIT";
-    if (!settings_.QuitMessage.empty()) line += " :" + SjisToJis(settings_.QuitMessage);
+    if (!settings_.QuitMessage.empty()) line += " :" + ToWire(slot, settings_.QuitMessage);
     SendNow(slot, line + CrLf);
 }
 

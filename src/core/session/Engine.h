@@ -142,6 +142,9 @@ struct SlotState {
     // (wire form): the replies are read, not shown.
     std::vector<std::string> WhoAsked;
     unsigned Resets = 0;  // counts ResetSession, so a running dispatch notices one
+    // What the server reads, from velmok.ini when the slot connects; kept
+    // through a drop, for the windows and DCC chats that stay.
+    config::WireEncoding Encoding = config::WireEncoding::Iso2022Jp;
 };
 
 // The IRC session engine: three server slots, their queues, dispatcher,
@@ -215,6 +218,17 @@ public:
     channels::MemberOrder MemberOrderOf(int slot) const { return {slots_[slot].Support.SortRanks()}; }
     // Reply 005: the PREFIX, CHANTYPES and CHANMODES the server announces.
     void ApplyIsupport(int slot, const IrcMessage& message);
+
+    // ---- text for the wire ----------------------------------------------------
+    // What the slot's server reads; ISO-2022-JP for a slot out of range.
+    config::WireEncoding Encoding(int slot) const;
+    // Shift-JIS text as the slot's server reads it: everything the client
+    // writes for a server (typed lines, commands, messages, names, DCC chats
+    // with its users) goes through here.
+    std::string ToWire(int slot, const std::string& sjis) const;
+    // The own text as the slot's server passes it on, for the echo: half-width
+    // katakana widened on ISO-2022-JP, as typed on UTF-8.
+    std::string AsSent(int slot, const std::string& sjis) const;
 
     // ---- channels and members --------------------------------------------
     int FindChannel(int slot, const std::string& name) const;

@@ -256,7 +256,7 @@ Outcome LineHandlers::Authenticate(Line& line) {
     // PLAIN: the account twice (as who we log in and as whom), then the password.
     const std::string& account = s.Session.UserName;
     const std::string payload = Base64(account + std::string(1, '\0') + account + std::string(1, '\0') +
-                                       SjisToJis(s.Session.Password));
+                                       engine.ToWire(line.slot, s.Session.Password));
     for (std::size_t at = 0; at < payload.size(); at += kAuthenticateChunk)
         engine.SendNow(line.slot, "AUTHENTICATE " + payload.substr(at, kAuthenticateChunk) + CrLf);
     // A payload that fills its last line exactly is ended by an empty one.

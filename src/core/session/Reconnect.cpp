@@ -191,7 +191,7 @@ void Engine::RejoinChannels(int slot) {
     // a channel it already reaches is not asked twice.
     std::vector<std::string> autoJoined;
     for (const config::AutoJoinChannel& c : config::ReadAutoJoin(s.Session.AutoJoin))
-        if (c.Ticked) autoJoined.push_back(SjisToJis(c.Name));
+        if (c.Ticked) autoJoined.push_back(ToWire(slot, c.Name));
     for (const auto& [name, key] : channels) {
         bool joined = false;
         for (const std::string& typed : autoJoined) joined = joined || channels::JoinReaches(typed, name);

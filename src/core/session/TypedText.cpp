@@ -13,19 +13,19 @@ namespace {
 // Refused characters named one by one in the Error line; more are summed up.
 constexpr std::size_t kNamedMost = 10;
 
-// Whether ISO-2022-JP carries the character, and how it reads inside.
-bool Carried(char32_t cp, std::string& sjis) {
+// Whether the wire carries the character, and how it reads inside.
+bool Carried(char32_t cp, config::WireEncoding encoding, std::string& sjis) {
     if (cp < 0x80) {
         sjis.push_back(static_cast<char>(cp));
         return true;
     }
     if (cp >= 0xFF61 && cp <= 0xFF9F) {
-        // Half-width katakana: widened to JIS X 0208 when sent.
+        // Half-width katakana: widened to JIS X 0208 for ISO-2022-JP.
         sjis.push_back(static_cast<char>(0xA1 + (cp - 0xFF61)));
         return true;
     }
     const std::uint16_t code = base::Cp932Code(cp);
-    if (code == 0 || !IsJisX0208(code)) return false;
+    if (code == 0 || (encoding == config::WireEncoding::Iso2022Jp && !IsJisX0208(code))) return false;
     sjis.push_back(static_cast<char>(code >> 8));
     sjis.push_back(static_cast<char>(code & 0xFF));
     return true;
@@ -37,7 +37,7 @@ void Refuse(std::vector<char32_t>& refused, char32_t cp) {
 
 }  // namespace
 
-TypedText ReadTyped(const std::string& utf8) {
+TypedText ReadTyped(const std::string& utf8, config::WireEncoding encoding) {
     TypedText typed;
     typed.Sjis.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
@@ -50,7 +50,7 @@ TypedText ReadTyped(const std::string& utf8) {
         }
         i += length;
         if (IsInvisible(cp)) continue;
-        if (!Carried(cp, typed.Sjis)) Refuse(typed.Refused, cp);
+        if (!Carried(cp, encoding, typed.Sjis)) Refuse(typed.Refused, cp);
     }
     return typed;
 }

@@ -140,7 +140,7 @@ void Engine::RunEventTriggers(int slot, const std::string& prefix, const IrcMess
             std::string line = substitute(trigger.Command);
             for (int n = 1; n <= 15; ++n) line = ui::ReplaceAll(line, "%" + std::to_string(n), params[n]);
             line = WithoutLineBreaks(line);
-            EnqueueLine(Queue::A, slot, SjisToJis(line), 2);
+            EnqueueLine(Queue::A, slot, ToWire(slot, line), 2);
             frontend_.WriteEventLog(texts::TraceCommandSent + line);
         }
     }

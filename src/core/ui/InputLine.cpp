@@ -42,10 +42,10 @@ void GlobalMessage(Engine& engine, int slot, InputMode mode, const std::string& 
 void SendByMode(Engine& engine, int slot, int window, InputMode mode, const std::string& target,
                 const std::string& text, Echo echo) {
     const std::string& nick = engine.Session(slot).Nick;
-    const std::string shown = session::WidenKana(text);
-    const std::string wire = session::SjisToJis(text);
+    const std::string shown = engine.AsSent(slot, text);
+    const std::string wire = engine.ToWire(slot, text);
     const std::string bracketed = echo == Echo::Addressed
-                                      ? "<" + session::JisToSjis(target) + ":" + nick + "> " + shown
+                                      ? "<" + session::WireToSjis(target) + ":" + nick + "> " + shown
                                       : "<" + nick + "> " + shown;
     switch (mode) {
         case InputMode::Private:
@@ -175,7 +175,7 @@ void ProcessInput(Engine& engine, int slot, int window, InputMode mode, const st
     body = ExpandEscapes(body);
 
     if (raw || window == session::ServerWindow) {
-        engine.EnqueueLine(session::Queue::A, slot, session::SjisToJis(body), kDelay);
+        engine.EnqueueLine(session::Queue::A, slot, engine.ToWire(slot, body), kDelay);
         return;
     }
     if (window < 0 || window >= session::WindowCount) return;

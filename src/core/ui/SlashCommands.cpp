@@ -50,6 +50,7 @@ struct Typed {
         return record.IsFree() ? nullptr : &record;
     }
     void Queue(const std::string& line) const { engine.EnqueueLine(session::Queue::A, slot, line, kDelay); }
+    std::string Wire(const std::string& sjis) const { return engine.ToWire(slot, sjis); }
     // A local error about what was typed: a red line in the window typed in,
     // with the warning beep, as the server's own refusals are shown.
     void Refuse(const std::string& text) const {
@@ -64,7 +65,7 @@ struct Typed {
         auto [first, after] = SplitWord(args);
         if (IsChannelName(first)) {
             rest = after;
-            return session::SjisToJis(first);
+            return Wire(first);
         }
         rest = args;
         const session::ChannelRecord* record = Record();
@@ -84,7 +85,7 @@ void Me(const Typed& t) {
 void Message(const Typed& t, InputMode mode) {
     const auto [nick, text] = SplitWord(t.args);
     if (nick.empty() || text.empty()) return t.NotEnough();
-    const std::string target = session::SjisToJis(nick);
+    const std::string target = t.Wire(nick);
     const int window = t.engine.FindChannel(t.slot, target);
     if (window >= 0)
         SendByMode(t.engine, t.slot, window, mode, t.engine.Channel(t.slot, window).Name, text);
@@ -95,7 +96,7 @@ void Message(const Typed& t, InputMode mode) {
 void Query(const Typed& t) {
     const auto [nick, text] = SplitWord(t.args);
     if (nick.empty() || IsChannelName(nick)) return t.Missing(kNickMissing);
-    const std::string target = session::SjisToJis(nick);
+    const std::string target = t.Wire(nick);
     int window = t.engine.FindChannel(t.slot, target);
     if (window >= 0) {
         t.engine.Ui().ActivateWindow(t.slot, window);
@@ -113,7 +114,7 @@ void Join(const Typed& t) {
     if (channel.empty()) return t.Missing(kChannelMissing);
     // "/join velmok" means the channel #velmok, as links and other clients read it.
     const std::string name = IsChannelName(channel) ? channel : "#" + channel;
-    t.Queue("JOIN " + session::SjisToJis(name) + (key.empty() ? "" : " " + session::SjisToJis(key)));
+    t.Queue("JOIN " + t.Wire(name) + (key.empty() ? "" : " " + t.Wire(key)));
 }
 
 void Part(const Typed& t) {
@@ -121,14 +122,14 @@ void Part(const Typed& t) {
     const std::string channel = t.ChannelAndRest(message);
     if (channel.empty()) return t.Missing(kChannelMissing);
     if (message.empty()) message = t.engine.Config().PartMessage;
-    t.Queue("PART " + channel + (message.empty() ? "" : " :" + session::SjisToJis(message)));
+    t.Queue("PART " + channel + (message.empty() ? "" : " :" + t.Wire(message)));
 }
 
 void Topic(const Typed& t) {
     std::string text;
     const std::string channel = t.ChannelAndRest(text);
     if (channel.empty()) return t.Missing(kChannelMissing);
-    if (!text.empty()) return t.Queue("TOPIC " + channel + " :" + session::SjisToJis(text));
+    if (!text.empty()) return t.Queue("TOPIC " + channel + " :" + t.Wire(text));
     const int window = t.engine.FindChannel(t.slot, channel);
     // A channel without a window of ours: the server says what its topic is.
     if (window < 0) return t.Queue("TOPIC " + channel);
@@ -141,14 +142,14 @@ void Topic(const Typed& t) {
 void Nick(const Typed& t) {
     const std::string nick = SplitWord(t.args).first;
     if (nick.empty()) return t.Missing(kNickMissing);
-    t.Queue("NICK " + session::SjisToJis(nick));
+    t.Queue("NICK " + t.Wire(nick));
 }
 
 // The server's 305 and 306 replies take and give back the away nick.
 void Away(const Typed& t) {
     std::string message = t.args;
     if (message.empty() && !t.engine.Session(t.slot).Away) message = t.engine.Config().AwayMessage;
-    t.Queue(message.empty() ? "AWAY" : "AWAY :" + session::SjisToJis(message));
+    t.Queue(message.empty() ? "AWAY" : "AWAY :" + t.Wire(message));
 }
 
 void Quit(const Typed& t) {
@@ -156,26 +157,25 @@ void Quit(const Typed& t) {
     if (!t.engine.Slot(t.slot).Registered && t.engine.ReconnectPending(t.slot))
         return t.engine.StopReconnect(t.slot);
     if (t.args.empty()) return t.engine.SendQuit(t.slot);
-    t.engine.SendNow(t.slot, "QUIT :" + session::SjisToJis(t.args) + "\r\n");
+    t.engine.SendNow(t.slot, "QUIT :" + t.Wire(t.args) + "\r\n");
 }
 
 void Whois(const Typed& t) {
     const std::string nick = SplitWord(t.args).first;
     if (nick.empty()) return t.Missing(kNickMissing);
-    t.Queue("WHOIS " + session::SjisToJis(nick));
+    t.Queue("WHOIS " + t.Wire(nick));
 }
 
 void Ctcp(const Typed& t) {
     const auto [nick, request] = SplitWord(t.args);
     if (nick.empty() || request.empty()) return t.NotEnough();
     const auto [what, rest] = SplitWord(request);
-    t.engine.QueueCtcpRequest(t.slot, session::SjisToJis(nick), {},
-                              Upper(what) + (rest.empty() ? "" : " " + rest));
+    t.engine.QueueCtcpRequest(t.slot, t.Wire(nick), {}, Upper(what) + (rest.empty() ? "" : " " + rest));
 }
 
 void Raw(const Typed& t) {
     if (t.args.empty()) return t.NotEnough();
-    t.Queue(session::SjisToJis(t.args));
+    t.Queue(t.Wire(t.args));
 }
 
 void Help(const Typed& t) {

@@ -6,9 +6,7 @@
 
 namespace velmok::windows {
 
-using session::JisToSjis;
 using session::Queue;
-using session::SjisToJis;
 
 namespace {
 
@@ -54,13 +52,13 @@ ChannelInfoState ChannelInfoFromRecord(const session::Engine& engine, int slot, 
 
 ChannelInfoView ChannelInfoShown(const ChannelInfoState& state) {
     ChannelInfoView v;
-    v.caption = JisToSjis(state.ChannelName);
+    v.caption = session::WireToSjis(state.ChannelName);
     v.topic = session::WireToSjis(state.OldTopic);
     v.modes = state.OldModes;
     v.limitChecked = v.limitEnabled = state.HadLimit;
     v.limit = state.OldLimit;
     v.keyChecked = v.keyEnabled = state.HadKey;
-    v.key = JisToSjis(state.OldKey);
+    v.key = session::WireToSjis(state.OldKey);
     if (!state.IsOperator) {
         v.caption += " (Not Channel Operator)";
         v.topicEnabled = !state.OldModes[kTopicFlag];
@@ -91,8 +89,8 @@ int ChannelInfoOk(session::Engine& engine, int slot, ChannelInfoState& state, co
     std::string limit = FirstWord(edits.limit);
     // Texts are compared as shown: a topic or key the server holds in another
     // spelling of the same characters is not a change.
-    const bool keyEdited = edits.key != JisToSjis(state.OldKey);
-    std::string key = keyEdited ? SjisToJis(edits.key) : state.OldKey;
+    const bool keyEdited = edits.key != session::WireToSjis(state.OldKey);
+    std::string key = keyEdited ? engine.ToWire(slot, edits.key) : state.OldKey;
     if (edits.limitChecked && limit.empty()) {
         state.CloseAllowed = false;
         return 11;
@@ -104,7 +102,7 @@ int ChannelInfoOk(session::Engine& engine, int slot, ChannelInfoState& state, co
 
     const std::string& name = state.ChannelName;
     if (edits.topic != session::WireToSjis(state.OldTopic))
-        engine.EnqueueLine(Queue::A, slot, "TOPIC " + name + " :" + SjisToJis(edits.topic), 2);
+        engine.EnqueueLine(Queue::A, slot, "TOPIC " + name + " :" + engine.ToWire(slot, edits.topic), 2);
 
     std::vector<std::string> changes;
     for (int i = 0; i < 6; ++i)

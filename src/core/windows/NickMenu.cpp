@@ -225,7 +225,7 @@ void NickMenu::ChannelModeClick(NickEntry entry) {
         if (caption == "-k")
             engine_.EnqueueLine(Queue::B, slot, head + " -k :" + ChannelKey(), 4);
         else if (ask("MODE +k", texts::KeyLabel, 12, value))
-            engine_.EnqueueLine(Queue::B, slot, head + " +k :" + session::SjisToJis(value) + " ", 4);
+            engine_.EnqueueLine(Queue::B, slot, head + " +k :" + engine_.ToWire(slot, value) + " ", 4);
     } else {
         // p, s, m, t, i and n send the change their caption names; the
         // sub-menu owners themselves send nothing.
@@ -287,10 +287,15 @@ void NickMenu::InviteClick() {
     r.ComboVisible = true;
     r.Edit1Visible = false;
     for (const session::ChannelRecord& record : engine_.Slot(slot).Channels)
-        if (!record.IsFree() && record.IsChannel) r.ComboItems.push_back(session::JisToSjis(record.Name));
+        if (!record.IsFree() && record.IsChannel) r.ComboItems.push_back(session::WireToSjis(record.Name));
     std::string channel;
     if (!Ask(r, channel)) return;
-    const std::string wire = session::SjisToJis(channel);
+    // A channel picked from the list goes by its name as received, which a
+    // round trip through Shift-JIS may not give back.
+    std::string wire = engine_.ToWire(slot, channel);
+    for (const session::ChannelRecord& record : engine_.Slot(slot).Channels)
+        if (!record.IsFree() && record.IsChannel && session::WireToSjis(record.Name) == channel)
+            wire = record.Name;
     for (const std::string& caption : context_.selected) {
         const std::string nick = session::channels::CaptionNick(caption);
         // Two blanks after the command, as this client has always sent it.
@@ -315,7 +320,7 @@ void NickMenu::KickClick() {
         const std::string nick = session::channels::CaptionNick(caption);
         if (nick.empty()) continue;
         std::string line = "KICK " + channel + " " + nick;
-        if (!message.empty()) line += " :" + session::SjisToJis(message);
+        if (!message.empty()) line += " :" + engine_.ToWire(slot, message);
         engine_.EnqueueLine(Queue::B, slot, line, 4);
     }
 }

@@ -18,8 +18,9 @@ inline std::string NextLine(const std::string& text, std::size_t& pos) {
 }
 
 // A channel name as the windows list it: in Shift-JIS, marked when it
-// arrived in Shift-JIS rather than in the wire encoding.
+// arrived in Shift-JIS rather than in a wire encoding (ISO-2022-JP, UTF-8).
 inline std::string ShownChannelName(const std::string& received) {
+    if (session::IsUtf8Text(received)) return session::Utf8ToShiftJis(received);
     std::string shown = session::JisToSjis(received);
     if (base::HasDoubleByte(received)) shown += " (Shift-JIS is included.)";
     return shown;

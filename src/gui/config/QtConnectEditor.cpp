@@ -46,8 +46,8 @@ void SelectRow(QTreeWidget* list, int row) {
 }  // namespace
 
 Tfrm_Connection::Tfrm_Connection(QWidget* owner, const std::string& profileText, platform::Dialogs* dialogs,
-                                 const SaslStore& sasl)
-    : QDialog(owner), editor_(profileText, sasl), originalText_(profileText), dialogs_(dialogs) {
+                                 const SaslStore& sasl, const EncodingStore& encodings)
+    : QDialog(owner), editor_(profileText, sasl, encodings), originalText_(profileText), dialogs_(dialogs) {
     if (dialogs_ == nullptr) {
         ownDialogs_ = std::make_unique<platform::QtDialogs>();
         dialogs_ = ownDialogs_.get();
@@ -95,6 +95,15 @@ void Tfrm_Connection::BuildControls() {
     Edit_Pass->setEchoMode(QLineEdit::Password);
     Edit_Nick->setMaxLength(9);
     Edit_AwayNick->setMaxLength(9);
+    // What the server reads; the items in the order of WireEncoding.
+    const int encodingRow = fields->rowCount();
+    Cmb_Encoding = new QComboBox(this);
+    Cmb_Encoding->setObjectName(QStringLiteral("Cmb_Encoding"));
+    Cmb_Encoding->addItems({QStringLiteral("ISO-2022-JP"), QStringLiteral("UTF-8")});
+    auto* encodingLabel = new QLabel(QStringLiteral("文字コード："), this);
+    encodingLabel->setBuddy(Cmb_Encoding);
+    fields->addWidget(encodingLabel, encodingRow, 0);
+    fields->addWidget(Cmb_Encoding, encodingRow, 1);
     // The login: PLAIN sends User and Password; EXTERNAL a client certificate over TLS.
     const int saslRow = fields->rowCount();
     Cmb_Sasl = new QComboBox(this);
@@ -207,6 +216,10 @@ void Tfrm_Connection::ApplySasl(SaslStore& store) const {
     if (accepted_) editor_.ApplySasl(store);
 }
 
+void Tfrm_Connection::ApplyEncodings(EncodingStore& store) const {
+    if (accepted_) editor_.ApplyEncodings(store);
+}
+
 // ---- editor state <-> widgets -----------------------------------------------
 
 void Tfrm_Connection::FieldsToEditor() {
@@ -215,6 +228,7 @@ void Tfrm_Connection::FieldsToEditor() {
     for (std::size_t i = 0; i < editor_.Fields.size(); ++i)
         editor_.Fields[i] = platform::ToSjis(edits[i]->text());
     editor_.Tls = Check_Tls->isChecked();
+    editor_.Encoding = static_cast<WireEncoding>(Cmb_Encoding->currentIndex());
     editor_.Sasl.Mechanism = static_cast<SaslMechanism>(Cmb_Sasl->currentIndex());
     editor_.Sasl.Certificate = platform::ToLocalPath(Edit_Certificate->text());
     editor_.ChannelEdit = platform::ToSjis(Edit_Channel->text());
@@ -227,6 +241,7 @@ void Tfrm_Connection::FieldsFromEditor() {
     for (std::size_t i = 0; i < editor_.Fields.size(); ++i)
         edits[i]->setText(platform::FromSjis(editor_.Fields[i]));
     Check_Tls->setChecked(editor_.Tls);
+    Cmb_Encoding->setCurrentIndex(static_cast<int>(editor_.Encoding));
     Cmb_Sasl->setCurrentIndex(static_cast<int>(editor_.Sasl.Mechanism));
     Edit_Certificate->setText(platform::FromLocalPath(editor_.Sasl.Certificate));
     Cmb_SaslChange();

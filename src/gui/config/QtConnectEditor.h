@@ -27,15 +27,17 @@ class Tfrm_Connection : public QDialog {
     Q_OBJECT
 public:
     // dialogs: message and question boxes; nullptr means the real Qt boxes.
-    // sasl: the logins of velmok.ini, shown for each profile.
+    // sasl, encodings: the logins and wire encodings of velmok.ini, shown for
+    // each profile.
     Tfrm_Connection(QWidget* owner, const std::string& profileText, platform::Dialogs* dialogs = nullptr,
-                    const SaslStore& sasl = SaslStore());
+                    const SaslStore& sasl = SaslStore(), const EncodingStore& encodings = EncodingStore());
     ~Tfrm_Connection() override;
 
     // The edited text after OK; the text given at construction otherwise.
     std::string ProfileText() const;
-    // After OK: the profiles' logins into the store; nothing otherwise.
+    // After OK: the profiles' logins and encodings into the stores; nothing otherwise.
     void ApplySasl(SaslStore& store) const;
+    void ApplyEncodings(EncodingStore& store) const;
     const ConnectEditor& Editor() const { return editor_; }
 
     QLineEdit* Edit_Host;
@@ -46,6 +48,7 @@ public:
     QLineEdit* Edit_AwayNick;
     QLineEdit* Edit_User;
     QLineEdit* Edit_RealName;
+    QComboBox* Cmb_Encoding;      // what the server reads: ISO-2022-JP, UTF-8
     QComboBox* Cmb_Sasl;          // none, PLAIN, EXTERNAL
     QLineEdit* Edit_Certificate;  // EXTERNAL: the client certificate (PEM with its key)
     QPushButton* Btn_Certificate;

@@ -103,7 +103,8 @@ void Tfrm_DCC_Chat::SetInputText(const std::string& text) {
 
 void Tfrm_DCC_Chat::memo_InputMessageChange() {
     if (changing_) return;
-    const platform::TypedChange change = platform::ReadTypedChange(memo_InputMessage->toPlainText());
+    const platform::TypedChange change =
+        platform::ReadTypedChange(memo_InputMessage->toPlainText(), chat_.Encoding());
     if (!change.hasLineBreak) return;
     if (!change.complete.Refused.empty()) {
         // As in the main window: the pasted lines wait in the field, said once.
@@ -124,7 +125,8 @@ bool Tfrm_DCC_Chat::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             !(key->modifiers() & Qt::ShiftModifier)) {
-            const session::TypedText typed = platform::ReadTyped(memo_InputMessage->toPlainText());
+            const session::TypedText typed =
+                platform::ReadTyped(memo_InputMessage->toPlainText(), chat_.Encoding());
             if (!typed.Refused.empty()) {
                 chat_.RefuseInput(typed.Refused);
             } else if (chat_.InputEnter(typed.Sjis)) {

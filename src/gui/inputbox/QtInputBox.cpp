@@ -103,7 +103,7 @@ std::vector<char32_t> Tfrm_InputBox::Unsendable() const {
     for (const QString& text : {Cmb_InputBox->isHidden() ? QString() : Cmb_InputBox->currentText(),
                                 Edit_InputBox1->isHidden() ? QString() : Edit_InputBox1->text(),
                                 Edit_InputBox2->isHidden() ? QString() : Edit_InputBox2->text()}) {
-        for (char32_t c : platform::ReadTyped(text).Refused) {
+        for (char32_t c : platform::ReadTyped(text, engine_.Encoding(state.Slot)).Refused) {
             if (std::find(refused.begin(), refused.end(), c) == refused.end()) refused.push_back(c);
         }
     }

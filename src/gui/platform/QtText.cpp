@@ -120,15 +120,17 @@ QString FromLocalPath(const std::string& path) {
     return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
-session::TypedText ReadTyped(const QString& text) { return session::ReadTyped(text.toStdString()); }
+session::TypedText ReadTyped(const QString& text, config::WireEncoding encoding) {
+    return session::ReadTyped(text.toStdString(), encoding);
+}
 
-TypedChange ReadTypedChange(const QString& text) {
+TypedChange ReadTypedChange(const QString& text, config::WireEncoding encoding) {
     TypedChange change;
     const qsizetype lastBreak =
         std::max(text.lastIndexOf(QLatin1Char('\n')), text.lastIndexOf(QLatin1Char('\r')));
     if (lastBreak < 0) return change;
     change.hasLineBreak = true;
-    change.complete = ReadTyped(text.left(lastBreak + 1));
+    change.complete = ReadTyped(text.left(lastBreak + 1), encoding);
     change.remainder = text.mid(lastBreak + 1);
     return change;
 }

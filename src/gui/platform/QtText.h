@@ -19,8 +19,10 @@ std::string ToSjis(const QString& text);
 std::string ToLocalPath(const QString& path);
 QString FromLocalPath(const std::string& path);
 
-// Typed text on its way to the wire, as session::ReadTyped reads it.
-session::TypedText ReadTyped(const QString& text);
+// Typed text on its way to the wire, as session::ReadTyped reads it for a
+// server of that encoding.
+session::TypedText ReadTyped(const QString& text,
+                             config::WireEncoding encoding = config::WireEncoding::Iso2022Jp);
 
 // An input field's text after a change, cut after its last line break: the
 // complete lines before it read as typed text (line breaks kept), and the
@@ -30,6 +32,7 @@ struct TypedChange {
     session::TypedText complete;
     QString remainder;
 };
-TypedChange ReadTypedChange(const QString& text);
+TypedChange ReadTypedChange(const QString& text,
+                            config::WireEncoding encoding = config::WireEncoding::Iso2022Jp);
 
 }  // namespace velmok::platform

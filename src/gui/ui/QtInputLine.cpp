@@ -87,7 +87,8 @@ void QtInputLine::Refuse(const std::vector<char32_t>& refused) {
 
 void QtInputLine::InputChanged() {
     if (inInputChange_) return;
-    const platform::TypedChange change = platform::ReadTypedChange(memo_InputMessage->toPlainText());
+    const platform::TypedChange change =
+        platform::ReadTypedChange(memo_InputMessage->toPlainText(), engine_.Encoding(target_().slot));
     if (!change.hasLineBreak) return;
     if (!change.complete.Refused.empty()) {
         // Pasted lines the wire cannot carry whole stay in the field, all of
@@ -158,7 +159,8 @@ bool QtInputLine::eventFilter(QObject* watched, QEvent* event) {
         completion_.Reset();
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
         !(key->modifiers() & Qt::ShiftModifier)) {
-        const session::TypedText typed = platform::ReadTyped(memo_InputMessage->toPlainText());
+        const session::TypedText typed =
+            platform::ReadTyped(memo_InputMessage->toPlainText(), engine_.Encoding(target_().slot));
         if (!typed.Refused.empty()) {
             Refuse(typed.Refused);
         } else if (!typed.Sjis.empty()) {

@@ -365,11 +365,13 @@ void TSDIAppForm::FileDisConnect() {
 void TSDIAppForm::ConnectionSettings() { EditConnections(); }
 
 bool TSDIAppForm::EditConnections(const std::function<void(config::Tfrm_Connection&)>& prepare) {
-    config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_, settings_.Sasl);
+    config::Tfrm_Connection editor(this, settings_.ProfileText, dialogs_, settings_.Sasl,
+                                   settings_.Encodings);
     if (prepare) prepare(editor);
     if (editor.exec() != QDialog::Accepted) return false;
     settings_.ProfileText = editor.ProfileText();
     editor.ApplySasl(settings_.Sasl);
+    editor.ApplyEncodings(settings_.Encodings);
     const std::string folder = platform::ToLocalPath(configDir_);
     if (!config::SaveProfiles(folder, settings_))
         dialogs_->ShowSaveError(this, config::JoinPath(folder, config::ConnectionsFileName));

@@ -202,7 +202,7 @@ void TSDIAppForm::CloseFromMenu(MenuOrigin origin, int slot, int window) {
         case MenuOrigin::ChannelTab: {
             const std::string name = engine_->Channel(slot, window).Name;
             std::string line = "PART " + name;
-            if (!settings_.PartMessage.empty()) line += " :" + session::SjisToJis(settings_.PartMessage);
+            if (!settings_.PartMessage.empty()) line += " :" + engine_->ToWire(slot, settings_.PartMessage);
             // A channel kept through a drop has nobody to tell.
             if (!engine_->Channel(slot, window).Disconnected)
                 engine_->EnqueueLine(session::Queue::A, slot, line, 2);

@@ -158,7 +158,7 @@ void Tfrm_ChannelInfo::TimerTimer() {
     Liv_BanList->clear();
     for (const std::string& mask : update.masks) {
         auto* item = new QTreeWidgetItem(Liv_BanList);
-        item->setText(0, FromSjis(session::JisToSjis(mask)));
+        item->setText(0, FromSjis(session::WireToSjis(mask)));
         item->setText(1, FromSjis(mask));
         item->setData(1, kMaskRole, Bytes(mask));
         if (banChecks_) {

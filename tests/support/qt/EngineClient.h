@@ -34,7 +34,7 @@ struct EngineClient {
     }
     // What a typed line or a menu action does: queue it (Shift-JIS) for the send timer.
     void Send(const std::string& sjisLine) {
-        engine.EnqueueLine(session::Queue::A, 0, session::SjisToJis(sjisLine), 1);
+        engine.EnqueueLine(session::Queue::A, 0, engine.ToWire(0, sjisLine), 1);
     }
     // The first text rendered into a window of slot 0 that starts with start.
     std::string LineStarting(int window, const std::string& start) const {
