@@ -222,9 +222,9 @@ int main(int argc, char** argv) {
     if (width > 0) std::printf("line width: %d\n", width);
     std::printf(
         "lines: %d\nlogging: %s\nseconds: %.3f\nlines per second: %.0f\npeak memory: %.1f MiB\n"
-        "resident at the end: %.1f MiB\nown memory (RssAnon) idle: %.1f MiB, at the end: %.1f MiB\n",
+        "resident at the end: %.1f MiB\nown memory (RssAnon) idle: %.1f MiB, at the end: %.1f MiB (%ld and %ld KiB)\n",
         lines, log ? "on" : "off", seconds, lines / seconds, peak / 1024.0, resident / 1024.0,
-        idleAnon / 1024.0, anon / 1024.0);
+        idleAnon / 1024.0, anon / 1024.0, idleAnon, anon);
     if (!ponged) std::printf("no PONG seen\n");
 
     ::kill(pid, SIGKILL);
