@@ -17,7 +17,7 @@ std::shared_ptr<const widgets::QtMessageView::StyleTable> TableOfSize(int points
     QFont font = QApplication::font();
     font.setPointSize(points);
     f.setFont(font);
-    return std::make_shared<const widgets::QtMessageView::StyleTable>(4, f);
+    return std::make_shared<const widgets::QtMessageView::StyleTable>(std::vector<QTextCharFormat>(4, f));
 }
 
 class MessageViewTest : public ::testing::Test {
@@ -127,6 +127,24 @@ TEST_F(MessageViewTest, WheelAndPageKeysMoveThroughFullPagesAndReadingBackIsNotP
     AppendNumbered(65, 70);
     QCoreApplication::processEvents();
     EXPECT_EQ(shown().second, 69);
+}
+
+TEST(StyleTable, EachStyleIsItsFontWithTheTogglesAsTheSettingsWereWhenTheTableWasMade) {
+    config::Settings settings;
+    settings.Font(base::FontKind::Private).Size = 13;
+    settings.Font(base::FontKind::Private).Color = 0x123456;
+    const widgets::StyleTable table(settings);
+    settings.Font(base::FontKind::Private).Color = 0;  // a later change is the next table's
+    const auto at = [&](const RunStyle& s) -> const QTextCharFormat& { return table[StyleIndex(s)]; };
+    const QTextCharFormat& url = at({base::FontKind::Private, true, false, false, Overlay::URL});
+    EXPECT_TRUE(url.fontUnderline() && url.fontWeight() != QFont::Bold);
+    EXPECT_EQ(url.foreground().color(), widgets::ColourOf(16776960));
+    const QTextCharFormat& boldItalic = at({base::FontKind::Private, true, false, true});
+    EXPECT_TRUE(boldItalic.fontWeight() == QFont::Bold && boldItalic.fontItalic() &&
+                !boldItalic.fontUnderline());
+    EXPECT_EQ(boldItalic.font().pointSize(), 13);
+    EXPECT_EQ(boldItalic.foreground().color(), widgets::ColourOf(0x123456));
+    EXPECT_EQ(&at({base::FontKind::Private, true, false, true}), &boldItalic);  // made once
 }
 
 }  // namespace

@@ -62,8 +62,7 @@ Tfrm_DCC_Chat::~Tfrm_DCC_Chat() = default;
 
 void Tfrm_DCC_Chat::FormShow() {
     const config::Settings& settings = engine_.Config();
-    Rich_DCC_Chat->SetStyleTable(
-        std::make_shared<const widgets::QtMessageView::StyleTable>(widgets::BuildStyleTable(settings)));
+    Rich_DCC_Chat->SetStyleTable(std::make_shared<const widgets::StyleTable>(settings));
     Rich_DCC_Chat->setFont(widgets::FormatOf(settings.Font(session::FontKind::Private)).font());
     Rich_DCC_Chat->SetBackground(widgets::ColourOf(settings.Bgcolor));
     ApplyInputLook();

@@ -26,7 +26,7 @@ using platform::FromSjis;
 using platform::ToSjis;
 
 void TSDIAppForm::BuildStyles() {
-    styles_ = std::make_shared<const widgets::QtMessageView::StyleTable>(widgets::BuildStyleTable(settings_));
+    styles_ = std::make_shared<const widgets::StyleTable>(settings_);
     const QFont base = styles_->empty() ? font() : (*styles_)[0].font();
     auto apply = [&](widgets::QtMessageView* v) {
         if (!v) return;

@@ -13,6 +13,7 @@
 #include "ui/FindText.h"
 #include "ui/LineFormat.h"
 #include "ui/LineStore.h"
+#include "widgets/QtStyles.h"
 
 namespace velmok::widgets {
 
@@ -36,7 +37,7 @@ class QtMessageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     using Run = ui::ViewRun;
-    using StyleTable = std::vector<QTextCharFormat>;
+    using StyleTable = widgets::StyleTable;
 
     explicit QtMessageView(QWidget* parent = nullptr);
     ~QtMessageView() override;

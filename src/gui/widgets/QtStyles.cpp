@@ -43,23 +43,31 @@ QTextCharFormat FormatOf(const config::FontSetting& font) {
     return f;
 }
 
-std::vector<QTextCharFormat> BuildStyleTable(const config::Settings& settings) {
-    std::vector<QTextCharFormat> table(StyleCount);
-    for (int i = 0; i < StyleCount; ++i) {
-        const RunStyle style = StyleFromIndex(i);
-        if (style.overlay == Overlay::URL) {
-            table[i] = FormatOf(settings.Font(FontKind::URL));
-        } else if (style.overlay == Overlay::Keyword) {
-            table[i] = FormatOf(settings.Font(FontKind::Keyword));
-        } else {
-            QTextCharFormat f = FormatOf(settings.Font(style.base));
-            if (style.bold) f.setFontWeight(QFont::Bold);
-            if (style.underline) f.setFontUnderline(true);
-            if (style.italic) f.setFontItalic(true);
-            table[i] = f;
-        }
+StyleTable::StyleTable(const config::Settings& settings)
+    : fonts_(settings.Fonts), formats_(StyleCount), made_(StyleCount, false) {}
+
+StyleTable::StyleTable(std::vector<QTextCharFormat> formats)
+    : formats_(std::move(formats)), made_(formats_.size(), true) {}
+
+const QTextCharFormat& StyleTable::operator[](std::size_t index) const {
+    if (made_[index]) return formats_[index];
+    const auto font = [this](FontKind kind) -> const config::FontSetting& {
+        return fonts_[static_cast<std::size_t>(kind)];
+    };
+    const RunStyle style = StyleFromIndex(static_cast<int>(index));
+    QTextCharFormat& f = formats_[index];
+    if (style.overlay == Overlay::URL) {
+        f = FormatOf(font(FontKind::URL));
+    } else if (style.overlay == Overlay::Keyword) {
+        f = FormatOf(font(FontKind::Keyword));
+    } else {
+        f = FormatOf(font(style.base));
+        if (style.bold) f.setFontWeight(QFont::Bold);
+        if (style.underline) f.setFontUnderline(true);
+        if (style.italic) f.setFontItalic(true);
     }
-    return table;
+    made_[index] = true;
+    return f;
 }
 
 void InstallFontSubstitutions() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QTextCharFormat>
+#include <array>
 #include <vector>
 
 #include "config/Settings.h"
@@ -8,8 +9,24 @@ namespace velmok::widgets {
 
 // The style table shared by every view, indexed like StyleIndex of the line
 // formatter: each base font with the bold/underline/italic toggles, then the
-// URL and keyword overlays.
-std::vector<QTextCharFormat> BuildStyleTable(const config::Settings& settings);
+// URL and keyword overlays. A style is made the first time a line uses it:
+// most of the ninety never are, and each made one holds a font of its own.
+class StyleTable {
+public:
+    // The styles of the settings' fonts as they are now.
+    explicit StyleTable(const config::Settings& settings);
+    // Styles made already.
+    explicit StyleTable(std::vector<QTextCharFormat> formats);
+
+    const QTextCharFormat& operator[](std::size_t index) const;
+    std::size_t size() const { return formats_.size(); }
+    bool empty() const { return formats_.empty(); }
+
+private:
+    std::array<config::FontSetting, base::FontKindCount> fonts_{};
+    mutable std::vector<QTextCharFormat> formats_;
+    mutable std::vector<bool> made_;
+};
 
 // A settings font as a character format. The stored name is kept in the
 // settings; names missing on this system fall back to an installed Japanese
