@@ -135,16 +135,14 @@ TEST(StyleTable, EachStyleIsItsFontWithTheTogglesAsTheSettingsWereWhenTheTableWa
     settings.Font(base::FontKind::Private).Color = 0x123456;
     const widgets::StyleTable table(settings);
     settings.Font(base::FontKind::Private).Color = 0;  // a later change is the next table's
-    const auto at = [&](const RunStyle& s) -> const QTextCharFormat& { return table[StyleIndex(s)]; };
-    const QTextCharFormat& url = at({base::FontKind::Private, true, false, false, Overlay::URL});
+    const QTextCharFormat url =
+        table[StyleIndex({base::FontKind::Private, true, false, false, Overlay::URL})];
     EXPECT_TRUE(url.fontUnderline() && url.fontWeight() != QFont::Bold);
     EXPECT_EQ(url.foreground().color(), widgets::ColourOf(16776960));
-    const QTextCharFormat& boldItalic = at({base::FontKind::Private, true, false, true});
-    EXPECT_TRUE(boldItalic.fontWeight() == QFont::Bold && boldItalic.fontItalic() &&
-                !boldItalic.fontUnderline());
-    EXPECT_EQ(boldItalic.font().pointSize(), 13);
-    EXPECT_EQ(boldItalic.foreground().color(), widgets::ColourOf(0x123456));
-    EXPECT_EQ(&at({base::FontKind::Private, true, false, true}), &boldItalic);  // made once
+    const QTextCharFormat both = table[StyleIndex({base::FontKind::Private, true, false, true})];
+    EXPECT_TRUE(both.fontWeight() == QFont::Bold && both.fontItalic() && !both.fontUnderline());
+    EXPECT_EQ(both.font().pointSize(), 13);
+    EXPECT_EQ(both.foreground().color(), widgets::ColourOf(0x123456));
 }
 
 }  // namespace
